@@ -1,0 +1,215 @@
+// cFormulaEngine: Korund's formula engine.
+//
+// Class-wide (static) state: the built-in function table, the constant and
+// user-function libraries with their edit copies, capacities and the three
+// hooks of the host. Per instance: one parsed formula as a tree of cNode,
+// the 26 variables a..z and the progress counters of the running evaluation.
+#pragma once
+
+#include "cLongReal.h"
+
+#include <cstdint>
+#include <memory>
+
+class cFormulaEngine;
+class cUserFunction;
+class cConstant;
+class cBasicFunction;
+
+// Parser errors, thrown by value.
+enum feFehlerCode : uint8_t {
+    feErrBrackets = 0,
+    feErrUnknownFunction = 1,
+    feErrUnknownConstant = 2,
+    feErrBadSymbol = 3,
+    feErrEmpty = 4,
+    feErrArgCount = 5,
+    feErrTooDeep = 6, // nesting or chaining beyond the parser's depth limit
+};
+// "feErrBrackets", ... for messages; "feErrUnknown" for codes out of range.
+const char* feFehlerName(feFehlerCode code);
+
+// Node kinds.
+enum : uint8_t {
+    nkUserFunction = 0,
+    nkBasicFunction = 1,
+    nkConstant = 2,
+    nkVariable = 3,
+    nkAdd = 4,
+    nkSubtract = 5,
+    nkMultiply = 6,
+    nkDivide = 7,
+    nkPower = 8,
+    nkNegate = 9,
+    nkNumber = 10,
+    nkSum = 11,
+    nkProduct = 12,
+    nkNone = 0xFF, // default-constructed node: no kind set
+};
+
+// Activity codes of the progress hook.
+enum : uint8_t {
+    faIdle = 0,
+    faCalculating = 1,
+    faSaving = 2,
+    faLoading = 3,
+    faInterpreting = 4,
+};
+
+// Host hooks. The engine never calls one that is null: a missing progress hook
+// means no reports, a missing file hook a failed transfer.
+using tFileReadHook = uint16_t (*)(void* buffer, uint16_t count);
+using tFileWriteHook = uint16_t (*)(const void* buffer, uint16_t count);
+using tProgressHook = void (*)(uint16_t level, uint8_t activity, uint32_t total, uint32_t done);
+
+// A text returned by the library operations; null when there is none.
+using tOwnedText = std::unique_ptr<char[]>;
+
+// Built-in function pointer, stored untyped and called by argument count.
+using tBasicFn = void (*)();
+using tBasicFn0 = cLongReal (*)();
+using tBasicFn1 = cLongReal (*)(const cLongReal&);
+using tBasicFn2 = cLongReal (*)(const cLongReal&, const cLongReal&);
+
+// One node of an expression tree; owns its children.
+class cNode {
+public:
+    uint8_t aKind = nkNone;
+    int32_t aIndex = 0;
+    std::unique_ptr<cNode[]> aChildren; // exactly aChildCount nodes, null when 0
+    uint16_t aChildCount = 0;
+    cLongReal aValue;
+
+    cNode() = default;
+    cNode(const cNode& other);            // deep copy
+    cNode(cNode&& other) noexcept;        // takes the subtree, leaves other without children
+    ~cNode() = default;
+    cNode& operator=(const cNode& other); // deep copy, old subtrees released
+    cNode& operator=(cNode&& other) noexcept;
+};
+
+class cFormulaEngine {
+public:
+    // ---- instance state
+    cLongReal aVariables[26];
+    std::unique_ptr<cNode> aRoot;
+    std::unique_ptr<char[]> aFormula;
+    uint32_t aStepsTotal = 0;
+    uint32_t aStepsDone = 0;
+    uint16_t aLevel = 0;
+    uint8_t aSilent = 0;
+
+    cFormulaEngine();
+    explicit cFormulaEngine(const char* formula); // parses; a parse error propagates
+    ~cFormulaEngine();
+    cFormulaEngine(const cFormulaEngine&) = delete;
+    cFormulaEngine& operator=(const cFormulaEngine&) = delete;
+
+    // ---- class-wide state
+    static std::unique_ptr<cUserFunction[]> aUserFunctionArray;
+    static uint32_t aUserFunctionCount;
+    static std::unique_ptr<cConstant[]> aConstantArray;
+    static uint32_t aConstantCount;
+    static std::unique_ptr<cBasicFunction[]> aBasicFunctionArray;
+    static uint32_t aBasicFunctionCount;
+    static std::unique_ptr<cUserFunction[]> aUserFunctionEditMem;
+    static uint32_t aUserFunctionEditCount;
+    static std::unique_ptr<cConstant[]> aConstantEditMem;
+    static uint32_t aConstantEditCount;
+    static bool aConstantEditMode;
+    static bool aFunctionEditMode;
+    static bool aSearchEditFunc;
+    static uint32_t aParsedFunctions;
+    static uint32_t aUserFunctionMax;
+    static uint32_t aConstantMax;
+    static uint16_t aConstRefAlloc;
+    static tFileReadHook FileRead;
+    static tFileWriteHook FileWrite;
+    static tProgressHook ProgressIndicator;
+
+    // ---- static tables
+    static void Init();
+    static void FreeStatics();
+    static void _SetBasic(uint16_t index, const char* name, tBasicFn function, uint16_t argCount);
+
+    // ---- parser
+    void Parse(const char* formula);
+    cNode _BuildNode(const char* first, const char* last);
+    void _ProcessSymbol(const char* first, const char* last, cNode& node);
+    void _ProcessArgs(const char* open, const char* close, cNode& node);
+
+    // ---- evaluator
+    cLongReal Evaluate();
+    cLongReal _EvalNode(const cNode& node);
+    bool SetVar(char name, cLongReal value);
+    cLongReal GetVar(char name) const;
+    uint32_t _NodeCalcSteps(const cNode& node);
+
+    // ---- dependency tracking
+    void _SetNodeDependency(cNode& node);
+    void _DelNodeDependency(cNode& node);
+    void _SetDependency();
+    void _DelDependency();
+
+    // ---- libraries
+    static bool AddFunction(const char* definition, const char* description);
+    static bool AddConstant(const char* definition, const char* description);
+    static bool DeleteFunction(uint32_t index);
+    static bool DeleteConstant(uint32_t index);
+    static bool ReplaceFunction(uint32_t index, const char* definition, const char* description);
+    static bool ReplaceConstant(uint32_t index, const char* definition, const char* description);
+    static tOwnedText GetFunctionDef(uint32_t index);
+    static tOwnedText GetFunctionDesc(uint32_t index);
+    static tOwnedText GetConstantDef(uint32_t index);
+    static tOwnedText GetConstantDesc(uint32_t index);
+    static uint32_t GetFunctionCount();
+    static uint32_t GetConstantCount();
+    static void StartFunctionEdit();
+    static int32_t StopFunctionEdit();
+    static void CancelFunctionEdit();
+    static void StartConstantEdit();
+    static int32_t StopConstantEdit();
+    static void CancelConstantEdit();
+
+    // ---- library files
+    static bool FunctionsToFile();
+    static bool ConstantsToFile();
+    static int32_t FunctionsFromFile();
+    static int32_t ConstantsFromFile();
+
+private:
+    uint32_t aParseDepth = 0; // recursion depth of the running parse
+};
+
+// One user-defined function.
+class cUserFunction {
+public:
+    int16_t aArgCount = 0;
+    std::unique_ptr<cFormulaEngine> aTree; // parsed body; null until compiled
+    std::string aName;
+    std::string aDescription;
+    std::string aDefinition; // name(p1,p2,...)=body, as entered
+};
+
+// One named constant.
+class cConstant {
+public:
+    cLongReal aValue;
+    std::string aName;
+    std::string aDescription;
+    std::string aDefinition; // name=value, as entered
+    uint32_t aRefCount = 0;
+    std::unique_ptr<cNode*[]> aRefs; // nkConstant nodes of function bodies; not owned
+    uint32_t aRefCapacity = 0;        // room in aRefs, in entries
+};
+
+// One built-in function.
+class cBasicFunction {
+public:
+    uint16_t aArgCount = 0;
+    tBasicFn aFunction = nullptr;
+    std::string aName;
+};
+
+cFormulaEngine* FE_BuildInstance();
+void FE_ClearInstance(cFormulaEngine*& instance);

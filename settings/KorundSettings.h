@@ -1,0 +1,54 @@
+// Korund.ini: the twelve settings of the number library and the engine,
+// read at start-up by the desktop program and korund-cli, written by the
+// preferences window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct cKorundSettings {
+    // [Calculation]
+    int32_t DigitsUse = 6;
+    int32_t DigitsDrop = 2;
+    int32_t InputSys = 10;
+    int32_t OutputSys = 10;
+    int32_t MaxExp = 5;
+    int32_t MinExp = 5;
+    int32_t NativeEps = 2;
+    int32_t EngMode = 0;   // 0 off, 1 decimal, 2 binary; anything else off
+    int32_t AngleMode = 1; // 0 rad, 1 deg, 2 gra
+    // [Parser]
+    int32_t MaxConst = 100;
+    int32_t MaxFunc = 30;
+    int32_t RefAlloc = 10;
+};
+
+// One key of the file, in the order of reading and writing.
+struct cSettingKey {
+    const char* aKey;     // "DigitsUse", ...
+    const char* aSection; // "Calculation" or "Parser"
+    int32_t aDefault;
+    int32_t cKorundSettings::*aField;
+};
+const std::array<cSettingKey, 12>& SettingKeys();
+
+// Directory of the running executable, with a trailing '/'.
+std::string ExecutableDir();
+// ExecutableDir() + "Korund.ini".
+std::string KorundIniPath();
+
+// Missing file, section or key, or a value that is not a whole number: the default.
+cKorundSettings ReadKorundIni(const std::string& path);
+// Writes the twelve keys, keeping any other lines of an existing file.
+// Returns false (the old file untouched) when the file cannot be written.
+bool WriteKorundIni(const std::string& path, const cKorundSettings& settings);
+
+// Stores the settings into the cLongReal and cFormulaEngine statics (16-bit
+// settings keep their low 16 bits; EngMode maps to aEngOn/aEngBinary).
+// Call before cFormulaEngine::Init().
+void ApplySettings(const cKorundSettings& settings);
+
+// The seven lines of the engine-state text, from the statics as stored.
+std::vector<std::string> EngineStateLines();
