@@ -1,0 +1,21 @@
+// The program's windows, created once at start-up and known to each other
+// through this record (filled in creation order).
+#pragma once
+
+class TFMain;
+class TFEdit;
+class TFProgress;
+class TFConfig;
+class TFPalettes;
+class TFInfoText;
+class TFCredits;
+
+struct cKorundWindows {
+    TFMain* Main = nullptr;
+    TFEdit* Edit = nullptr;
+    TFProgress* Progress = nullptr;
+    TFConfig* Config = nullptr;
+    TFPalettes* Palettes = nullptr;
+    TFInfoText* InfoText = nullptr;
+    TFCredits* Credits = nullptr;
+};

@@ -1,0 +1,5 @@
+#include "Lib_editor.h"
+
+TFEdit::TFEdit(cKorundWindows& windows, QWidget* parent) : QDialog(parent), W(windows) {
+    setWindowTitle("Editor");
+}
