@@ -36,8 +36,10 @@ const std::array<cSettingKey, 12>& SettingKeys();
 
 // Directory of the running executable, with a trailing '/'.
 std::string ExecutableDir();
-// ExecutableDir() + "Korund.ini".
+// ExecutableDir() + "Korund.ini", unless tests have set another path.
 std::string KorundIniPath();
+// Test seam: makes KorundIniPath() return path; an empty path restores the default.
+void SetKorundIniPath(const std::string& path);
 
 // Missing file, section or key, or a value that is not a whole number: the default.
 cKorundSettings ReadKorundIni(const std::string& path);
