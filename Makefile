@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all bootstrap build test test-asan run bench clean
+.PHONY: all bootstrap build test test-asan run bench fuzz clean
 
 all: build
 
@@ -32,5 +32,14 @@ run: build
 bench: build
 	@scripts/bench $(BUILD)
 
+# Runs each fuzz target for FUZZ_SECONDS (clang's libFuzzer, with ASan and UBSan).
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+fuzz: bootstrap
+	@scripts/bootstrap clang libclang-rt-14-dev
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORUND_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	@scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

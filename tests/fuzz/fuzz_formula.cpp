@@ -1,0 +1,65 @@
+// Fuzz target: arbitrary formula text through Parse and Evaluate.
+// Evaluations are bounded by a step budget enforced from the progress hook.
+#include "cFormulaEngine.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct cBudgetExceeded {};
+
+uint32_t gReports = 0;
+constexpr uint32_t kReportBudget = 200000;
+
+void BudgetHook(uint16_t, uint8_t activity, uint32_t, uint32_t) {
+    if (activity == faCalculating && ++gReports > kReportBudget) throw cBudgetExceeded{};
+}
+
+void AddLibraries() {
+    cFormulaEngine::StartConstantEdit();
+    cFormulaEngine::AddConstant("gn=9.80665", "standard gravity");
+    cFormulaEngine::AddConstant("c0=299792458", "");
+    cFormulaEngine::StopConstantEdit();
+    cFormulaEngine::StartFunctionEdit();
+    cFormulaEngine::AddFunction("f(x)=x*x+gn", "");
+    cFormulaEngine::AddFunction("g(x,y)=f(x)-y/c0", "");
+    cFormulaEngine::AddFunction("h()=sum(1,1,3,g(i,2))", "");
+    cFormulaEngine::StopFunctionEdit();
+}
+
+cFormulaEngine& Engine() {
+    static std::unique_ptr<cFormulaEngine> engine = [] {
+        cFormulaEngine::aConstantMax = 16;
+        cFormulaEngine::aUserFunctionMax = 16;
+        cFormulaEngine::ProgressIndicator = BudgetHook;
+        cFormulaEngine::Init();
+        AddLibraries();
+        return std::make_unique<cFormulaEngine>();
+    }();
+    return *engine;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 2048) return 0; // long texts only slow the search down
+    cFormulaEngine& engine = Engine();
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    gReports = 0;
+    try {
+        engine.Parse(text.c_str());
+    } catch (...) {
+        return 0;
+    }
+    try {
+        cLongReal value = engine.Evaluate();
+        (void)static_cast<const char*>(value);
+    } catch (const cBudgetExceeded&) {
+    } catch (const std::exception&) {
+    }
+    return 0;
+}
