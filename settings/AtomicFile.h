@@ -1,0 +1,37 @@
+// Replaces a file only once its new content has been written completely:
+// the content goes into a temporary file in the same directory, which
+// Commit() renames over the target. Without Commit() the temporary file is
+// removed and the target stays as it was.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class cAtomicFile {
+public:
+    // Creates the temporary file; check IsOpen() (and Error()) afterwards.
+    explicit cAtomicFile(const std::string& target);
+    ~cAtomicFile();
+    cAtomicFile(const cAtomicFile&) = delete;
+    cAtomicFile& operator=(const cAtomicFile&) = delete;
+
+    bool IsOpen() const { return aStream != nullptr; }
+    // The stream to write the new content to; null when not open.
+    std::FILE* Stream() const { return aStream; }
+
+    // Flushes, syncs and closes the stream and renames the temporary file
+    // over the target. False (target untouched) when anything fails,
+    // including an earlier write error on the stream.
+    bool Commit();
+    // Reason of the last failure, empty when there was none.
+    const std::string& Error() const { return aError; }
+
+private:
+    void Discard();
+    void Fail(const char* what, int error);
+
+    std::string aTarget; // symbolic links resolved
+    std::string aTempPath;
+    std::FILE* aStream = nullptr;
+    std::string aError;
+};

@@ -1,0 +1,13 @@
+// Pieces of the engine-state text.
+#pragma once
+
+#include <string>
+
+// Decimal digits held by k native (16-bit) digits: ceil(k * ln 65536 / ln 10),
+// for negative k too.
+int DecimalDigits(int k);
+
+// General floating-point form with at most `digits` significant digits and
+// no trailing zeros: positional from 0.00001 up to below 10^digits,
+// otherwise "d.dddE-10" (exponent without '+' or leading zeros).
+std::string FormatGeneral(double value, int digits);
