@@ -1,0 +1,201 @@
+// TFMain: the calculator window, the engine hooks and the program's start-up.
+#pragma once
+
+#include "Korund_windows.h"
+#include "cFormulaEngine.h"
+#include "cLongReal.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QCloseEvent;
+class QGroupBox;
+class QIODevice;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+class QToolButton;
+class TFSplash;
+
+// An up/down arrow pair; Click(true) for the up arrow, Click(false) for down.
+class TUpDown : public QWidget {
+    Q_OBJECT
+public:
+    explicit TUpDown(QWidget* parent = nullptr);
+    QToolButton* BUp = nullptr;
+    QToolButton* BDown = nullptr;
+    void ClickUp();
+    void ClickDown();
+signals:
+    void Click(bool up);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+class TFMain : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TFMain(cKorundWindows& windows, QWidget* parent = nullptr);
+    ~TFMain() override;
+
+    // ---- controls
+    QLineEdit* EFormel = nullptr;
+    QLabel* LErgebnis = nullptr;
+    QGroupBox* StatusBox = nullptr;
+    QPlainTextEdit* MState = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLineEdit* EStoreVar = nullptr;
+    TUpDown* BStoreVar = nullptr;
+    QPushButton* BM = nullptr;
+    QPushButton* BMplus = nullptr;
+    QPushButton* BMminus = nullptr;
+    QPushButton* BCalculate = nullptr;
+    QPushButton* BClear = nullptr;
+
+    // ---- menu
+    QMenuBar* HauptMenue = nullptr;
+    QMenu* File_Menue = nullptr;
+    QAction* File_Open = nullptr;
+    QAction* File_Save = nullptr;
+    QMenu* Edit_Menue = nullptr;
+    QAction* Edit_Constants = nullptr;
+    QAction* Edit_Functions = nullptr;
+    QAction* Edit_Preferences = nullptr;
+    QMenu* Edit_Size = nullptr;
+    QActionGroup* Edit_Size_Group = nullptr;
+    QAction* Edit_Size_Tiny = nullptr;
+    QAction* Edit_Size_Small = nullptr;
+    QAction* Edit_Size_Normal = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Edit_Calculate = nullptr;
+    QAction* Edit_Clear = nullptr;
+    QAction* Edit_CopyResult = nullptr;
+    QMenu* Palettes_Menue = nullptr;
+    QAction* Palettes_Variables = nullptr;
+    QAction* Palettes_Constants = nullptr;
+    QAction* Palettes_Functions_user = nullptr;
+    QAction* Palettes_Functions_builtin = nullptr;
+    QMenu* Help_Menue = nullptr;
+    QAction* Help_Dokumentation = nullptr;
+    QAction* Help_About = nullptr;
+
+    // ---- fields
+    cFormulaEngine* Engine = nullptr;
+    cLongReal LastResult;
+    std::unique_ptr<QIODevice> LibraryStream;
+    int32_t LastProgressRefresh = 0;
+
+    // True while an engine call of this window or of the progress pump runs;
+    // a close request meanwhile is deferred until it ends.
+    bool Busy() const;
+
+public slots:
+    void Edit_CalculateClick();
+    void BMClick();
+    void BMplusClick();
+    void BMminusClick();
+    void BStoreVarClick(bool up);
+    void EStoreVarChange();
+    void Edit_ClearClick();
+    void Edit_Size_TinyClick();
+    void Edit_Size_SmallClick();
+    void Edit_Size_NormalClick();
+    void Edit_CopyResultClick();
+    void Edit_ConstantsClick();
+    void Edit_FunctionsClick();
+    void Edit_PreferencesClick();
+    void Palettes_VariablesClick();
+    void Palettes_ConstantsClick();
+    void Palettes_Functions_userClick();
+    void Palettes_Functions_builtinClick();
+    void Help_DokumentationClick();
+    void Help_AboutClick();
+    void File_OpenClick();  // Korund_main_files.cpp
+    void File_SaveClick();  // Korund_main_files.cpp
+
+signals:
+    // The window was closed and the engine released: the program ends.
+    void Closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class tSize { Tiny, Small, Normal };
+    cKorundWindows& W;
+    tSize aSize = tSize::Normal;
+    bool aCalculating = false;
+    bool aClosePending = false;
+
+    void FormClose(QCloseEvent* event);
+    void CreateControls();
+    void CreateMenu();
+    void StartEngine();
+    void ShutDownEngine();
+    void SetSize(tSize size);
+    void ApplySize();
+    void ShowPalettePage(int page);
+    char StoreLetter() const;
+    friend void ProgressCallback(uint16_t, uint8_t, uint32_t, uint32_t);
+};
+
+// ---- engine hooks
+void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done);
+uint16_t LibraryRead(void* buffer, uint16_t count);
+uint16_t LibraryWrite(const void* buffer, uint16_t count);
+
+// Calendar time in whole seconds, as the progress callback reads it. Tests
+// install their own clock; an empty function restores the system clock.
+void SetProgressClock(std::function<int32_t()> clock);
+
+// ---- start-up
+
+// Shows an exception that escapes an event handler in an error box instead of
+// ending the program.
+class TKorundApplication : public QApplication {
+public:
+    TKorundApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Directory of the executable, where the pictures lie (with a trailing '/').
+QString ProgramDir();
+
+// The program's windows for one run: the splash is shown while the seven
+// windows are created in order, then destroyed. The modal windows are
+// children of the main window; the palettes and progress windows stand alone.
+class cKorundProgram {
+public:
+    // trace, when given, receives "TFSplash" once the splash is on the screen
+    // and each window's class name as it is created.
+    explicit cKorundProgram(const QString& pictureDir = ProgramDir(),
+                            std::function<void(const QString&)> trace = {});
+    ~cKorundProgram();
+    cKorundProgram(const cKorundProgram&) = delete;
+    cKorundProgram& operator=(const cKorundProgram&) = delete;
+
+    cKorundWindows W;
+
+private:
+    std::unique_ptr<TFMain> aMain;
+    std::unique_ptr<QWidget> aPalettes;
+    std::unique_ptr<QWidget> aProgress;
+};
+
+// Runs the program: start-up, message loop, shutdown. Returns the exit code;
+// a start-up failure is shown in an error box and gives 1.
+int RunKorund(const QString& pictureDir = ProgramDir());
