@@ -1,0 +1,504 @@
+// The constant and user-function libraries: edit modes, entry operations on
+// the edit copies, and compiling an edit copy into the live table.
+#include "cFormulaEngine.h"
+#include "cParser.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Engine = cFormulaEngine;
+
+// Parameters are bound to the variables a..z of the body's instance.
+constexpr size_t kMaxParameters = 26;
+
+struct CompileFailure {};
+
+void Report(uint8_t activity, uint32_t total, uint32_t done)
+{
+    if (Engine::ProgressIndicator)
+        Engine::ProgressIndicator(0, activity, total, done);
+}
+
+tOwnedText CopyText(const std::string& text)
+{
+    tOwnedText copy(new char[text.size() + 1]);
+    std::memcpy(copy.get(), text.c_str(), text.size() + 1);
+    return copy;
+}
+
+// Room of each edit copy, fixed when its edit mode starts.
+uint32_t gConstantEditCapacity = 0;
+uint32_t gFunctionEditCapacity = 0;
+
+// For each entry of the constant edit copy, the live index it was copied
+// from; kAdded for an entry added or replaced in edit mode. It tells which
+// live reference list belongs to which entry of the copy.
+constexpr int64_t kAdded = -1;
+std::vector<int64_t> gConstantOrigin;
+
+std::vector<int64_t>& ConstantOrigin()
+{
+    gConstantOrigin.resize(Engine::aConstantEditCount, kAdded);
+    return gConstantOrigin;
+}
+
+bool ConstantsEditable()
+{
+    return Engine::aConstantEditMode && Engine::aConstantEditMem;
+}
+
+bool FunctionsEditable()
+{
+    return Engine::aFunctionEditMode && Engine::aUserFunctionEditMem;
+}
+
+uint32_t LiveConstantCount()
+{
+    return Engine::aConstantArray ? Engine::aConstantCount : 0;
+}
+
+uint32_t LiveFunctionCount()
+{
+    return Engine::aUserFunctionArray ? Engine::aUserFunctionCount : 0;
+}
+
+// The edit copy of a list holds exactly its entries (same node pointers).
+void CopyRefs(cConstant& target, const cConstant& source)
+{
+    std::unique_ptr<cNode*[]> room;
+    if (source.aRefCount > 0) {
+        room.reset(new cNode*[source.aRefCount]);
+        std::copy_n(source.aRefs.get(), source.aRefCount, room.get());
+    }
+    target.aRefs = std::move(room);
+    target.aRefCount = source.aRefCount;
+    target.aRefCapacity = source.aRefCount;
+}
+
+void ClearRefs(cConstant& c)
+{
+    c.aRefs.reset();
+    c.aRefCount = 0;
+    c.aRefCapacity = 0;
+}
+
+template <typename Visit>
+void ForEachNode(const cNode& root, Visit visit)
+{
+    std::vector<const cNode*> pending{&root};
+    while (!pending.empty()) {
+        const cNode* node = pending.back();
+        pending.pop_back();
+        visit(*node);
+        for (uint16_t k = 0; k < node->aChildCount; ++k)
+            pending.push_back(&node->aChildren[k]);
+    }
+}
+
+// Sets the parser to look up user functions in the compiled part of the
+// function edit copy for as long as it lives.
+class SearchEditScope {
+public:
+    SearchEditScope() { Engine::aSearchEditFunc = true; }
+    ~SearchEditScope() { Engine::aSearchEditFunc = false; }
+    SearchEditScope(const SearchEditScope&) = delete;
+    SearchEditScope& operator=(const SearchEditScope&) = delete;
+};
+
+void CompileConstant(cConstant& c)
+{
+    auto text = StripFormula(c.aDefinition.c_str());
+    const char* equals = std::strchr(text.get(), '=');
+    if (!equals)
+        throw CompileFailure{};
+    c.aName.assign(text.get(), static_cast<size_t>(equals - text.get()));
+    c.aValue = cLongReal(equals + 1);
+}
+
+// name(p1,p2,...)=body, each parameter one name character.
+void CompileFunction(cUserFunction& f)
+{
+    auto text = StripFormula(f.aDefinition.c_str());
+    char* head = text.get();
+    char* equals = std::strchr(head, '=');
+    if (!equals)
+        throw CompileFailure{};
+    const size_t headLength = static_cast<size_t>(equals - head);
+    if (headLength < 2 || head[headLength - 1] != ')')
+        throw CompileFailure{};
+    const char* open = static_cast<const char*>(std::memchr(head, '(', headLength));
+    if (!open)
+        throw CompileFailure{};
+    const char* close = head + headLength - 1;
+
+    std::string parameters;
+    if (close[-1] != '(') {
+        for (const char* p = open + 1;; p += 2) {
+            if (p >= close || !IsNameChar(*p))
+                throw CompileFailure{};
+            parameters.push_back(*p);
+            if (p[1] != ',')
+                break; // the rest of the head is not examined
+        }
+    }
+    if (parameters.size() > kMaxParameters)
+        throw CompileFailure{};
+
+    char* body = equals + 1;
+    SubstituteParameters(body, parameters.c_str());
+    f.aName.assign(head, static_cast<size_t>(open - head));
+    f.aArgCount = static_cast<int16_t>(parameters.size());
+    f.aTree = std::make_unique<cFormulaEngine>(body);
+}
+
+template <typename Compile, typename Record>
+bool TryCompile(Compile compile, Record& record)
+{
+    try {
+        compile(record);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// While constants are in edit mode, a body may use only live constants that
+// the constant edit copy still holds unchanged: committing the constants
+// afterwards renumbers the body's nodes through the copy's lists, and a node
+// of a deleted or replaced constant would be left naming another entry.
+class KeptConstants {
+public:
+    KeptConstants()
+    {
+        if (!ConstantsEditable())
+            return;
+        mActive = true;
+        mKept.assign(LiveConstantCount(), false);
+        for (int64_t origin : ConstantOrigin())
+            if (origin >= 0 && static_cast<uint64_t>(origin) < mKept.size())
+                mKept[static_cast<size_t>(origin)] = true;
+    }
+
+    bool Accepts(const cUserFunction& f) const
+    {
+        if (!mActive || !f.aTree || !f.aTree->aRoot)
+            return true;
+        bool ok = true;
+        ForEachNode(*f.aTree->aRoot, [&](const cNode& node) {
+            if (node.aKind == nkConstant
+                && (node.aIndex < 0 || static_cast<size_t>(node.aIndex) >= mKept.size()
+                    || !mKept[static_cast<size_t>(node.aIndex)]))
+                ok = false;
+        });
+        return ok;
+    }
+
+private:
+    bool mActive = false;
+    std::vector<bool> mKept;
+};
+
+// After the live lists were rebuilt, every entry of the constant edit copy
+// takes a fresh copy of the list of the live constant it came from, so the
+// copy never points at nodes of destroyed bodies.
+void RefreshConstantEditRefs()
+{
+    if (!ConstantsEditable())
+        return;
+    const auto& origin = ConstantOrigin();
+    for (uint32_t j = 0; j < Engine::aConstantEditCount; ++j) {
+        cConstant& entry = Engine::aConstantEditMem[j];
+        if (origin[j] >= 0 && static_cast<uint64_t>(origin[j]) < LiveConstantCount())
+            CopyRefs(entry, Engine::aConstantArray[static_cast<size_t>(origin[j])]);
+        else
+            ClearRefs(entry);
+    }
+}
+
+template <typename Record>
+void DeleteEntry(Record* table, uint32_t& count, uint32_t index)
+{
+    std::move(table + index + 1, table + count, table + index);
+    table[count - 1] = Record{};
+    --count;
+}
+
+} // namespace
+
+// ---- constants
+
+void cFormulaEngine::StartConstantEdit()
+{
+    if (aConstantEditMode)
+        return;
+    const uint32_t live = LiveConstantCount();
+    const uint32_t capacity = std::max(aConstantMax, live);
+    auto copy = std::unique_ptr<cConstant[]>(new cConstant[capacity]);
+    for (uint32_t i = 0; i < live; ++i) {
+        copy[i].aDefinition = aConstantArray[i].aDefinition;
+        copy[i].aDescription = aConstantArray[i].aDescription;
+        CopyRefs(copy[i], aConstantArray[i]);
+    }
+    std::vector<int64_t> origin(live);
+    std::iota(origin.begin(), origin.end(), int64_t{0});
+
+    gConstantOrigin = std::move(origin);
+    gConstantEditCapacity = capacity;
+    aConstantEditMem = std::move(copy);
+    aConstantEditCount = live;
+    aConstantEditMode = true;
+}
+
+int32_t cFormulaEngine::StopConstantEdit()
+{
+    if (!aConstantEditMode)
+        return -1;
+    if (!aConstantEditMem) {
+        CancelConstantEdit();
+        return -1;
+    }
+    const uint32_t total = aConstantEditCount;
+    Report(faInterpreting, total, 0);
+    for (uint32_t i = 0; i < total; ++i) {
+        if (!TryCompile(CompileConstant, aConstantEditMem[i])) {
+            for (uint32_t j = 0; j <= i; ++j)
+                aConstantEditMem[j].aName.clear();
+            Report(faIdle, 0, 0);
+            return static_cast<int32_t>(i);
+        }
+        Report(faInterpreting, total, i + 1);
+    }
+    Report(faIdle, 0, 0);
+
+    aConstantArray = std::move(aConstantEditMem);
+    aConstantCount = total;
+    aConstantEditCount = 0;
+    aConstantEditMode = false;
+    gConstantOrigin.clear();
+
+    for (uint32_t j = 0; j < aConstantCount; ++j) {
+        const cConstant& c = aConstantArray[j];
+        for (uint32_t r = 0; r < c.aRefCount; ++r)
+            c.aRefs[r]->aIndex = static_cast<int32_t>(j);
+    }
+    return -1;
+}
+
+void cFormulaEngine::CancelConstantEdit()
+{
+    if (!aConstantEditMode)
+        return;
+    aConstantEditMem.reset();
+    aConstantEditCount = 0;
+    aConstantEditMode = false;
+    gConstantOrigin.clear();
+}
+
+bool cFormulaEngine::AddConstant(const char* definition, const char* description)
+{
+    if (!ConstantsEditable() || !definition || !description)
+        return false;
+    if (aConstantEditCount >= std::min(aConstantMax, gConstantEditCapacity))
+        return false;
+    std::string def = definition;
+    std::string desc = description;
+    auto& origin = ConstantOrigin();
+    origin.push_back(kAdded);
+    cConstant& c = aConstantEditMem[aConstantEditCount];
+    c.aDefinition = std::move(def);
+    c.aDescription = std::move(desc);
+    ++aConstantEditCount;
+    return true;
+}
+
+bool cFormulaEngine::ReplaceConstant(uint32_t index, const char* definition, const char* description)
+{
+    if (!ConstantsEditable() || !definition || !description || index >= aConstantEditCount)
+        return false;
+    cConstant& c = aConstantEditMem[index];
+    if (c.aRefCount > 0)
+        return false;
+    std::string def = definition;
+    std::string desc = description;
+    c.aDefinition = std::move(def);
+    c.aDescription = std::move(desc);
+    ConstantOrigin()[index] = kAdded;
+    return true;
+}
+
+bool cFormulaEngine::DeleteConstant(uint32_t index)
+{
+    if (!ConstantsEditable() || index >= aConstantEditCount)
+        return false;
+    if (aConstantEditMem[index].aRefCount > 0)
+        return false;
+    auto& origin = ConstantOrigin();
+    origin.erase(origin.begin() + index);
+    DeleteEntry(aConstantEditMem.get(), aConstantEditCount, index);
+    return true;
+}
+
+tOwnedText cFormulaEngine::GetConstantDef(uint32_t index)
+{
+    if (index >= GetConstantCount())
+        return nullptr;
+    const cConstant* table = aConstantEditMode ? aConstantEditMem.get() : aConstantArray.get();
+    return CopyText(table[index].aDefinition);
+}
+
+tOwnedText cFormulaEngine::GetConstantDesc(uint32_t index)
+{
+    if (index >= GetConstantCount())
+        return nullptr;
+    const cConstant* table = aConstantEditMode ? aConstantEditMem.get() : aConstantArray.get();
+    return CopyText(table[index].aDescription);
+}
+
+uint32_t cFormulaEngine::GetConstantCount()
+{
+    if (aConstantEditMode)
+        return aConstantEditMem ? aConstantEditCount : 0;
+    return LiveConstantCount();
+}
+
+// ---- user functions
+
+void cFormulaEngine::StartFunctionEdit()
+{
+    if (aFunctionEditMode)
+        return;
+    const uint32_t live = LiveFunctionCount();
+    const uint32_t capacity = std::max(aUserFunctionMax, live);
+    auto copy = std::unique_ptr<cUserFunction[]>(new cUserFunction[capacity]);
+    for (uint32_t i = 0; i < live; ++i) {
+        copy[i].aDefinition = aUserFunctionArray[i].aDefinition;
+        copy[i].aDescription = aUserFunctionArray[i].aDescription;
+    }
+    gFunctionEditCapacity = capacity;
+    aUserFunctionEditMem = std::move(copy);
+    aUserFunctionEditCount = live;
+    aFunctionEditMode = true;
+}
+
+int32_t cFormulaEngine::StopFunctionEdit()
+{
+    if (!aFunctionEditMode)
+        return -1;
+    if (!aUserFunctionEditMem) {
+        CancelFunctionEdit();
+        return -1;
+    }
+    const uint32_t total = aUserFunctionEditCount;
+    const KeptConstants kept;
+    aParsedFunctions = 0;
+    Report(faInterpreting, total, 0);
+    for (uint32_t i = 0; i < total; ++i) {
+        cUserFunction& entry = aUserFunctionEditMem[i];
+        bool ok = false;
+        {
+            SearchEditScope scope;
+            ok = TryCompile(CompileFunction, entry);
+        }
+        if (!ok || !kept.Accepts(entry)) {
+            for (uint32_t j = 0; j <= i; ++j) {
+                aUserFunctionEditMem[j].aTree.reset();
+                aUserFunctionEditMem[j].aName.clear();
+            }
+            aParsedFunctions = 0;
+            Report(faIdle, 0, 0);
+            return static_cast<int32_t>(i);
+        }
+        ++aParsedFunctions;
+        Report(faInterpreting, total, i + 1);
+    }
+    Report(faIdle, 0, 0);
+    aParsedFunctions = 0;
+
+    for (uint32_t j = 0; j < LiveFunctionCount(); ++j)
+        if (aUserFunctionArray[j].aTree)
+            aUserFunctionArray[j].aTree->_DelDependency();
+    aUserFunctionArray = std::move(aUserFunctionEditMem);
+    aUserFunctionCount = total;
+    aUserFunctionEditCount = 0;
+    aFunctionEditMode = false;
+    for (uint32_t j = 0; j < aUserFunctionCount; ++j)
+        if (aUserFunctionArray[j].aTree)
+            aUserFunctionArray[j].aTree->_SetDependency();
+
+    RefreshConstantEditRefs();
+    return -1;
+}
+
+void cFormulaEngine::CancelFunctionEdit()
+{
+    if (!aFunctionEditMode)
+        return;
+    aUserFunctionEditMem.reset();
+    aUserFunctionEditCount = 0;
+    aFunctionEditMode = false;
+}
+
+bool cFormulaEngine::AddFunction(const char* definition, const char* description)
+{
+    if (!FunctionsEditable() || !definition || !description)
+        return false;
+    if (aUserFunctionEditCount >= std::min(aUserFunctionMax, gFunctionEditCapacity))
+        return false;
+    std::string def = definition;
+    std::string desc = description;
+    cUserFunction& f = aUserFunctionEditMem[aUserFunctionEditCount];
+    f.aDefinition = std::move(def);
+    f.aDescription = std::move(desc);
+    ++aUserFunctionEditCount;
+    return true;
+}
+
+bool cFormulaEngine::ReplaceFunction(uint32_t index, const char* definition, const char* description)
+{
+    if (!FunctionsEditable() || !definition || !description || index >= aUserFunctionEditCount)
+        return false;
+    std::string def = definition;
+    std::string desc = description;
+    cUserFunction& f = aUserFunctionEditMem[index];
+    f.aDefinition = std::move(def);
+    f.aDescription = std::move(desc);
+    return true;
+}
+
+bool cFormulaEngine::DeleteFunction(uint32_t index)
+{
+    if (!FunctionsEditable() || index >= aUserFunctionEditCount)
+        return false;
+    DeleteEntry(aUserFunctionEditMem.get(), aUserFunctionEditCount, index);
+    return true;
+}
+
+tOwnedText cFormulaEngine::GetFunctionDef(uint32_t index)
+{
+    if (index >= GetFunctionCount())
+        return nullptr;
+    const cUserFunction* table =
+        aFunctionEditMode ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
+    return CopyText(table[index].aDefinition);
+}
+
+tOwnedText cFormulaEngine::GetFunctionDesc(uint32_t index)
+{
+    if (index >= GetFunctionCount())
+        return nullptr;
+    const cUserFunction* table =
+        aFunctionEditMode ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
+    return CopyText(table[index].aDescription);
+}
+
+uint32_t cFormulaEngine::GetFunctionCount()
+{
+    if (aFunctionEditMode)
+        return aUserFunctionEditMem ? aUserFunctionEditCount : 0;
+    return LiveFunctionCount();
+}
