@@ -4,7 +4,27 @@
 #include "Korund_windows.h"
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QString>
+
+#include <array>
+#include <cstdint>
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// A captioned group of radio buttons in columns; the checked item's index is the value.
+class cRadioGroup : public QGroupBox {
+public:
+    cRadioGroup(const QString& caption, const QStringList& items, QWidget* parent);
+    int ItemIndex() const; // -1 when none is checked
+    void SetItemIndex(int index); // an index out of range checks none
+
+private:
+    QButtonGroup* aButtons;
+};
 
 class TFConfig : public QDialog {
     Q_OBJECT
@@ -12,6 +32,39 @@ public:
     explicit TFConfig(cKorundWindows& windows, QWidget* parent = nullptr);
     QString IniPath; // Korund.ini beside the executable; tests point it elsewhere
 
+    QGroupBox* GroupBox2 = nullptr;
+    QLineEdit* EDigitsUse = nullptr;
+    QLineEdit* EDigitsDrop = nullptr;
+    QLineEdit* EInputSys = nullptr;
+    QLineEdit* EOutputSys = nullptr;
+    QLineEdit* EMaxExp = nullptr;
+    QLineEdit* EMinExp = nullptr;
+    QLineEdit* ENativeEps = nullptr;
+    cRadioGroup* REngMode = nullptr;
+    cRadioGroup* RAngleMode = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLineEdit* EMaxConst = nullptr;
+    QLineEdit* EMaxFunc = nullptr;
+    QLineEdit* ERefAlloc = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* BOk = nullptr;
+    QPushButton* BCancel = nullptr;
+
+    void FormShow();
+    void BOkClick();
+    void BCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     cKorundWindows& W;
+    // The control of each settings key, in key order: a field or a radio group.
+    struct cKeyControl {
+        QLineEdit* edit = nullptr;
+        cRadioGroup* radio = nullptr;
+        QString caption;
+    };
+    std::array<cKeyControl, 12> aControls;
+    std::array<int32_t, 12> aShownValues{}; // as read by the last FormShow
 };

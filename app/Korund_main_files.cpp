@@ -1,6 +1,142 @@
 // File menu of the main window: opening and saving library files.
+#include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
+#include "Palettes_unit.h"
 
-void TFMain::File_OpenClick() {}
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
-void TFMain::File_SaveClick() {}
+namespace {
+
+const char* const kLibraryFilter = "Korund constant library file (*.krc)|*.krc|"
+                                   "Korund function library file (*.krf)|*.krf";
+
+const char* const kMsgOtherFormat =
+    "Error: This library cannot be read, because it was created by a version of Korund which "
+    "uses another file format for libraries. You may want to upgrate to an appropriate version.";
+const char* const kMsgNotLibrary = "Error: This is not a valid Korund library file.";
+const char* const kMsgFull =
+    "Error: The loading process of this library has been canceled. The memory area which is "
+    "reserved for this purpose is full. You can avoid this by setting a larger value in the "
+    "preferences.";
+const char* const kMsgFileError =
+    "Error: While trying to perform file operations, Korund encountered an error. You may want "
+    "to restart windows.";
+const char* const kMsgInvalidDeclaration =
+    "Error: While trying to load this library, Korund has found an invalid declaration. The "
+    "library cannot be loaded. You may want to contact the person who supplied this library.";
+const char* const kMsgOverwrite =
+    "Warning: There is already a file with the same name in that directory. If you decide to "
+    "use this name, the old file will be overwitten. Do you want to overwite or cancel to chose "
+    "another name?";
+
+// Filter index 1: constants, 2: user functions.
+bool IsConstantKind(int filterIndex) { return filterIndex != 2; }
+
+// The name with its extension (after the last '.' of the file name) replaced.
+QString WithExtension(const QString& fileName, const QString& extension) {
+    const qsizetype nameStart = fileName.lastIndexOf(QLatin1Char('/')) + 1;
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot >= nameStart ? fileName.left(dot) : fileName;
+    return stem + extension;
+}
+
+QString CannotOpenText(const QString& fileName, const QString& reason) {
+    return QString("Error: Cannot open the file \"%1\": %2.").arg(fileName, reason);
+}
+
+// Releases the main window's library stream at the end of one file operation.
+class cStreamScope {
+public:
+    explicit cStreamScope(std::unique_ptr<QIODevice>& stream) : aStream(stream) {}
+    ~cStreamScope() { aStream.reset(); }
+    cStreamScope(const cStreamScope&) = delete;
+    cStreamScope& operator=(const cStreamScope&) = delete;
+
+private:
+    std::unique_ptr<QIODevice>& aStream;
+};
+
+} // namespace
+
+void TFMain::File_OpenClick() {
+    const tFileChoice choice =
+        Dialogs().OpenFile(this, "Load library file", kLibraryFilter, 1);
+    if (!choice.accepted) return;
+    const bool constants = IsConstantKind(choice.filterIndex);
+
+    auto file = std::make_unique<QFile>(choice.fileName);
+    if (!file->open(QIODevice::ReadOnly)) {
+        Dialogs().Message(this, tMsgType::Error, CannotOpenText(choice.fileName, file->errorString()),
+                          tMsgButtons::Ok);
+        return;
+    }
+    int32_t result = 0;
+    {
+        const cStreamScope scope(LibraryStream);
+        LibraryStream = std::move(file);
+        result = constants ? cFormulaEngine::ConstantsFromFile()
+                           : cFormulaEngine::FunctionsFromFile();
+    }
+
+    QString message;
+    switch (result) {
+    case -1:
+        if (W.Palettes) {
+            if (constants)
+                W.Palettes->SConstantsShow();
+            else
+                W.Palettes->SUserFuncShow();
+        }
+        return;
+    case -2: message = kMsgFileError; break;
+    case -3: message = kMsgFull; break;
+    case -4: message = kMsgNotLibrary; break;
+    case -5: message = kMsgOtherFormat; break;
+    default:
+        if (result < 0) return; // not a result the engine gives
+        message = QString(kMsgInvalidDeclaration) + "\n(declaration " + QString::number(result) +
+                  ")";
+        break;
+    }
+    Dialogs().Message(this, tMsgType::Error, message, tMsgButtons::Ok);
+}
+
+void TFMain::File_SaveClick() {
+    for (;;) {
+        const tFileChoice choice =
+            Dialogs().SaveFile(this, "Save current state as library file", kLibraryFilter, 1);
+        if (!choice.accepted) return;
+        const bool constants = IsConstantKind(choice.filterIndex);
+        const QString fileName = WithExtension(choice.fileName, constants ? ".krc" : ".krf");
+
+        if (QFileInfo::exists(fileName) &&
+            Dialogs().Message(this, tMsgType::Warning, kMsgOverwrite, tMsgButtons::OkCancel) ==
+                tMsgResult::Cancel)
+            continue;
+
+        // Written beside the target and renamed over it only when complete, so a
+        // failed save leaves an existing file as it was.
+        auto file = std::make_unique<QSaveFile>(fileName);
+        if (!file->open(QIODevice::WriteOnly)) {
+            Dialogs().Message(this, tMsgType::Error, CannotOpenText(fileName, file->errorString()),
+                              tMsgButtons::Ok);
+            return;
+        }
+        QSaveFile* saveFile = file.get();
+        bool written = false;
+        {
+            const cStreamScope scope(LibraryStream);
+            LibraryStream = std::move(file);
+            written = constants ? cFormulaEngine::ConstantsToFile()
+                                : cFormulaEngine::FunctionsToFile();
+            if (written)
+                written = saveFile->commit();
+            else
+                saveFile->cancelWriting();
+        }
+        if (!written) Dialogs().Message(this, tMsgType::Error, kMsgFileError, tMsgButtons::Ok);
+        return;
+    }
+}
