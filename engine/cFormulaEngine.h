@@ -9,7 +9,9 @@
 #include "cLongReal.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <string>
 
 class cFormulaEngine;
 class cUserFunction;
@@ -177,8 +179,20 @@ public:
     static int32_t FunctionsFromFile();
     static int32_t ConstantsFromFile();
 
+    // Deepest recursion of _BuildNode, and the most operators plus brackets a
+    // whole formula may hold; beyond either a parse throws feErrTooDeep.
+    static constexpr uint32_t aMaxParseDepth = 10000;
+
 private:
     uint32_t aParseDepth = 0; // recursion depth of the running parse
+    std::deque<cLongReal> aScratch; // operand values of the running evaluation, a stack
+    uint32_t aScratchTop = 0;       // slots of aScratch in use
+
+    cNode _BuildFormula(); // the tree of the whole of aFormula
+    void _EvalInto(const cNode& node, cLongReal& out);
+    void _CountStep();
+    cLongReal& _PushScratch();
+    friend class cScratchSlot;
 };
 
 // One user-defined function.

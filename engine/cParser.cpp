@@ -1,0 +1,295 @@
+// Formula parser: splits a stretch of text at its rightmost operator of the
+// lowest precedence class, recursively; operands are resolved against the
+// built-in, constant and user-function tables.
+#include "cParser.h"
+
+#include "cFormulaEngine.h"
+
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// ---- free functions
+
+std::unique_ptr<char[]> StripFormula(const char* text) {
+    const size_t length = text ? std::strlen(text) : 0;
+    auto stripped = std::make_unique<char[]>(length + 1);
+    size_t n = 0;
+    for (size_t i = 0; i < length; ++i) {
+        const auto c = static_cast<signed char>(text[i]);
+        if (c >= 0x21 && c <= 0x7E)
+            stripped[n++] = text[i];
+    }
+    stripped[n] = '\0';
+    return stripped;
+}
+
+bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || c == '_'; }
+
+bool IsNumberChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'; }
+
+const char* MatchOpenBackward(const char* first, const char* pos) {
+    long depth = 0;
+    for (const char* p = pos;; --p) {
+        if (*p == ')')
+            ++depth;
+        else if (*p == '(')
+            --depth;
+        if (depth == 0)
+            return p;
+        if (p == first)
+            break;
+    }
+    throw feErrBrackets;
+}
+
+const char* MatchCloseForward(const char* pos, const char* last) {
+    long depth = 0;
+    for (const char* p = pos; p <= last; ++p) {
+        if (*p == '(')
+            ++depth;
+        else if (*p == ')')
+            --depth;
+        if (depth == 0)
+            return p;
+    }
+    throw feErrBrackets;
+}
+
+const char* FindOperatorBackward(const char* first, const char* last, char c1, char c2) {
+    if (last < first)
+        return nullptr;
+    for (const char* p = last;; --p) {
+        if (*p == ')')
+            p = MatchOpenBackward(first, p);
+        else if (*p == c1 || *p == c2)
+            return p;
+        if (p == first)
+            return nullptr;
+    }
+}
+
+const char* FindCharForward(const char* first, const char* last, char c) {
+    for (const char* p = first; p <= last; ++p) {
+        if (*p == '(')
+            p = MatchCloseForward(p, last);
+        else if (*p == c)
+            return p;
+    }
+    return nullptr;
+}
+
+void SubstituteParameters(char* body, const char* params) {
+    if (!body || !params)
+        return;
+    const std::string original(body); // every position is judged on the text before replacement
+    const size_t length = original.size();
+    for (size_t i = 0; i < length; ++i) {
+        const char c = original[i];
+        if (i > 0 && (IsNameChar(original[i - 1]) || IsNumberChar(original[i - 1])))
+            continue;
+        if (i + 1 < length && IsNameChar(original[i + 1]))
+            continue;
+        if (const char* hit = std::strchr(params, c); hit && c != '\0')
+            body[i] = static_cast<char>('a' + (hit - params));
+    }
+}
+
+// ---- parser operations
+
+namespace {
+
+// Counts one level of _BuildNode recursion for as long as it lives.
+class cDepthGuard {
+public:
+    explicit cDepthGuard(uint32_t& depth) : aDepth(depth) {
+        if (++aDepth > cFormulaEngine::aMaxParseDepth) {
+            --aDepth;
+            throw feErrTooDeep;
+        }
+    }
+    ~cDepthGuard() { --aDepth; }
+    cDepthGuard(const cDepthGuard&) = delete;
+    cDepthGuard& operator=(const cDepthGuard&) = delete;
+
+private:
+    uint32_t& aDepth;
+};
+
+// A node of the given kind with count default children.
+cNode MakeNode(uint8_t kind, uint16_t count) {
+    cNode node;
+    node.aKind = kind;
+    if (count > 0) {
+        node.aChildren = std::make_unique<cNode[]>(count);
+        node.aChildCount = count;
+    }
+    return node;
+}
+
+bool SameName(const std::string& name, std::string_view wanted) { return name == wanted; }
+
+} // namespace
+
+void cFormulaEngine::Parse(const char* formula) {
+    aRoot.reset();
+    aFormula.reset();
+    aFormula = StripFormula(formula);
+    aRoot = std::make_unique<cNode>();
+    *aRoot = _BuildFormula();
+}
+
+cNode cFormulaEngine::_BuildFormula() {
+    const char* first = aFormula.get();
+    const size_t length = std::strlen(first);
+    if (length == 0)
+        throw feErrEmpty;
+    // Every level of recursion consumes an operator or a '(' (a function call
+    // takes three frames per bracket), so this bounds the depth before any work.
+    size_t weight = 0;
+    for (size_t i = 0; i < length; ++i) {
+        switch (first[i]) {
+        case '+': case '-': case '*': case '/': case '^': weight += 1; break;
+        case '(': weight += 3; break;
+        default: break;
+        }
+    }
+    if (weight > aMaxParseDepth)
+        throw feErrTooDeep;
+    return _BuildNode(first, first + length - 1);
+}
+
+cNode cFormulaEngine::_BuildNode(const char* first, const char* last) {
+    cDepthGuard guard(aParseDepth);
+    if (last < first)
+        throw feErrEmpty;
+
+    if (const char* op = FindOperatorBackward(first, last, '+', '-')) {
+        if (op == first) {
+            if (*op == '+')
+                return _BuildNode(first + 1, last);
+            cNode node = MakeNode(nkNegate, 1);
+            node.aChildren[0] = _BuildNode(first + 1, last);
+            return node;
+        }
+        cNode node = MakeNode(*op == '+' ? nkAdd : nkSubtract, 2);
+        node.aChildren[0] = _BuildNode(first, op - 1);
+        node.aChildren[1] = _BuildNode(op + 1, last);
+        return node;
+    }
+    const char* op = FindOperatorBackward(first, last, '*', '/');
+    uint8_t kind = 0;
+    if (op) {
+        kind = *op == '*' ? nkMultiply : nkDivide;
+    } else if ((op = FindOperatorBackward(first, last, '^', '^'))) {
+        kind = nkPower;
+    }
+    if (op) {
+        cNode node = MakeNode(kind, 2);
+        node.aChildren[0] = _BuildNode(first, op - 1);
+        node.aChildren[1] = _BuildNode(op + 1, last);
+        return node;
+    }
+    if (*first == '(' && *last == ')')
+        return _BuildNode(first + 1, last - 1);
+
+    cNode node;
+    _ProcessSymbol(first, last, node);
+    return node;
+}
+
+void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& node) {
+    if (last < first)
+        throw feErrEmpty;
+
+    if (IsNumberChar(*first)) {
+        const std::string literal(first, last + 1);
+        node.aKind = nkNumber;
+        node.aChildren.reset();
+        node.aChildCount = 0;
+        node.aValue = cLongReal(literal.c_str());
+        return;
+    }
+
+    const char* end = first + 1; // one past the name
+    while (end <= last && IsNameChar(*end))
+        ++end;
+    const std::string_view name(first, static_cast<size_t>(end - first));
+
+    if (end > last) {
+        if (name.size() == 1) {
+            if (*first < 'a' || *first > 'z')
+                throw feErrBadSymbol;
+            node.aKind = nkVariable;
+            node.aIndex = *first - 'a';
+            return;
+        }
+        for (uint32_t i = 0; i < aConstantCount; ++i) {
+            if (SameName(aConstantArray[i].aName, name)) {
+                node.aKind = nkConstant;
+                node.aIndex = static_cast<int32_t>(i);
+                return;
+            }
+        }
+        throw feErrUnknownConstant;
+    }
+
+    // A name followed by an argument list that must end at the operand's end.
+    auto callWith = [&](uint8_t kind, uint32_t index, size_t argCount) {
+        node.aKind = kind;
+        node.aIndex = static_cast<int32_t>(index);
+        _ProcessArgs(end, last, node);
+        if (node.aChildCount != argCount)
+            throw feErrArgCount;
+    };
+
+    if (name == "sum" || name == "mul") {
+        callWith(name == "sum" ? nkSum : nkProduct, 0, 4);
+        return;
+    }
+    for (uint32_t i = 0; i < aBasicFunctionCount; ++i) {
+        if (SameName(aBasicFunctionArray[i].aName, name)) {
+            callWith(nkBasicFunction, i, aBasicFunctionArray[i].aArgCount);
+            return;
+        }
+    }
+    const cUserFunction* table = aSearchEditFunc ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
+    const uint32_t count = aSearchEditFunc ? aParsedFunctions : aUserFunctionCount;
+    for (uint32_t i = 0; table && i < count; ++i) {
+        if (SameName(table[i].aName, name)) {
+            callWith(nkUserFunction, i, static_cast<size_t>(table[i].aArgCount));
+            return;
+        }
+    }
+    throw feErrUnknownFunction;
+}
+
+void cFormulaEngine::_ProcessArgs(const char* open, const char* close, cNode& node) {
+    if (*open != '(' || *close != ')')
+        throw feErrBrackets;
+    if (close <= open)
+        throw feErrArgCount;
+    node.aChildren.reset();
+    node.aChildCount = 0;
+    if (close == open + 1)
+        return;
+
+    // Delimiters: the '(' and every separator; the ')' closes the last argument.
+    constexpr size_t maxArgs = UINT16_MAX;
+    std::vector<const char*> delimiters{open};
+    for (const char* sep = FindCharForward(open + 1, close - 1, ','); sep;
+         sep = FindCharForward(sep + 1, close - 1, ',')) {
+        if (delimiters.size() >= maxArgs)
+            throw feErrArgCount;
+        delimiters.push_back(sep);
+    }
+    delimiters.push_back(close);
+
+    const auto count = static_cast<uint16_t>(delimiters.size() - 1);
+    auto children = std::make_unique<cNode[]>(count);
+    for (uint16_t k = 0; k < count; ++k)
+        children[k] = _BuildNode(delimiters[k] + 1, delimiters[k + 1] - 1);
+    node.aChildren = std::move(children);
+    node.aChildCount = count;
+}
