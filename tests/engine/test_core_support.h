@@ -1,0 +1,113 @@
+// Helpers shared by the engine core tests: a fixture with fresh tables, a
+// compact text form of trees, and a recorder for progress reports.
+#pragma once
+
+#include "cFormulaEngine.h"
+#include "cParser.h"
+
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace core_test {
+
+using tReport = std::tuple<int, int, unsigned, unsigned>; // level, activity, total, done
+
+inline std::vector<tReport>& Reports() {
+    static std::vector<tReport> reports;
+    return reports;
+}
+
+inline void RecordReport(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
+    Reports().emplace_back(level, activity, total, done);
+}
+
+// Whole numbers as integers, others with a few digits: independent of the
+// number library's output settings.
+inline std::string NumberText(const cLongReal& value) {
+    if (mpfr_integer_p(value.mpfr()) && mpfr_fits_slong_p(value.mpfr(), MPFR_RNDN))
+        return std::to_string(mpfr_get_si(value.mpfr(), MPFR_RNDN));
+    char text[64];
+    std::snprintf(text, sizeof text, "%.6g", mpfr_get_d(value.mpfr(), MPFR_RNDN));
+    return text;
+}
+
+// "Sub(Mul(2,Pow(Add(x,1),2)),Div(y,4))" and the like; calls show their names.
+inline std::string TreeText(const cNode& node) {
+    static const char* const kOperators[] = {"Add", "Sub", "Mul", "Div", "Pow", "Neg"};
+    std::string head;
+    switch (node.aKind) {
+    case nkUserFunction: head = cFormulaEngine::aUserFunctionArray[node.aIndex].aName; break;
+    case nkBasicFunction: head = cFormulaEngine::aBasicFunctionArray[node.aIndex].aName; break;
+    case nkConstant: return "$" + cFormulaEngine::aConstantArray[node.aIndex].aName;
+    case nkVariable: return std::string(1, static_cast<char>('a' + node.aIndex));
+    case nkNumber: return NumberText(node.aValue);
+    case nkSum: head = "Sum"; break;
+    case nkProduct: head = "Prod"; break;
+    case nkNone: return "?";
+    default:
+        if (node.aKind >= nkAdd && node.aKind <= nkNegate)
+            head = kOperators[node.aKind - nkAdd];
+        else
+            head = "#" + std::to_string(node.aKind);
+    }
+    head += '(';
+    for (uint16_t i = 0; i < node.aChildCount; ++i) {
+        if (i > 0)
+            head += ',';
+        head += TreeText(node.aChildren[i]);
+    }
+    return head + ')';
+}
+
+// Fresh tables around every test; every hook and mode back to null or off.
+class EngineCoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cLongReal::aInputSystemStandard = 10;
+        cFormulaEngine::Init();
+        Reports().clear();
+    }
+    void TearDown() override {
+        cFormulaEngine::FreeStatics();
+        cFormulaEngine::aUserFunctionCount = 0;
+        cFormulaEngine::aConstantCount = 0;
+        cFormulaEngine::aSearchEditFunc = false;
+        cFormulaEngine::aParsedFunctions = 0;
+        cFormulaEngine::aUserFunctionEditMem.reset();
+        cFormulaEngine::ProgressIndicator = nullptr;
+        cFormulaEngine::FileRead = nullptr;
+        cFormulaEngine::FileWrite = nullptr;
+        cLongReal::aInputSystemStandard = 10;
+        cLongReal::Init();
+    }
+
+    // Appends a compiled user function, e.g. ("g", "xy", "x*10+y").
+    static void AddUserFunction(const char* name, const char* params, const char* body) {
+        std::string text(body);
+        SubstituteParameters(text.data(), params);
+        cUserFunction& f = cFormulaEngine::aUserFunctionArray[cFormulaEngine::aUserFunctionCount];
+        f.aTree = std::make_unique<cFormulaEngine>(text.c_str());
+        f.aArgCount = static_cast<int16_t>(std::string(params).size());
+        f.aName = name;
+        ++cFormulaEngine::aUserFunctionCount;
+    }
+
+    static void AddConstant(const char* name, long value) {
+        cConstant& c = cFormulaEngine::aConstantArray[cFormulaEngine::aConstantCount++];
+        c.aName = name;
+        c.aValue = cLongReal(value);
+    }
+
+    static std::string ParsedTree(const char* formula) {
+        cFormulaEngine engine;
+        engine.Parse(formula);
+        return TreeText(*engine.aRoot);
+    }
+};
+
+} // namespace core_test
