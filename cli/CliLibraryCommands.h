@@ -1,0 +1,22 @@
+// The library commands of korund-cli: adding one constant or function
+// through edit mode, and listing a library.
+#pragma once
+
+#include "CliLibraryFiles.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Why a definition would not compile, or nullopt when it compiles.
+std::optional<std::string> CheckConstantDefinition(const std::string& definition);
+std::optional<std::string> CheckFunctionDefinition(const std::string& definition);
+
+// Adds "DEFINITION" or "DEFINITION | DESCRIPTION" to a library and commits
+// it; on failure the library is unchanged and the reason is returned.
+std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument);
+
+// One line per entry: its label (the definition up to '='), then
+// " | " and the description when there is one.
+std::vector<std::string> LibraryListing(eLibraryKind kind);
