@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Korund_windows.h"
+#include "Splash_unit.h"
 #include "cFormulaEngine.h"
 #include "cLongReal.h"
 
@@ -26,7 +27,6 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QToolButton;
-class TFSplash;
 
 // An up/down arrow pair; Click(true) for the up arrow, Click(false) for down.
 class TUpDown : public QWidget {
@@ -172,12 +172,10 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// Directory of the executable, where the pictures lie (with a trailing '/').
-QString ProgramDir();
-
 // The program's windows for one run: the splash is shown while the seven
 // windows are created in order, then destroyed. The modal windows are
-// children of the main window; the palettes and progress windows stand alone.
+// children of the main window; the palettes and progress windows stand alone,
+// so that disabling the main window leaves them usable.
 class cKorundProgram {
 public:
     // trace, when given, receives "TFSplash" once the splash is on the screen
@@ -191,9 +189,14 @@ public:
     cKorundWindows W;
 
 private:
+    // Destroyed in reverse creation order, the main window last.
     std::unique_ptr<TFMain> aMain;
-    std::unique_ptr<QWidget> aPalettes;
-    std::unique_ptr<QWidget> aProgress;
+    std::unique_ptr<TFEdit> aEdit;
+    std::unique_ptr<TFProgress> aProgress;
+    std::unique_ptr<TFConfig> aConfig;
+    std::unique_ptr<TFPalettes> aPalettes;
+    std::unique_ptr<TFInfoText> aInfoText;
+    std::unique_ptr<TFCredits> aCredits;
 };
 
 // Runs the program: start-up, message loop, shutdown. Returns the exit code;

@@ -1,0 +1,637 @@
+#include "Korund_main_unit.h"
+
+#include "Config_unit.h"
+#include "Credits_unit.h"
+#include "Info_window_unit.h"
+#include "Korund_dialogs.h"
+#include "KorundSettings.h"
+#include "Lib_editor.h"
+#include "Palettes_unit.h"
+#include "Progress_unit.h"
+
+#include <QActionGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIODevice>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <ctime>
+
+namespace {
+
+// The one main window of the run: the hooks act on it.
+TFMain* gMainForm = nullptr;
+
+// Depth of the progress callback's message pumps; while it is above 0 an
+// engine call is running further down the stack.
+int gPumpDepth = 0;
+
+std::function<int32_t()> gClock;
+
+int32_t CalendarSeconds() {
+    return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
+}
+
+const char* const kDocumentationText =
+    "Note: This feature is not implemented yet. It will be aviable in the final release of "
+    "version 1.0 when beta testing is finished.";
+
+// Outer window sizes and formula-field widths of the three sizes. The client
+// area of the design is the outer size less a frame of 8 x 46 pixels
+// (border, title bar and menu bar).
+struct tSizeRow {
+    int width, height, formelWidth;
+};
+constexpr tSizeRow kTiny{190, 110, 169};
+constexpr tSizeRow kSmall{190, 237, 169};
+constexpr tSizeRow kNormal{502, 237, 481};
+constexpr int kFrameWidth = 8;
+constexpr int kFrameHeight = 46;
+
+} // namespace
+
+// ---- TUpDown
+
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
+    auto arrow = [this](Qt::ArrowType type) {
+        auto* b = new QToolButton(this);
+        b->setArrowType(type);
+        b->setAutoRepeat(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setIconSize(QSize(7, 7));
+        return b;
+    };
+    BUp = arrow(Qt::UpArrow);
+    BDown = arrow(Qt::DownArrow);
+    connect(BUp, &QToolButton::clicked, this, &TUpDown::ClickUp);
+    connect(BDown, &QToolButton::clicked, this, &TUpDown::ClickDown);
+}
+
+void TUpDown::ClickUp() {
+    emit Click(true);
+}
+
+void TUpDown::ClickDown() {
+    emit Click(false);
+}
+
+void TUpDown::resizeEvent(QResizeEvent*) {
+    const int upper = height() / 2;
+    BUp->setGeometry(0, 0, width(), upper);
+    BDown->setGeometry(0, upper, width(), height() - upper);
+}
+
+// ---- TFMain construction and shutdown
+
+TFMain::TFMain(cKorundWindows& windows, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      W(windows) {
+    setWindowTitle("Korund");
+    CreateControls();
+    CreateMenu();
+    ApplySize();
+    move(112, 180);
+    StartEngine();
+    gMainForm = this;
+}
+
+TFMain::~TFMain() {
+    ShutDownEngine();
+    if (gMainForm == this) gMainForm = nullptr;
+}
+
+void TFMain::StartEngine() {
+    cFormulaEngine::ProgressIndicator = ProgressCallback;
+    cFormulaEngine::FileRead = LibraryRead;
+    cFormulaEngine::FileWrite = LibraryWrite;
+    ApplySettings(ReadKorundIni(KorundIniPath()));
+    try {
+        cFormulaEngine::Init();
+        Engine = FE_BuildInstance();
+        MState->clear();
+        for (const std::string& line : EngineStateLines())
+            MState->appendPlainText(QString::fromStdString(line));
+        MState->moveCursor(QTextCursor::Start);
+    } catch (...) {
+        if (Engine) FE_ClearInstance(Engine);
+        cFormulaEngine::FreeStatics();
+        throw;
+    }
+}
+
+void TFMain::ShutDownEngine() {
+    if (!Engine) return;
+    FE_ClearInstance(Engine);
+    Engine = nullptr;
+    cFormulaEngine::FreeStatics();
+}
+
+bool TFMain::Busy() const {
+    return aCalculating || gPumpDepth > 0;
+}
+
+void TFMain::closeEvent(QCloseEvent* event) {
+    FormClose(event);
+}
+
+void TFMain::FormClose(QCloseEvent* event) {
+    if (Busy()) {
+        // The engine is working below us: close once it has returned.
+        aClosePending = true;
+        event->ignore();
+        return;
+    }
+    aClosePending = false;
+    ShutDownEngine();
+    event->accept();
+    emit Closed();
+}
+
+// ---- controls and menu
+
+void TFMain::CreateControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    EFormel = new QLineEdit("<formula>", client);
+    EFormel->setGeometry(8, 8, 481, 21);
+    connect(EFormel, &QLineEdit::returnPressed, this, &TFMain::Edit_CalculateClick);
+
+    LErgebnis = new QLabel("<result>", client);
+    LErgebnis->setGeometry(8, 40, 481, 18);
+    QFont bold = LErgebnis->font();
+    bold.setBold(true);
+    LErgebnis->setFont(bold);
+    QPalette blue = LErgebnis->palette();
+    blue.setColor(QPalette::WindowText, Qt::blue);
+    LErgebnis->setPalette(blue);
+
+    StatusBox = new QGroupBox("Engine state", client);
+    StatusBox->setGeometry(184, 64, 305, 121);
+    MState = new QPlainTextEdit("<engine state>", StatusBox);
+    MState->setGeometry(8, 16, 289, 97);
+    MState->setReadOnly(true);
+    MState->setFrameShape(QFrame::NoFrame);
+    MState->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MState->setFocusPolicy(Qt::ClickFocus);
+    QPalette silver = MState->palette();
+    silver.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+    MState->setPalette(silver);
+    // Seven lines of up to about 55 characters fit without scrolling.
+    QFont condensed("DejaVu Sans Condensed");
+    condensed.setStyleHint(QFont::SansSerif);
+    condensed.setPixelSize(10);
+    MState->setFont(condensed);
+
+    GroupBox1 = new QGroupBox("Keyboard", client);
+    GroupBox1->setGeometry(8, 64, 169, 121);
+    EStoreVar = new QLineEdit("a", GroupBox1);
+    EStoreVar->setGeometry(8, 16, 17, 21);
+    EStoreVar->setMaxLength(1);
+    EStoreVar->setAlignment(Qt::AlignCenter);
+    EStoreVar->setTextMargins(0, 0, 0, 0);
+    connect(EStoreVar, &QLineEdit::textChanged, this, &TFMain::EStoreVarChange);
+    BStoreVar = new TUpDown(GroupBox1);
+    BStoreVar->setGeometry(24, 16, 16, 25);
+    connect(BStoreVar, &TUpDown::Click, this, &TFMain::BStoreVarClick);
+
+    auto button = [this](const QString& caption, QRect geometry, void (TFMain::*handler)()) {
+        auto* b = new QPushButton(caption, GroupBox1);
+        b->setGeometry(geometry);
+        connect(b, &QPushButton::clicked, this, handler);
+        return b;
+    };
+    BM = button("[M]", {48, 16, 33, 25}, &TFMain::BMClick);
+    BMplus = button("[M+]", {88, 16, 33, 25}, &TFMain::BMplusClick);
+    BMminus = button("[M-]", {128, 16, 33, 25}, &TFMain::BMminusClick);
+    BCalculate = button("Calculate", {8, 88, 73, 25}, &TFMain::Edit_CalculateClick);
+    BClear = button("Clear", {88, 88, 75, 25}, &TFMain::Edit_ClearClick);
+
+    // Tab order: the formula first.
+    setTabOrder(EFormel, EStoreVar);
+    setTabOrder(EStoreVar, BM);
+    setTabOrder(BM, BMplus);
+    setTabOrder(BMplus, BMminus);
+    setTabOrder(BMminus, BCalculate);
+    setTabOrder(BCalculate, BClear);
+    EFormel->setFocus();
+
+    // Del and Ins are menu shortcuts even while an edit field has the focus.
+    EFormel->installEventFilter(this);
+    EStoreVar->installEventFilter(this);
+}
+
+void TFMain::CreateMenu() {
+    HauptMenue = menuBar();
+    HauptMenue->setObjectName("HauptMenue");
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = HauptMenue->addMenu(caption);
+        m->setObjectName(name);
+        return m;
+    };
+    auto item = [this](QMenu* m, const char* name, const QString& caption, QKeySequence key,
+                       void (TFMain::*handler)()) {
+        QAction* a = m->addAction(caption);
+        a->setObjectName(name);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // shortcuts act anywhere in the window
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+
+    File_Menue = menu("File_Menue", "File");
+    File_Open = item(File_Menue, "File_Open", "Open", QKeySequence("Ctrl+O"), &TFMain::File_OpenClick);
+    File_Save = item(File_Menue, "File_Save", "Save", QKeySequence("Ctrl+S"), &TFMain::File_SaveClick);
+
+    Edit_Menue = menu("Edit_Menue", "Edit");
+    Edit_Constants = item(Edit_Menue, "Edit_Constants", "Constants", {}, &TFMain::Edit_ConstantsClick);
+    Edit_Functions = item(Edit_Menue, "Edit_Functions", "Functions", {}, &TFMain::Edit_FunctionsClick);
+    Edit_Preferences =
+        item(Edit_Menue, "Edit_Preferences", "Preferences", {}, &TFMain::Edit_PreferencesClick);
+    Edit_Size = Edit_Menue->addMenu("Size");
+    Edit_Size->setObjectName("Edit_Size");
+    Edit_Size_Group = new QActionGroup(this);
+    Edit_Size_Group->setExclusive(true);
+    Edit_Size_Tiny = item(Edit_Size, "Edit_Size_Tiny", "tiny", {}, &TFMain::Edit_Size_TinyClick);
+    Edit_Size_Small = item(Edit_Size, "Edit_Size_Small", "small", {}, &TFMain::Edit_Size_SmallClick);
+    Edit_Size_Normal =
+        item(Edit_Size, "Edit_Size_Normal", "normal", {}, &TFMain::Edit_Size_NormalClick);
+    for (QAction* a : {Edit_Size_Tiny, Edit_Size_Small, Edit_Size_Normal}) {
+        a->setCheckable(true);
+        Edit_Size_Group->addAction(a);
+    }
+    Edit_Size_Normal->setChecked(true);
+    N1 = Edit_Menue->addSeparator();
+    N1->setObjectName("N1");
+    Edit_Calculate = item(Edit_Menue, "Edit_Calculate", "Calculate", QKeySequence(Qt::Key_F2),
+                          &TFMain::Edit_CalculateClick);
+    Edit_Clear = item(Edit_Menue, "Edit_Clear", "Clear", QKeySequence(Qt::Key_Delete),
+                      &TFMain::Edit_ClearClick);
+    Edit_CopyResult = item(Edit_Menue, "Edit_CopyResult", "Copy result",
+                           QKeySequence(Qt::Key_Insert), &TFMain::Edit_CopyResultClick);
+
+    Palettes_Menue = menu("Palettes_Menue", "Palettes");
+    Palettes_Variables = item(Palettes_Menue, "Palettes_Variables", "Variables",
+                              QKeySequence("Ctrl+Alt+V"), &TFMain::Palettes_VariablesClick);
+    Palettes_Constants = item(Palettes_Menue, "Palettes_Constants", "Constants",
+                              QKeySequence("Ctrl+Alt+C"), &TFMain::Palettes_ConstantsClick);
+    Palettes_Functions_user =
+        item(Palettes_Menue, "Palettes_Functions_user", "Functions (user-defined)",
+             QKeySequence("Ctrl+Alt+F"), &TFMain::Palettes_Functions_userClick);
+    Palettes_Functions_builtin =
+        item(Palettes_Menue, "Palettes_Functions_builtin", "Functions (built-in)",
+             QKeySequence("Ctrl+Alt+B"), &TFMain::Palettes_Functions_builtinClick);
+
+    Help_Menue = menu("Help_Menue", "Help");
+    Help_Dokumentation = item(Help_Menue, "Help_Dokumentation", "Documentation",
+                              QKeySequence(Qt::Key_F1), &TFMain::Help_DokumentationClick);
+    Help_About = item(Help_Menue, "Help_About", "About", {}, &TFMain::Help_AboutClick);
+}
+
+bool TFMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Insert)) {
+            // Not accepted: the edit field does not claim the key, the menu gets it.
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- calculation
+
+void TFMain::Edit_CalculateClick() {
+    if (aCalculating || !Engine) return;
+    aCalculating = true;
+    BCalculate->setEnabled(false);
+    struct tRestore {
+        TFMain* self;
+        ~tRestore() {
+            self->BCalculate->setEnabled(true);
+            self->aCalculating = false;
+            if (self->aClosePending)
+                QTimer::singleShot(0, self, [s = self] {
+                    if (s->aClosePending && !s->Busy()) s->close();
+                });
+        }
+    } restore{this};
+
+    const QByteArray formula = EFormel->text().toUtf8();
+    const char* failure = nullptr;
+    try {
+        Engine->Parse(formula.constData());
+    } catch (...) {
+        failure = "parse error";
+    }
+    if (!failure) {
+        try {
+            LastResult = Engine->Evaluate();
+        } catch (...) {
+            failure = "calc error";
+        }
+    }
+    if (failure) {
+        LastResult = cLongReal(0L);
+        Dialogs().Message(this, tMsgType::Plain, failure);
+        LErgebnis->setText("<ERROR>");
+    } else {
+        LErgebnis->setText(QString::fromUtf8(static_cast<const char*>(LastResult)));
+    }
+}
+
+// ---- memory and the variable letter
+
+char TFMain::StoreLetter() const {
+    const QString text = EStoreVar->text();
+    return text.isEmpty() ? 'a' : static_cast<char>(text[0].toLatin1());
+}
+
+void TFMain::BMClick() {
+    if (Engine) Engine->SetVar(StoreLetter(), LastResult);
+}
+
+void TFMain::BMplusClick() {
+    if (!Engine) return;
+    const char letter = StoreLetter();
+    Engine->SetVar(letter, Engine->GetVar(letter) + LastResult);
+}
+
+void TFMain::BMminusClick() {
+    if (!Engine) return;
+    const char letter = StoreLetter();
+    Engine->SetVar(letter, Engine->GetVar(letter) - LastResult);
+}
+
+void TFMain::BStoreVarClick(bool up) {
+    char letter = StoreLetter();
+    if (up && letter < 'z')
+        ++letter;
+    else if (!up && letter > 'a')
+        --letter;
+    EStoreVar->setText(QString(QChar(letter)));
+}
+
+void TFMain::EStoreVarChange() {
+    const QString text = EStoreVar->text();
+    if (text.isEmpty() || text[0] < QChar('a') || text[0] > QChar('z')) EStoreVar->setText("a");
+}
+
+void TFMain::Edit_ClearClick() {
+    EFormel->clear();
+    LastResult = cLongReal(0L);
+    LErgebnis->setText(QString::fromUtf8(static_cast<const char*>(LastResult)));
+    EFormel->setFocus();
+}
+
+// ---- sizes
+
+void TFMain::Edit_Size_TinyClick() {
+    SetSize(tSize::Tiny);
+}
+
+void TFMain::Edit_Size_SmallClick() {
+    SetSize(tSize::Small);
+}
+
+void TFMain::Edit_Size_NormalClick() {
+    SetSize(tSize::Normal);
+}
+
+void TFMain::SetSize(tSize size) {
+    if (size == aSize) return;
+    aSize = size;
+    ApplySize();
+    (size == tSize::Tiny    ? Edit_Size_Tiny
+     : size == tSize::Small ? Edit_Size_Small
+                            : Edit_Size_Normal)
+        ->setChecked(true);
+}
+
+void TFMain::ApplySize() {
+    const tSizeRow& row = aSize == tSize::Tiny ? kTiny : aSize == tSize::Small ? kSmall : kNormal;
+    // The outer size is the goal; the window manager's frame is what it is,
+    // so the client area never gets smaller than the design's.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int menuHeight = HauptMenue->sizeHint().height();
+    const QSize window(std::max(row.width - frame.width(), row.width - kFrameWidth),
+                       std::max(row.height - frame.height(),
+                                row.height - kFrameHeight + menuHeight));
+    setFixedSize(window);
+    EFormel->resize(row.formelWidth, EFormel->height());
+}
+
+void TFMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame is known once the window manager has decorated the window.
+    QTimer::singleShot(0, this, &TFMain::ApplySize);
+}
+
+// ---- clipboard, other windows, help
+
+void TFMain::Edit_CopyResultClick() {
+    QGuiApplication::clipboard()->setText(LErgebnis->text());
+}
+
+void TFMain::Edit_ConstantsClick() {
+    if (!W.Edit) return;
+    W.Edit->ConstantsMode = true;
+    Dialogs().ShowModal(W.Edit);
+}
+
+void TFMain::Edit_FunctionsClick() {
+    if (!W.Edit) return;
+    W.Edit->ConstantsMode = false;
+    Dialogs().ShowModal(W.Edit);
+}
+
+void TFMain::Edit_PreferencesClick() {
+    if (W.Config) Dialogs().ShowModal(W.Config);
+}
+
+void TFMain::Help_AboutClick() {
+    if (W.Credits) Dialogs().ShowModal(W.Credits);
+}
+
+void TFMain::ShowPalettePage(int page) {
+    if (!W.Palettes) return;
+    if (!W.Palettes->isVisible()) W.Palettes->show();
+    W.Palettes->PageControl->setCurrentIndex(page);
+}
+
+void TFMain::Palettes_VariablesClick() {
+    ShowPalettePage(0);
+}
+
+void TFMain::Palettes_ConstantsClick() {
+    ShowPalettePage(1);
+}
+
+void TFMain::Palettes_Functions_userClick() {
+    ShowPalettePage(2);
+}
+
+void TFMain::Palettes_Functions_builtinClick() {
+    ShowPalettePage(3);
+}
+
+void TFMain::Help_DokumentationClick() {
+    Dialogs().Message(this, tMsgType::Information, kDocumentationText);
+}
+
+// ---- hooks
+
+void SetProgressClock(std::function<int32_t()> clock) {
+    gClock = std::move(clock);
+}
+
+void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
+    if (level > 3) return;
+    TFMain* main = gMainForm;
+    if (!main || !main->W.Progress) return;
+    TFProgress& progress = *main->W.Progress;
+
+    if (level == 0 && activity == 0) {
+        if (progress.isVisible()) {
+            main->setEnabled(true);
+            progress.hide();
+        }
+        return;
+    }
+    if (!progress.isVisible()) {
+        main->LastProgressRefresh = 0;
+        progress.ResetRows();
+        progress.show();
+        main->setEnabled(false);
+    }
+    progress.RowText[level] = ProgressRowText(activity, total, done);
+    progress.RowPercent[level] = ProgressPercent(total, done);
+
+    if (CalendarSeconds() != main->LastProgressRefresh) {
+        progress.ShowRows();
+        struct tPump {
+            tPump() { ++gPumpDepth; }
+            ~tPump() { --gPumpDepth; }
+        } pump;
+        QCoreApplication::processEvents();
+        main->LastProgressRefresh = CalendarSeconds();
+    }
+}
+
+uint16_t LibraryRead(void* buffer, uint16_t count) {
+    QIODevice* stream = gMainForm ? gMainForm->LibraryStream.get() : nullptr;
+    if (!stream) return 0;
+    const qint64 read = stream->read(static_cast<char*>(buffer), count);
+    return read > 0 ? static_cast<uint16_t>(read) : 0;
+}
+
+uint16_t LibraryWrite(const void* buffer, uint16_t count) {
+    QIODevice* stream = gMainForm ? gMainForm->LibraryStream.get() : nullptr;
+    if (!stream) return 0;
+    const qint64 written = stream->write(static_cast<const char*>(buffer), count);
+    return written > 0 ? static_cast<uint16_t>(written) : 0;
+}
+
+// ---- start-up
+
+TKorundApplication::TKorundApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName("Korund");
+    // The windows are laid out in pixels, so their text is sized in pixels too.
+    QFont text = font();
+    text.setPixelSize(11);
+    setFont(text);
+}
+
+bool TKorundApplication::notify(QObject* receiver, QEvent* event) {
+    static bool showing = false;
+    QString message;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+        message = "An unexpected error occurred.";
+    }
+    if (!showing) {
+        showing = true;
+        try {
+            Dialogs().Message(nullptr, tMsgType::Error, message);
+        } catch (...) {
+        }
+        showing = false;
+    }
+    return false;
+}
+
+cKorundProgram::cKorundProgram(const QString& pictureDir,
+                               std::function<void(const QString&)> trace) {
+    auto note = [&trace](const char* step) {
+        if (trace) trace(step);
+    };
+    auto splash = std::make_unique<TFSplash>(pictureDir);
+    splash->show();
+    splash->repaint();
+    QCoreApplication::processEvents();
+    note("TFSplash");
+
+    QCoreApplication::setApplicationName("Korund");
+
+    aMain = std::make_unique<TFMain>(W);
+    W.Main = aMain.get();
+    note("TFMain");
+    aEdit = std::make_unique<TFEdit>(W, aMain.get());
+    W.Edit = aEdit.get();
+    note("TFEdit");
+    aProgress = std::make_unique<TFProgress>(W);
+    W.Progress = aProgress.get();
+    note("TFProgress");
+    aConfig = std::make_unique<TFConfig>(W, aMain.get());
+    W.Config = aConfig.get();
+    note("TFConfig");
+    aPalettes = std::make_unique<TFPalettes>(W);
+    W.Palettes = aPalettes.get();
+    note("TFPalettes");
+    aInfoText = std::make_unique<TFInfoText>(W, aMain.get());
+    W.InfoText = aInfoText.get();
+    note("TFInfoText");
+    aCredits = std::make_unique<TFCredits>(W, aMain.get(), pictureDir);
+    W.Credits = aCredits.get();
+    note("TFCredits");
+
+    splash->hide();
+}
+
+cKorundProgram::~cKorundProgram() = default;
+
+int RunKorund(const QString& pictureDir) {
+    try {
+        cKorundProgram program(pictureDir);
+        QApplication::setQuitOnLastWindowClosed(false);
+        QObject::connect(program.W.Main, &TFMain::Closed, qApp, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        program.W.Main->show();
+        QApplication::exec();
+        return 0;
+    } catch (const std::exception& e) {
+        Dialogs().Message(nullptr, tMsgType::Error, QString::fromUtf8(e.what()));
+    } catch (...) {
+        Dialogs().Message(nullptr, tMsgType::Error, "An unexpected error occurred.");
+    }
+    return 1;
+}

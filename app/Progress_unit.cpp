@@ -1,0 +1,77 @@
+#include "Progress_unit.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+
+TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowStaysOnTopHint),
+      W(windows) {
+    setWindowTitle("Please wait ...");
+    setFixedSize(319, 119);
+    move(193, 187);
+    setModal(false);
+
+    GroupBox1 = new QGroupBox("Progress", this);
+    GroupBox1->setGeometry(8, 8, 305, 105);
+
+    struct tRow {
+        QLabel*& label;
+        QProgressBar*& bar;
+        int labelTop, barTop, barHeight;
+    };
+    const tRow rows[] = {{LStat1, PStat1, 16, 16, 16},
+                         {LStat2, PStat2, 40, 48, 9},
+                         {LStat3, PStat3, 60, 64, 9},
+                         {LStat4, PStat4, 80, 80, 9}};
+    for (const tRow& row : rows) {
+        // Right edge at 138; the label is wide enough for the longest row text.
+        row.label = new QLabel("idle", GroupBox1);
+        row.label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row.label->setGeometry(4, row.labelTop, 134, 16);
+        row.bar = new QProgressBar(GroupBox1);
+        row.bar->setGeometry(144, row.barTop, 150, row.barHeight);
+        row.bar->setRange(0, 100);
+        row.bar->setValue(0);
+        row.bar->setTextVisible(false);
+    }
+}
+
+void TFProgress::ResetRows() {
+    RowText.fill("idle");
+    RowPercent.fill(0);
+}
+
+void TFProgress::ShowRows() {
+    const std::array<QLabel*, 4> labels{LStat1, LStat2, LStat3, LStat4};
+    const std::array<QProgressBar*, 4> bars{PStat1, PStat2, PStat3, PStat4};
+    for (size_t i = 0; i < labels.size(); ++i) {
+        labels[i]->setText(RowText[i]);
+        bars[i]->setValue(RowPercent[i]);
+    }
+}
+
+void TFProgress::reject() {}
+
+void TFProgress::closeEvent(QCloseEvent* event) {
+    if (event->spontaneous())
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
+}
+
+QString ProgressRowText(uint8_t activity, uint32_t total, uint32_t done) {
+    static const char* const names[] = {"idle", "calculating", "saving to file",
+                                        "loading from file", "interpreting"};
+    QString text = activity < std::size(names) ? names[activity] : "";
+    if (activity != 0)
+        text += QString(" (%1/%2)").arg(done).arg(total);
+    return text;
+}
+
+int32_t ProgressPercent(uint32_t total, uint32_t done) {
+    if (total == 0) return 0;
+    return static_cast<int32_t>(uint64_t{done} * 100 / total);
+}
