@@ -36,6 +36,40 @@ int CounterIndex(const cLongReal& selector) {
     }
 }
 
+// The operation of a binary operator node on (left, right); the result
+// replaces left. Kept out of _EvalInto so its temporaries stay off the
+// recursion's frames.
+[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& left, const cLongReal& right) {
+    switch (kind) {
+    case nkAdd: left = left + right; break;
+    case nkSubtract: left = left - right; break;
+    case nkMultiply: left = left * right; break;
+    case nkDivide: left = left / right; break;
+    default: left = power(left, right); break;
+    }
+}
+
+[[gnu::noinline]] void Negate(cLongReal& value) { value = -value; }
+
+// Steps of a sum or product: its bounds are evaluated silently to learn how
+// often the body runs; the count wraps around on overflow.
+[[gnu::noinline]] uint32_t LoopCalcSteps(cFormulaEngine& engine, const cNode& node) {
+    const cNode* child = node.aChildren.get();
+    int64_t lo = 0;
+    int64_t hi = 0;
+    {
+        cSilence silence(engine.aSilent);
+        lo = static_cast<long>(round(engine._EvalNode(child[1])));
+        hi = static_cast<long>(round(engine._EvalNode(child[2])));
+    }
+    const int64_t n = hi - lo + 1 > 0 ? hi - lo + 1 : 0;
+    uint32_t steps = engine._NodeCalcSteps(child[0]);
+    steps += engine._NodeCalcSteps(child[1]);
+    steps += engine._NodeCalcSteps(child[2]);
+    steps += engine._NodeCalcSteps(child[3]) * static_cast<uint32_t>(n);
+    return steps + 1;
+}
+
 } // namespace
 
 // One slot of the instance's scratch stack, released when it goes out of scope.
@@ -90,54 +124,17 @@ void cFormulaEngine::_CountStep() {
 }
 
 void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
-    const cNode* child = node.aChildren.get();
     switch (node.aKind) {
-    case nkUserFunction: {
-        cFormulaEngine* body = aUserFunctionArray[node.aIndex].aTree.get();
-        if (!body)
-            throw std::logic_error("Evaluate: user function without a compiled body");
-        for (uint16_t i = 0; i < node.aChildCount; ++i) {
-            cScratchSlot argument(*this);
-            _EvalInto(child[i], *argument);
-            if (i < 26)
-                body->aVariables[i] = *argument;
-        }
-        body->aLevel = static_cast<uint16_t>(aLevel + 1);
-        out = body->Evaluate();
+    case nkUserFunction:
+        _EvalUserFunction(node, out);
         break;
-    }
-    case nkBasicFunction: {
-        const tBasicFn function = aBasicFunctionArray[node.aIndex].aFunction;
-        switch (node.aChildCount) {
-        case 0:
-            out = reinterpret_cast<tBasicFn0>(function)();
-            break;
-        case 1:
-            _EvalInto(child[0], out);
-            out = reinterpret_cast<tBasicFn1>(function)(out);
-            break;
-        case 2: {
-            cScratchSlot x1(*this);
-            _EvalInto(child[1], *x1);
-            _EvalInto(child[0], out);
-            out = reinterpret_cast<tBasicFn2>(function)(out, *x1);
-            break;
-        }
-        case 3: {
-            cScratchSlot x2(*this);
-            cScratchSlot x1(*this);
-            _EvalInto(child[2], *x2);
-            _EvalInto(child[1], *x1);
-            _EvalInto(child[0], out);
-            out = reinterpret_cast<tBasicFn3>(function)(out, *x1, *x2);
-            break;
-        }
-        default:
+    case nkBasicFunction:
+        if (node.aChildCount > 3) {
             out = cLongReal(0L);
             return;
         }
+        _EvalBasicFunction(node, out);
         break;
-    }
     case nkConstant:
         out = aConstantArray[node.aIndex].aValue;
         break;
@@ -150,52 +147,94 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     case nkDivide:
     case nkPower: {
         cScratchSlot right(*this);
-        _EvalInto(child[1], *right);
-        _EvalInto(child[0], out);
-        switch (node.aKind) {
-        case nkAdd: out = out + *right; break;
-        case nkSubtract: out = out - *right; break;
-        case nkMultiply: out = out * *right; break;
-        case nkDivide: out = out / *right; break;
-        default: out = power(out, *right); break;
-        }
+        _EvalInto(node.aChildren[1], *right);
+        _EvalInto(node.aChildren[0], out);
+        Apply(node.aKind, out, *right);
         break;
     }
     case nkNegate:
-        _EvalInto(child[0], out);
-        out = -out;
+        _EvalInto(node.aChildren[0], out);
+        Negate(out);
         break;
     case nkNumber:
         out = node.aValue;
         break;
     case nkSum:
-    case nkProduct: {
-        cScratchSlot hi(*this);
-        cScratchSlot value(*this);
-        _EvalInto(child[0], *value);
-        const int counter = CounterIndex(*value);
-        _EvalInto(child[1], *value);
-        cLongReal lo = round(*value);
-        _EvalInto(child[2], *value);
-        *hi = round(*value);
-        const bool isSum = node.aKind == nkSum;
-        out = cLongReal(isSum ? 0L : 1L);
-        aVariables[counter] = std::move(lo);
-        while (aVariables[counter] <= *hi) {
-            _EvalInto(child[3], *value);
-            if (isSum)
-                out += *value;
-            else
-                out *= *value;
-            ++aVariables[counter];
-        }
+    case nkProduct:
+        _EvalLoop(node, out);
         break;
-    }
     default:
         out = cLongReal(0L);
         return;
     }
     _CountStep();
+}
+
+[[gnu::noinline]] void cFormulaEngine::_EvalBasicFunction(const cNode& node, cLongReal& out) {
+    const tBasicFn function = aBasicFunctionArray[node.aIndex].aFunction;
+    const cNode* child = node.aChildren.get();
+    switch (node.aChildCount) {
+    case 0:
+        out = reinterpret_cast<tBasicFn0>(function)();
+        break;
+    case 1:
+        _EvalInto(child[0], out);
+        out = reinterpret_cast<tBasicFn1>(function)(out);
+        break;
+    case 2: {
+        cScratchSlot x1(*this);
+        _EvalInto(child[1], *x1);
+        _EvalInto(child[0], out);
+        out = reinterpret_cast<tBasicFn2>(function)(out, *x1);
+        break;
+    }
+    default: {
+        cScratchSlot x2(*this);
+        cScratchSlot x1(*this);
+        _EvalInto(child[2], *x2);
+        _EvalInto(child[1], *x1);
+        _EvalInto(child[0], out);
+        out = reinterpret_cast<tBasicFn3>(function)(out, *x1, *x2);
+        break;
+    }
+    }
+}
+
+[[gnu::noinline]] void cFormulaEngine::_EvalUserFunction(const cNode& node, cLongReal& out) {
+    cFormulaEngine* body = aUserFunctionArray[node.aIndex].aTree.get();
+    if (!body)
+        throw std::logic_error("Evaluate: user function without a compiled body");
+    for (uint16_t i = 0; i < node.aChildCount; ++i) {
+        cScratchSlot argument(*this);
+        _EvalInto(node.aChildren[i], *argument);
+        if (i < 26)
+            body->aVariables[i] = *argument;
+    }
+    body->aLevel = static_cast<uint16_t>(aLevel + 1);
+    out = body->Evaluate();
+}
+
+[[gnu::noinline]] void cFormulaEngine::_EvalLoop(const cNode& node, cLongReal& out) {
+    const cNode* child = node.aChildren.get();
+    cScratchSlot hi(*this);
+    cScratchSlot value(*this);
+    _EvalInto(child[0], *value);
+    cLongReal& counter = aVariables[CounterIndex(*value)];
+    _EvalInto(child[1], *value);
+    cLongReal lo = round(*value);
+    _EvalInto(child[2], *value);
+    *hi = round(*value);
+    const bool isSum = node.aKind == nkSum;
+    out = cLongReal(isSum ? 0L : 1L);
+    counter = std::move(lo);
+    while (counter <= *hi) {
+        _EvalInto(child[3], *value);
+        if (isSum)
+            out += *value;
+        else
+            out *= *value;
+        ++counter;
+    }
 }
 
 uint32_t cFormulaEngine::_NodeCalcSteps(const cNode& node) {
@@ -221,21 +260,8 @@ uint32_t cFormulaEngine::_NodeCalcSteps(const cNode& node) {
     case nkNegate:
         return 1 + _NodeCalcSteps(child[0]);
     case nkSum:
-    case nkProduct: {
-        int64_t lo = 0;
-        int64_t hi = 0;
-        {
-            cSilence silence(aSilent);
-            lo = static_cast<long>(round(_EvalNode(child[1])));
-            hi = static_cast<long>(round(_EvalNode(child[2])));
-        }
-        const int64_t n = hi - lo + 1 > 0 ? hi - lo + 1 : 0;
-        uint32_t steps = _NodeCalcSteps(child[0]);
-        steps += _NodeCalcSteps(child[1]);
-        steps += _NodeCalcSteps(child[2]);
-        steps += _NodeCalcSteps(child[3]) * static_cast<uint32_t>(n);
-        return steps + 1;
-    }
+    case nkProduct:
+        return LoopCalcSteps(*this, node);
     default:
         return 0;
     }

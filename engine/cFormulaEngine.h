@@ -189,7 +189,14 @@ private:
     uint32_t aScratchTop = 0;       // slots of aScratch in use
 
     cNode _BuildFormula(); // the tree of the whole of aFormula
+    // _BuildNode into a given node, so the recursion keeps no node temporaries.
+    void _BuildInto(const char* first, const char* last, cNode& node);
+    // _EvalInto keeps a small frame, as deep trees recurse through it; the
+    // rarer node kinds are evaluated by the helpers below it.
     void _EvalInto(const cNode& node, cLongReal& out);
+    void _EvalBasicFunction(const cNode& node, cLongReal& out);
+    void _EvalUserFunction(const cNode& node, cLongReal& out);
+    void _EvalLoop(const cNode& node, cLongReal& out);
     void _CountStep();
     cLongReal& _PushScratch();
     friend class cScratchSlot;

@@ -117,15 +117,42 @@ private:
     uint32_t& aDepth;
 };
 
-// A node of the given kind with count default children.
-cNode MakeNode(uint8_t kind, uint16_t count) {
-    cNode node;
-    node.aKind = kind;
-    if (count > 0) {
-        node.aChildren = std::make_unique<cNode[]>(count);
-        node.aChildCount = count;
+// A number literal: the operand's whole text, read by the number library.
+// Kept out of the recursion's frames.
+[[gnu::noinline]] void SetNumber(cNode& node, const char* first, const char* last) {
+    const std::string literal(first, last + 1);
+    node.aKind = nkNumber;
+    node.aChildren.reset();
+    node.aChildCount = 0;
+    node.aValue = cLongReal(literal.c_str());
+}
+
+// The operator at which _BuildNode splits a stretch and the kind of its node:
+// the rightmost + or - outside brackets, else the rightmost * or /, else the
+// rightmost ^. One walk gives what three FindOperatorBackward walks would,
+// errors included: they all take the same path and throw at the same ')'.
+struct cSplit {
+    const char* op;
+    uint8_t kind;
+};
+
+cSplit SplitPoint(const char* first, const char* last) {
+    cSplit product{nullptr, nkNone};
+    cSplit power{nullptr, nkNone};
+    for (const char* p = last;; --p) {
+        switch (*p) {
+        case ')': p = MatchOpenBackward(first, p); break;
+        case '+': return {p, nkAdd};
+        case '-': return {p, nkSubtract};
+        case '*': if (!product.op) product = {p, nkMultiply}; break;
+        case '/': if (!product.op) product = {p, nkDivide}; break;
+        case '^': if (!power.op) power = {p, nkPower}; break;
+        default: break;
+        }
+        if (p == first)
+            break;
     }
-    return node;
+    return product.op ? product : power;
 }
 
 bool SameName(const std::string& name, std::string_view wanted) { return name == wanted; }
@@ -161,42 +188,40 @@ cNode cFormulaEngine::_BuildFormula() {
 }
 
 cNode cFormulaEngine::_BuildNode(const char* first, const char* last) {
+    cNode node;
+    _BuildInto(first, last, node);
+    return node;
+}
+
+void cFormulaEngine::_BuildInto(const char* first, const char* last, cNode& node) {
     cDepthGuard guard(aParseDepth);
     if (last < first)
         throw feErrEmpty;
 
-    if (const char* op = FindOperatorBackward(first, last, '+', '-')) {
-        if (op == first) {
-            if (*op == '+')
-                return _BuildNode(first + 1, last);
-            cNode node = MakeNode(nkNegate, 1);
-            node.aChildren[0] = _BuildNode(first + 1, last);
-            return node;
-        }
-        cNode node = MakeNode(*op == '+' ? nkAdd : nkSubtract, 2);
-        node.aChildren[0] = _BuildNode(first, op - 1);
-        node.aChildren[1] = _BuildNode(op + 1, last);
-        return node;
+    const cSplit split = SplitPoint(first, last);
+    if (!split.op) {
+        if (*first == '(' && *last == ')')
+            _BuildInto(first + 1, last - 1, node);
+        else
+            _ProcessSymbol(first, last, node);
+        return;
     }
-    const char* op = FindOperatorBackward(first, last, '*', '/');
-    uint8_t kind = 0;
-    if (op) {
-        kind = *op == '*' ? nkMultiply : nkDivide;
-    } else if ((op = FindOperatorBackward(first, last, '^', '^'))) {
-        kind = nkPower;
+    // A + or - at the stretch's first character is a sign of the whole rest.
+    const bool sign = split.op == first && (split.kind == nkAdd || split.kind == nkSubtract);
+    if (sign && split.kind == nkAdd) {
+        _BuildInto(first + 1, last, node);
+        return;
     }
-    if (op) {
-        cNode node = MakeNode(kind, 2);
-        node.aChildren[0] = _BuildNode(first, op - 1);
-        node.aChildren[1] = _BuildNode(op + 1, last);
-        return node;
+    const uint16_t count = sign ? 1 : 2;
+    node.aKind = sign ? static_cast<uint8_t>(nkNegate) : split.kind;
+    node.aChildren = std::make_unique<cNode[]>(count);
+    node.aChildCount = count;
+    if (sign) {
+        _BuildInto(first + 1, last, node.aChildren[0]);
+    } else {
+        _BuildInto(first, split.op - 1, node.aChildren[0]);
+        _BuildInto(split.op + 1, last, node.aChildren[1]);
     }
-    if (*first == '(' && *last == ')')
-        return _BuildNode(first + 1, last - 1);
-
-    cNode node;
-    _ProcessSymbol(first, last, node);
-    return node;
 }
 
 void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& node) {
@@ -204,11 +229,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
         throw feErrEmpty;
 
     if (IsNumberChar(*first)) {
-        const std::string literal(first, last + 1);
-        node.aKind = nkNumber;
-        node.aChildren.reset();
-        node.aChildCount = 0;
-        node.aValue = cLongReal(literal.c_str());
+        SetNumber(node, first, last);
         return;
     }
 
@@ -289,7 +310,7 @@ void cFormulaEngine::_ProcessArgs(const char* open, const char* close, cNode& no
     const auto count = static_cast<uint16_t>(delimiters.size() - 1);
     auto children = std::make_unique<cNode[]>(count);
     for (uint16_t k = 0; k < count; ++k)
-        children[k] = _BuildNode(delimiters[k] + 1, delimiters[k + 1] - 1);
+        _BuildInto(delimiters[k] + 1, delimiters[k + 1] - 1, children[k]);
     node.aChildren = std::move(children);
     node.aChildCount = count;
 }
