@@ -1,0 +1,279 @@
+// Evaluator: values, order of evaluation, loops and their counters, user
+// functions on the next level, step counts and the exact progress reports.
+#include "test_core_support.h"
+
+#include <stdexcept>
+
+using namespace core_test;
+
+namespace {
+
+class EvaluatorTest : public EngineCoreTest {
+protected:
+    void SetUp() override {
+        EngineCoreTest::SetUp();
+        cFormulaEngine::ProgressIndicator = &RecordReport;
+    }
+
+    // Value of a formula in the test's engine; reports start afresh.
+    cLongReal Eval(const char* formula) {
+        Reports().clear();
+        aEngine.Parse(formula);
+        return aEngine.Evaluate();
+    }
+    long EvalLong(const char* formula) { return static_cast<long>(Eval(formula)); }
+    long Var(char name) const { return static_cast<long>(aEngine.GetVar(name)); }
+
+    cFormulaEngine aEngine;
+};
+
+struct ValueCase {
+    const char* formula;
+    long value;
+};
+
+TEST_F(EvaluatorTest, ComputesValues) {
+    AddConstant("gg", 9);
+    const ValueCase cases[] = {
+        {"1+2", 3},
+        {"7-2-1", 4},
+        {"2*3+4", 10},
+        {"12/3/2", 2},
+        {"2^3^2", 64},
+        {"-2^2", -4},
+        {"-(2-5)", 3},
+        {"gg*2", 18},
+        {"abs(-5)", 5},
+        {"sqrt(16)", 4},
+        {"per(5,2)", 20},
+        {"com(5,2)", 10},
+        {"fak(5)", 120},
+        {"round(2.6)", 3},
+        {"trunc(-2.6)", -2},
+        {"round(pi())", 3},
+        {"round(e()*100)", 272},
+    };
+    for (const ValueCase& c : cases)
+        EXPECT_EQ(EvalLong(c.formula), c.value) << c.formula;
+}
+
+TEST_F(EvaluatorTest, SumsAndProductsLeaveTheirCounters) {
+    struct Row {
+        const char* formula;
+        long value;
+        char counter;
+        long after;
+    };
+    const Row rows[] = {
+        {"sum(1,1,10,i)", 55, 'i', 11},
+        {"mul(2,1,5,j)", 120, 'j', 6},
+        {"sum(1,5,1,i)", 0, 'i', 5},
+        {"mul(1,5,1,i)", 1, 'i', 5},
+        {"sum(3,1,3,k)", 6, 'k', 4},
+        {"sum(1.2,1,3,i)", 6, 'i', 4},
+        {"sum(0,1,3,l)", 6, 'l', 4},
+        {"sum(4,1,3,l)", 6, 'l', 4},
+        {"sum(-1,1,3,l)", 6, 'l', 4},
+        {"sum(1,0.6,2.4,i)", 3, 'i', 3}, // bounds are rounded
+        {"sum(1,1,3,sum(2,1,i,j))", 10, 'j', 4},
+        {"sum(1,1,3,sum(1,1,2,i))", 3, 'i', 4}, // the inner loop moves the outer counter
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(EvalLong(row.formula), row.value) << row.formula;
+        EXPECT_EQ(Var(row.counter), row.after) << row.formula;
+    }
+}
+
+TEST_F(EvaluatorTest, RightOperandIsEvaluatedFirst) {
+    aEngine.SetVar('i', cLongReal(0L));
+    EXPECT_EQ(EvalLong("sum(1,1,3,i)+i"), 6);
+    aEngine.SetVar('i', cLongReal(0L));
+    EXPECT_EQ(EvalLong("i+sum(1,1,3,i)"), 10);
+    // built-ins: argument 1 before argument 0
+    aEngine.SetVar('i', cLongReal(0L));
+    EXPECT_EQ(EvalLong("com(sum(1,1,3,i),i)"), 1);
+}
+
+TEST_F(EvaluatorTest, UserFunctionArgumentsFirstToLast) {
+    AddUserFunction("g", "xy", "x*10+y");
+    aEngine.SetVar('i', cLongReal(0L));
+    EXPECT_EQ(EvalLong("g(sum(1,1,3,i),i)"), 64);
+}
+
+TEST_F(EvaluatorTest, UserFunctionsSeeOnlyTheirOwnVariables) {
+    AddUserFunction("f", "x", "x*y");
+    AddUserFunction("s", "n", "sum(1,1,n,i)");
+    AddUserFunction("t", "x", "s(x)+i");
+    aEngine.SetVar('y', cLongReal(5L));
+    EXPECT_EQ(EvalLong("f(3)"), 0);
+    aEngine.SetVar('i', cLongReal(100L));
+    EXPECT_EQ(EvalLong("s(4)+i"), 110);
+    EXPECT_EQ(Var('i'), 100); // the function's loop ran on its own counter
+    EXPECT_EQ(static_cast<long>(cFormulaEngine::aUserFunctionArray[1].aTree->GetVar('i')), 5);
+    EXPECT_EQ(EvalLong("t(2)"), 3);
+    EXPECT_EQ(cFormulaEngine::aUserFunctionArray[1].aTree->aLevel, 2);
+}
+
+TEST_F(EvaluatorTest, StepCounts) {
+    AddUserFunction("f", "x", "x*x");
+    const ValueCase cases[] = {
+        {"1+2", 3},
+        {"sum(1,1,10,i*i)", 34},
+        {"sum(1,5,1,i)", 4},
+        {"f(2)", 2},
+        {"sin(1)", 2},
+        {"-x", 2},
+        {"mul(1,1,3,sum(2,1,2,j))", 1 + 1 + 1 + 3 * (1 + 1 + 1 + 1 * 2 + 1) + 1},
+    };
+    for (const ValueCase& c : cases) {
+        Eval(c.formula);
+        EXPECT_EQ(static_cast<long>(aEngine.aStepsTotal), c.value) << c.formula;
+        EXPECT_EQ(aEngine.aStepsDone, aEngine.aStepsTotal) << c.formula;
+        // one report per step between the opening and the closing report
+        const size_t reports = Reports().size();
+        EXPECT_EQ(std::get<3>(Reports()[reports - 2]), aEngine.aStepsTotal) << c.formula;
+    }
+}
+
+TEST_F(EvaluatorTest, ReportsEveryNodeInPostOrder) {
+    EXPECT_EQ(EvalLong("1+2"), 3);
+    const std::vector<tReport> expected = {
+        {0, 1, 3, 0}, {0, 1, 3, 1}, {0, 1, 3, 2}, {0, 1, 3, 3}, {0, 0, 0, 0},
+    };
+    EXPECT_EQ(Reports(), expected);
+}
+
+TEST_F(EvaluatorTest, UserFunctionReportsOnTheNextLevel) {
+    AddUserFunction("f", "x", "x*x");
+    EXPECT_EQ(EvalLong("f(2)"), 4);
+    const std::vector<tReport> expected = {
+        {0, 1, 2, 0}, {0, 1, 2, 1},
+        {1, 1, 3, 0}, {1, 1, 3, 1}, {1, 1, 3, 2}, {1, 1, 3, 3}, {1, 0, 0, 0},
+        {0, 1, 2, 2}, {0, 0, 0, 0},
+    };
+    EXPECT_EQ(Reports(), expected);
+}
+
+TEST_F(EvaluatorTest, LoopBoundsAreCountedSilently) {
+    AddUserFunction("f", "x", "x");
+    EXPECT_EQ(EvalLong("sum(1,1,f(2),i)"), 3);
+    // the bound's call reports on its own level during the count, then again
+    const std::vector<tReport> expected = {
+        {1, 1, 1, 0}, {1, 1, 1, 1}, {1, 0, 0, 0},
+        {0, 1, 7, 0}, {0, 1, 7, 1}, {0, 1, 7, 2}, {0, 1, 7, 3},
+        {1, 1, 1, 0}, {1, 1, 1, 1}, {1, 0, 0, 0},
+        {0, 1, 7, 4}, {0, 1, 7, 5}, {0, 1, 7, 6}, {0, 1, 7, 7}, {0, 0, 0, 0},
+    };
+    EXPECT_EQ(Reports(), expected);
+    EXPECT_EQ(aEngine.aSilent, 0);
+}
+
+TEST_F(EvaluatorTest, FailureDeepInACallClosesEveryLevel) {
+    AddUserFunction("f", "x", "1/x");
+    aEngine.Parse("2+f(0)");
+    Reports().clear();
+    EXPECT_THROW(aEngine.Evaluate(), cLongRealError);
+    const std::vector<tReport> expected = {
+        {0, 1, 4, 0}, {0, 1, 4, 1}, {1, 1, 3, 0}, {1, 1, 3, 1}, {1, 1, 3, 2}, {1, 0, 0, 0}, {0, 0, 0, 0},
+    };
+    EXPECT_EQ(Reports(), expected);
+    EXPECT_EQ(static_cast<long>(cFormulaEngine::aUserFunctionArray[0].aTree->GetVar('a')), 0);
+}
+
+TEST_F(EvaluatorTest, FailureInABoundEndsBeforeAnyReport) {
+    aEngine.Parse("sum(1,1,1/0,i)");
+    Reports().clear();
+    EXPECT_THROW(aEngine.Evaluate(), cLongRealError);
+    EXPECT_TRUE(Reports().empty());
+    EXPECT_EQ(aEngine.aSilent, 0);
+}
+
+TEST_F(EvaluatorTest, FailureKeepsLoopCounters) {
+    EXPECT_THROW(Eval("sum(1,1,5,1/(3-i))"), cLongRealError);
+    EXPECT_EQ(Var('i'), 3);
+}
+
+// The hook may throw to interrupt a calculation.
+struct cInterrupt {};
+int gReportsBeforeInterrupt = 0;
+void InterruptingHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
+    RecordReport(level, activity, total, done);
+    if (activity == faCalculating && --gReportsBeforeInterrupt < 0)
+        throw cInterrupt{};
+}
+
+TEST_F(EvaluatorTest, ThrowingHookInterruptsCleanly) {
+    AddUserFunction("f", "x", "x+1");
+    cFormulaEngine::ProgressIndicator = &InterruptingHook;
+    for (int allowed : {0, 2, 4, 9}) {
+        gReportsBeforeInterrupt = allowed;
+        aEngine.Parse("sum(1,1,f(3),f(i))");
+        Reports().clear();
+        EXPECT_THROW(aEngine.Evaluate(), cInterrupt) << allowed;
+        EXPECT_EQ(aEngine.aSilent, 0) << allowed;
+        // every level that was opened is closed, innermost first
+        std::vector<int> open;
+        for (const tReport& r : Reports()) {
+            const int level = std::get<0>(r);
+            if (std::get<1>(r) == faIdle) {
+                ASSERT_FALSE(open.empty()) << allowed;
+                EXPECT_EQ(open.back(), level) << allowed;
+                open.pop_back();
+            } else if (open.empty() || open.back() != level) {
+                open.push_back(level);
+            }
+        }
+        EXPECT_TRUE(open.empty()) << allowed;
+    }
+    cFormulaEngine::ProgressIndicator = &RecordReport;
+    EXPECT_EQ(EvalLong("f(1)"), 2); // the engine is usable afterwards
+}
+
+TEST_F(EvaluatorTest, WorksWithoutAProgressHook) {
+    cFormulaEngine::ProgressIndicator = nullptr;
+    AddUserFunction("f", "x", "x*2");
+    EXPECT_EQ(EvalLong("sum(1,1,4,f(i))"), 20);
+}
+
+TEST_F(EvaluatorTest, EvaluateWithoutATreeThrows) {
+    cFormulaEngine empty;
+    EXPECT_THROW(empty.Evaluate(), std::logic_error);
+    EXPECT_TRUE(Reports().empty());
+}
+
+TEST_F(EvaluatorTest, VariablesByLetter) {
+    EXPECT_TRUE(aEngine.SetVar('m', cLongReal(3L)));
+    EXPECT_EQ(Var('m'), 3);
+    EXPECT_EQ(EvalLong("m*m"), 9);
+    for (char bad : {'A', '`', '{', '0', '\0'}) {
+        EXPECT_FALSE(aEngine.SetVar(bad, cLongReal(7L))) << bad;
+        EXPECT_TRUE(aEngine.GetVar(bad) == cLongReal(0L)) << bad;
+    }
+    for (char v = 'a'; v <= 'z'; ++v)
+        EXPECT_EQ(Var(v), v == 'm' ? 3 : 0) << v;
+}
+
+TEST_F(EvaluatorTest, UnknownNodeKindsYieldZeroWithoutAStep) {
+    aEngine.Parse("1+2");
+    aEngine.aRoot->aChildren[0].aKind = 42;
+    EXPECT_EQ(static_cast<long>(aEngine.Evaluate()), 2);
+    EXPECT_EQ(aEngine.aStepsTotal, 2u);
+    EXPECT_EQ(aEngine.aStepsDone, 2u);
+
+    cNode call; // a built-in call with four arguments
+    call.aKind = nkBasicFunction;
+    call.aChildren = std::make_unique<cNode[]>(4);
+    call.aChildCount = 4;
+    aEngine.aStepsDone = 0;
+    EXPECT_TRUE(aEngine._EvalNode(call) == cLongReal(0L));
+    EXPECT_EQ(aEngine.aStepsDone, 0u);
+}
+
+TEST_F(EvaluatorTest, RepeatedEvaluationGivesTheSameResult) {
+    aEngine.Parse("sum(1,1,100,1/i^2)");
+    const cLongReal first = aEngine.Evaluate();
+    EXPECT_TRUE(aEngine.Evaluate() == first);
+    EXPECT_TRUE(first == aEngine._EvalNode(*aEngine.aRoot));
+}
+
+} // namespace
