@@ -1,0 +1,300 @@
+// The library editor driven through its buttons against the real engine.
+#include "FakeDialogs.h"
+#include "Lib_editor.h"
+#include "Palettes_unit.h"
+#include "cFormulaEngine.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const QString kMsgFull =
+    "Warning: It is not possible to add anything more. The memory area which is reserved for "
+    "this purpose is full. You can avoid this by setting a larger value in the preferences.";
+const QString kMsgSelect =
+    "Warning: To perform this action, it is required that you select something before.";
+const QString kMsgInUse =
+    "Warning: It is not possible to manipulate/delete this constant declaration in any way. It "
+    "is used by one ore more user-defined functions. If you really want to manipulate/delete "
+    "this declaration, you have to remove all functions which make use of it first. You may "
+    "want to save all user-defined functions to a file before removing any of them. "
+    "(Annotation: This dependency check should avoid some fatal side-effects)";
+const QString kMsgInterpret =
+    "Error: While interpreting your declarations, Korund encountered an error. It is "
+    "recommented that you re-edit the declaration capable for the error. Do you want to "
+    "re-edit or cancel editing?";
+
+using Engine = cFormulaEngine;
+
+std::string Text(const tOwnedText& text) { return text ? text.get() : "<none>"; }
+
+std::vector<std::string> LiveConstants() {
+    std::vector<std::string> defs;
+    for (uint32_t i = 0; i < Engine::GetConstantCount(); ++i)
+        defs.push_back(Text(Engine::GetConstantDef(i)));
+    return defs;
+}
+
+std::vector<std::string> LiveFunctions() {
+    std::vector<std::string> defs;
+    for (uint32_t i = 0; i < Engine::GetFunctionCount(); ++i)
+        defs.push_back(Text(Engine::GetFunctionDef(i)));
+    return defs;
+}
+
+QStringList Labels(const QListWidget* list) {
+    QStringList labels;
+    for (int i = 0; i < list->count(); ++i) labels << list->item(i)->text();
+    return labels;
+}
+
+class EditorTest : public ::testing::Test {
+protected:
+    cFakeDialogs dialogs;
+    cKorundWindows W;
+    TFEdit edit{W};
+    TFPalettes palettes{W};
+
+    void SetUp() override {
+        Engine::aConstantMax = 100;
+        Engine::aUserFunctionMax = 30;
+        Engine::aConstRefAlloc = 10;
+        Engine::Init();
+        W.Edit = &edit;
+        W.Palettes = &palettes;
+    }
+    void TearDown() override {
+        Engine::CancelConstantEdit();
+        Engine::CancelFunctionEdit();
+        Engine::FreeStatics();
+        Engine::aConstantCount = 0;
+        Engine::aUserFunctionCount = 0;
+    }
+
+    static void CommitConstants(std::initializer_list<const char*> defs) {
+        Engine::StartConstantEdit();
+        for (const char* d : defs) ASSERT_TRUE(Engine::AddConstant(d, ""));
+        ASSERT_EQ(Engine::StopConstantEdit(), -1);
+    }
+    static void CommitFunctions(std::initializer_list<const char*> defs) {
+        Engine::StartFunctionEdit();
+        for (const char* d : defs) ASSERT_TRUE(Engine::AddFunction(d, ""));
+        ASSERT_EQ(Engine::StopFunctionEdit(), -1);
+    }
+
+    void Open(bool constants) {
+        edit.ConstantsMode = constants;
+        Dialogs().ShowModal(&edit);
+    }
+    void Select(int row) { edit.Liste->setCurrentRow(row); }
+    void Type(const char* def, const char* desc = "") {
+        edit.MDef->setPlainText(def);
+        edit.MDesc->setPlainText(desc);
+    }
+    QStringList MessageTexts() const {
+        QStringList texts;
+        for (const auto& m : dialogs.messages) texts << m.text;
+        return texts;
+    }
+};
+
+TEST_F(EditorTest, ShowingStartsEditModeAndListsLabels) {
+    CommitFunctions({"x(t)=t^2+1", "hyp(x,y)=sqrt(x^2+y^2)", "cylindervol(r,h)=pi()*r^2*h"});
+    Open(false);
+    EXPECT_TRUE(edit.isVisible());
+    EXPECT_TRUE(Engine::aFunctionEditMode);
+    EXPECT_EQ(edit.windowTitle(), "Edit functions");
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"x(t)", "hyp(x,y)", "cylindervo[...]"}));
+    EXPECT_EQ(edit.MDef->toPlainText(), "<definition>");
+    EXPECT_EQ(edit.MDesc->toPlainText(), "<description>");
+}
+
+TEST_F(EditorTest, CancelDiscardsAddModifyAndDelete) {
+    CommitFunctions({"f(x)=x", "g(x)=2*x", "h(x)=3*x"});
+    Open(false);
+    Type("k(x)=4*x");
+    edit.BAddClick();
+    Select(0);
+    Type("f(x)=x+1");
+    edit.BModifyClick();
+    Select(2);
+    edit.BDeleteClick();
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"f(x)", "g(x)", "k(x)"}));
+
+    edit.BCancelClick();
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_FALSE(Engine::aFunctionEditMode);
+    EXPECT_EQ(edit.Liste->count(), 0);
+    EXPECT_EQ(LiveFunctions(), (std::vector<std::string>{"f(x)=x", "g(x)=2*x", "h(x)=3*x"}));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(EditorTest, ClosingOtherwiseBehavesAsCancel) {
+    CommitConstants({"c=1"});
+    Open(true);
+    Type("d=2");
+    edit.BAddClick();
+    QTest::keyClick(&edit, Qt::Key_Escape);
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_FALSE(Engine::aConstantEditMode);
+
+    Open(true);
+    edit.close();
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_FALSE(Engine::aConstantEditMode);
+    EXPECT_EQ(LiveConstants(), std::vector<std::string>{"c=1"});
+}
+
+TEST_F(EditorTest, ListeClickShowsEntryAndMemosReachEngineWithCrLf) {
+    Open(true);
+    Type("g = 9.80665\nsecond line", "gravity");
+    edit.BAddClick();
+    EXPECT_EQ(Labels(edit.Liste), QStringList{"g"});
+    EXPECT_EQ(Text(Engine::GetConstantDef(0)), "g = 9.80665\r\nsecond line\r\n");
+    EXPECT_EQ(Text(Engine::GetConstantDesc(0)), "gravity\r\n");
+    EXPECT_EQ(edit.MDef->toPlainText(), "g = 9.80665\nsecond line"); // memos keep their text
+
+    Type("", "");
+    Select(0);
+    EXPECT_EQ(edit.MDef->toPlainText(), "g = 9.80665\nsecond line");
+    EXPECT_EQ(edit.MDesc->toPlainText(), "gravity");
+}
+
+TEST_F(EditorTest, AddBeyondCapacityWarnsAndListsNothingNew) {
+    Engine::StartFunctionEdit();
+    for (int i = 0; i < 30; ++i)
+        ASSERT_TRUE(Engine::AddFunction(("f" + std::to_string(i) + "(x)=x").c_str(), ""));
+    ASSERT_EQ(Engine::StopFunctionEdit(), -1);
+    Open(false);
+    Type("extra(x)=x");
+    edit.BAddClick();
+    EXPECT_EQ(MessageTexts(), QStringList{kMsgFull});
+    EXPECT_EQ(dialogs.messages[0].type, tMsgType::Warning);
+    EXPECT_EQ(edit.Liste->count(), 30);
+    EXPECT_EQ(Engine::GetFunctionCount(), 30u);
+}
+
+TEST_F(EditorTest, ConstantInUseCannotBeDeletedOrModified) {
+    CommitConstants({"ca=1", "cb=2", "cc=3"});
+    CommitFunctions({"f(x)=x*cb"});
+    Open(true);
+
+    Select(1);
+    edit.BDeleteClick();
+    Type("cb=5");
+    edit.BModifyClick();
+    EXPECT_EQ(MessageTexts(), QStringList({kMsgInUse, kMsgInUse}));
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"ca", "cb", "cc"}));
+
+    Select(0);
+    edit.BDeleteClick();
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"cb", "cc"}));
+    EXPECT_EQ(edit.Liste->currentRow(), -1);
+    edit.BDoneClick();
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_EQ(LiveConstants(), (std::vector<std::string>{"cb=2", "cc=3"}));
+    // The moved constant is still found by the function that uses it.
+    cFormulaEngine calc;
+    calc.Parse("f(3)");
+    EXPECT_STREQ(static_cast<const char*>(calc.Evaluate()), static_cast<const char*>(cLongReal(6)));
+}
+
+TEST_F(EditorTest, DeleteOrModifyWithoutSelectionWarns) {
+    CommitConstants({"c=1"});
+    Open(true);
+    Type("c=2");
+    edit.BModifyClick();
+    edit.BDeleteClick();
+    EXPECT_EQ(MessageTexts(), QStringList({kMsgSelect, kMsgSelect}));
+    EXPECT_EQ(Text(Engine::GetConstantDef(0)), "c=1");
+    EXPECT_EQ(edit.Liste->count(), 1);
+}
+
+TEST_F(EditorTest, ModifyRelabelsEntry) {
+    CommitFunctions({"f(x)=x", "g(x)=2*x"});
+    Open(false);
+    Select(1);
+    Type("twice(y) = 2*y", "doubles");
+    edit.BModifyClick();
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"f(x)", "twice(y)"}));
+    EXPECT_EQ(Text(Engine::GetFunctionDesc(1)), "doubles\r\n");
+}
+
+TEST_F(EditorTest, DoneWithBadDeclarationOffersReEdit) {
+    CommitConstants({"a1=1"});
+    Open(true);
+    Type("this has no equals sign");
+    edit.BAddClick();
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"a1", "thishasnoe[...]"}));
+
+    dialogs.messageAnswers = {tMsgResult::Ok};
+    edit.BDoneClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, kMsgInterpret);
+    EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
+    EXPECT_EQ(dialogs.messages[0].buttons, tMsgButtons::OkCancel);
+    EXPECT_TRUE(edit.isVisible());
+    EXPECT_TRUE(Engine::aConstantEditMode);
+    EXPECT_EQ(edit.Liste->currentRow(), 1);
+    EXPECT_TRUE(edit.Liste->item(1)->isSelected());
+    EXPECT_EQ(edit.MDef->toPlainText(), "this has no equals sign");
+
+    // Corrected in place, Done commits.
+    Type("b2=2");
+    edit.BModifyClick();
+    edit.BDoneClick();
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_EQ(LiveConstants(), (std::vector<std::string>{"a1=1", "b2=2\r\n"}));
+    EXPECT_EQ(Labels(palettes.LConst), QStringList({"a1", "b2"}));
+}
+
+TEST_F(EditorTest, CancelInErrorBoxDiscardsEdit) {
+    CommitFunctions({"f(x)=x"});
+    Open(false);
+    Type("broken(x)=x+");
+    edit.BAddClick();
+    dialogs.messageAnswers = {tMsgResult::Cancel};
+    edit.BDoneClick();
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_FALSE(Engine::aFunctionEditMode);
+    EXPECT_EQ(edit.Liste->count(), 0);
+    EXPECT_EQ(LiveFunctions(), std::vector<std::string>{"f(x)=x"});
+}
+
+TEST_F(EditorTest, DoneAfterDeletingEverythingCommitsEmptyLibrary) {
+    CommitFunctions({"f(x)=x", "g(x)=2*x"});
+    palettes.SUserFuncShow();
+    Open(false);
+    for (int i = 0; i < 2; ++i) {
+        Select(0);
+        edit.BDeleteClick();
+    }
+    edit.BDoneClick();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_FALSE(edit.isVisible());
+    EXPECT_EQ(Engine::GetFunctionCount(), 0u);
+    EXPECT_EQ(palettes.LUserFunc->count(), 0);
+}
+
+TEST_F(EditorTest, NextShowingStartsFromLiveTable) {
+    CommitConstants({"c=1"});
+    Open(true);
+    Type("d=2");
+    edit.BAddClick();
+    edit.BCancelClick();
+    Open(true);
+    EXPECT_EQ(Labels(edit.Liste), QStringList{"c"});
+    edit.BCancelClick();
+    Open(false);
+    EXPECT_EQ(edit.windowTitle(), "Edit functions");
+    EXPECT_EQ(edit.Liste->count(), 0);
+}
+
+} // namespace
