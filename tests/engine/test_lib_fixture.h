@@ -41,7 +41,8 @@ struct MemoryFile {
     {
         ++readCalls;
         const size_t n = std::min<size_t>(count, data.size() - readPos);
-        std::memcpy(buffer, data.data() + readPos, n);
+        if (n > 0)
+            std::memcpy(buffer, data.data() + readPos, n);
         readPos += n;
         return static_cast<uint16_t>(n);
     }
