@@ -38,9 +38,11 @@ struct cCliResult {
     }
 };
 
-// afterStart runs with the child's pid once its input has been written.
+// onOutput runs with the child's pid and its output so far after every
+// piece of standard output that arrives.
 inline cCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
-                         const std::function<void(pid_t)>& afterStart = {})
+                         const std::function<void(pid_t, const std::string&)>& onOutput = {},
+                         bool keepInputOpen = false)
 {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
@@ -76,9 +78,8 @@ inline cCliResult RunCli(const std::vector<std::string>& args, const std::string
     signal(SIGPIPE, SIG_IGN);
     if (!input.empty() && write(in[1], input.data(), input.size()) < 0)
         result.aErr = "cannot write input";
-    close(in[1]);
-    if (afterStart)
-        afterStart(pid);
+    if (!keepInputOpen)
+        close(in[1]);
 
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
     std::string* sinks[2] = {&result.aOut, &result.aErr};
@@ -91,6 +92,8 @@ inline cCliResult RunCli(const std::vector<std::string>& args, const std::string
             const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<size_t>(n));
+                if (i == 0 && onOutput)
+                    onOutput(pid, result.aOut);
             } else {
                 close(fds[i].fd);
                 fds[i].fd = -1;
@@ -98,6 +101,8 @@ inline cCliResult RunCli(const std::vector<std::string>& args, const std::string
             }
         }
     }
+    if (keepInputOpen)
+        close(in[1]);
     int status = 0;
     waitpid(pid, &status, 0);
     result.aStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

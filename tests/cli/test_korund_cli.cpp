@@ -301,12 +301,34 @@ TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit)
 
 TEST(KorundCli, CtrlCInterruptsTheEvaluationAndTheSessionGoesOn)
 {
-    const cCliResult result = RunCli({}, "sum(1,1,10^9,i)\n1+1\n", [](pid_t pid) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-        kill(pid, SIGINT);
+    // The first answer shows that the long evaluation is about to start.
+    bool sent = false;
+    const cCliResult result = RunCli({}, "1\nsum(1,1,10^9,i)\n1+1\n", [&sent](pid_t pid, const std::string& out) {
+        if (!sent && out == "1\n") {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            kill(pid, SIGINT);
+            sent = true;
+        }
     });
-    EXPECT_THAT(result.Lines(), ElementsAre("calc error: interrupted", "2"));
+    EXPECT_THAT(result.Lines(), ElementsAre("1", "calc error: interrupted", "2"));
     EXPECT_EQ(result.aStatus, 1);
+}
+
+TEST(KorundCli, CtrlCWhileWaitingForInputEndsTheProgram)
+{
+    bool sent = false;
+    const cCliResult result = RunCli(
+        {}, "1\n",
+        [&sent](pid_t pid, const std::string& out) {
+            if (!sent && out == "1\n") {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                kill(pid, SIGINT);
+                sent = true;
+            }
+        },
+        true);
+    EXPECT_EQ(result.aOut, "1\n");
+    EXPECT_EQ(result.aStatus, 130);
 }
 
 } // namespace
