@@ -2,6 +2,8 @@
 // after every node.
 #include "cFormulaEngine.h"
 
+#include "cInPlaceArithmetic.h"
+
 #include <cstdint>
 #include <stdexcept>
 
@@ -39,17 +41,15 @@ int CounterIndex(const cLongReal& selector) {
 // The operation of a binary operator node on (left, right); the result
 // replaces left. Kept out of _EvalInto so its temporaries stay off the
 // recursion's frames.
-[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& left, const cLongReal& right) {
+[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& left, const cLongReal& right, cLongReal& spare) {
     switch (kind) {
-    case nkAdd: left = left + right; break;
-    case nkSubtract: left = left - right; break;
-    case nkMultiply: left = left * right; break;
-    case nkDivide: left = left / right; break;
-    default: left = power(left, right); break;
+    case nkAdd: inplace::Add(left, right, spare); break;
+    case nkSubtract: inplace::Subtract(left, right, spare); break;
+    case nkMultiply: inplace::Multiply(left, right, spare); break;
+    case nkDivide: inplace::Divide(left, right, spare); break;
+    default: inplace::Power(left, right, spare); break;
     }
 }
-
-[[gnu::noinline]] void Negate(cLongReal& value) { value = -value; }
 
 // Steps of a sum or product: its bounds are evaluated silently to learn how
 // often the body runs; the count wraps around on overflow.
@@ -149,12 +149,12 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
         cScratchSlot right(*this);
         _EvalInto(node.aChildren[1], *right);
         _EvalInto(node.aChildren[0], out);
-        Apply(node.aKind, out, *right);
+        Apply(node.aKind, out, *right, aSpare);
         break;
     }
     case nkNegate:
         _EvalInto(node.aChildren[0], out);
-        Negate(out);
+        inplace::Negate(out, aSpare);
         break;
     case nkNumber:
         out = node.aValue;
@@ -230,10 +230,10 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     while (counter <= *hi) {
         _EvalInto(child[3], *value);
         if (isSum)
-            out += *value;
+            inplace::Add(out, *value, aSpare);
         else
-            out *= *value;
-        ++counter;
+            inplace::Multiply(out, *value, aSpare);
+        inplace::Increment(counter, aSpare);
     }
 }
 

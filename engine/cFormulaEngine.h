@@ -187,6 +187,7 @@ private:
     uint32_t aParseDepth = 0; // recursion depth of the running parse
     std::deque<cLongReal> aScratch; // operand values of the running evaluation, a stack
     uint32_t aScratchTop = 0;       // slots of aScratch in use
+    cLongReal aSpare;               // result space of in-place arithmetic
 
     cNode _BuildFormula(); // the tree of the whole of aFormula
     // _BuildNode into a given node, so the recursion keeps no node temporaries.
