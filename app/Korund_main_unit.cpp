@@ -510,7 +510,10 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     if (level == 0 && activity == 0) {
         if (progress.isVisible()) {
             main->setEnabled(true);
+            const QWidget* active = QApplication::activeWindow();
             progress.hide();
+            // Give the keyboard back to the main window if the progress window took it.
+            if (!active || active == &progress) main->activateWindow();
         }
         return;
     }

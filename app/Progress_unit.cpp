@@ -13,6 +13,8 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
     setFixedSize(319, 119);
     move(193, 187);
     setModal(false);
+    // The main window stays the active one, so its shortcuts keep working.
+    setAttribute(Qt::WA_ShowWithoutActivating);
 
     GroupBox1 = new QGroupBox("Progress", this);
     GroupBox1->setGeometry(8, 8, 305, 105);
