@@ -121,10 +121,10 @@ private:
 // Kept out of the recursion's frames.
 [[gnu::noinline]] void SetNumber(cNode& node, const char* first, const char* last) {
     const std::string literal(first, last + 1);
+    node.aValue = cLongReal(literal.c_str());
     node.aKind = nkNumber;
     node.aChildren.reset();
     node.aChildCount = 0;
-    node.aValue = cLongReal(literal.c_str());
 }
 
 // The operator at which _BuildNode splits a stretch and the kind of its node:
@@ -154,8 +154,6 @@ cSplit SplitPoint(const char* first, const char* last) {
     }
     return product.op ? product : power;
 }
-
-bool SameName(const std::string& name, std::string_view wanted) { return name == wanted; }
 
 } // namespace
 
@@ -247,7 +245,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
             return;
         }
         for (uint32_t i = 0; i < aConstantCount; ++i) {
-            if (SameName(aConstantArray[i].aName, name)) {
+            if (aConstantArray[i].aName == name) {
                 node.aKind = nkConstant;
                 node.aIndex = static_cast<int32_t>(i);
                 return;
@@ -270,7 +268,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
         return;
     }
     for (uint32_t i = 0; i < aBasicFunctionCount; ++i) {
-        if (SameName(aBasicFunctionArray[i].aName, name)) {
+        if (aBasicFunctionArray[i].aName == name) {
             callWith(nkBasicFunction, i, aBasicFunctionArray[i].aArgCount);
             return;
         }
@@ -278,7 +276,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
     const cUserFunction* table = aSearchEditFunc ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
     const uint32_t count = aSearchEditFunc ? aParsedFunctions : aUserFunctionCount;
     for (uint32_t i = 0; table && i < count; ++i) {
-        if (SameName(table[i].aName, name)) {
+        if (table[i].aName == name) {
             callWith(nkUserFunction, i, static_cast<size_t>(table[i].aArgCount));
             return;
         }

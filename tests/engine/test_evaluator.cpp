@@ -269,11 +269,4 @@ TEST_F(EvaluatorTest, UnknownNodeKindsYieldZeroWithoutAStep) {
     EXPECT_EQ(aEngine.aStepsDone, 0u);
 }
 
-TEST_F(EvaluatorTest, RepeatedEvaluationGivesTheSameResult) {
-    aEngine.Parse("sum(1,1,100,1/i^2)");
-    const cLongReal first = aEngine.Evaluate();
-    EXPECT_TRUE(aEngine.Evaluate() == first);
-    EXPECT_TRUE(first == aEngine._EvalNode(*aEngine.aRoot));
-}
-
 } // namespace

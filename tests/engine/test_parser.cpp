@@ -55,30 +55,6 @@ TEST_F(ParserTest, BuildsTrees) {
     }
 }
 
-TEST_F(ParserTest, NodeFieldsOfWorkedExamples) {
-    cFormulaEngine engine("2 * (x+1)^2 - y/4");
-    const cNode& root = *engine.aRoot;
-    EXPECT_EQ(root.aKind, nkSubtract);
-    EXPECT_EQ(root.aChildren[0].aChildren[1].aChildren[0].aChildren[0].aIndex, 23); // x
-    EXPECT_EQ(root.aChildren[1].aChildren[0].aIndex, 24);                           // y
-
-    engine.Parse("sin(pi()/2)");
-    EXPECT_EQ(engine.aRoot->aKind, nkBasicFunction);
-    EXPECT_EQ(engine.aRoot->aIndex, 4);
-    const cNode& piCall = engine.aRoot->aChildren[0].aChildren[0];
-    EXPECT_EQ(piCall.aIndex, 28);
-    EXPECT_EQ(piCall.aChildren, nullptr);
-
-    engine.Parse("sum(1,1,10,i^2)");
-    EXPECT_EQ(engine.aRoot->aKind, nkSum);
-    EXPECT_EQ(engine.aRoot->aChildren[3].aChildren[0].aIndex, 8); // i
-    engine.Parse("e");
-    EXPECT_EQ(engine.aRoot->aKind, nkVariable);
-    EXPECT_EQ(engine.aRoot->aIndex, 4);
-    engine.Parse("e()");
-    EXPECT_EQ(engine.aRoot->aIndex, 27);
-}
-
 struct ErrorCase {
     const char* formula;
     feFehlerCode code;
@@ -255,19 +231,6 @@ TEST_F(ParserTest, SubstitutesStandaloneParameters) {
         SubstituteParameters(body.data(), row.params);
         EXPECT_EQ(body, row.expected) << row.body << " / " << row.params;
     }
-}
-
-TEST_F(ParserTest, ScanningHelpers) {
-    const char text[] = "(a,(b,c)),d";
-    const char* last = text + sizeof text - 2;
-    EXPECT_EQ(MatchCloseForward(text, last), text + 8);
-    EXPECT_EQ(MatchOpenBackward(text, text + 8), text);
-    EXPECT_EQ(FindCharForward(text, last, ','), text + 9);
-    EXPECT_EQ(FindOperatorBackward(text, last, ',', ','), text + 9);
-    EXPECT_EQ(FindOperatorBackward(text, text + 8, ',', ','), nullptr);
-    EXPECT_THROW(MatchOpenBackward(text + 1, text + 8), feFehlerCode);
-    EXPECT_THROW(MatchCloseForward(text, text + 7), feFehlerCode);
-    EXPECT_EQ(FindOperatorBackward(text + 1, text, '+', '-'), nullptr);
 }
 
 // ---- formulas too deep for the recursion
