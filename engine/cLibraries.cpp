@@ -7,6 +7,7 @@
 #include <cstring>
 #include <numeric>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -220,6 +221,37 @@ void RefreshConstantEditRefs()
     }
 }
 
+// Gives every referring node the index of its constant in the new live table.
+// Only nodes of live function bodies are touched: an entry that no live body
+// holds (the function table was released while constants were in edit mode)
+// is dropped without being followed.
+void RenumberReferences()
+{
+    std::unordered_set<const cNode*> bodyNodes;
+    for (uint32_t f = 0; f < LiveFunctionCount(); ++f) {
+        const cUserFunction& function = Engine::aUserFunctionArray[f];
+        if (function.aTree && function.aTree->aRoot)
+            ForEachNode(*function.aTree->aRoot, [&](const cNode& node) {
+                if (node.aKind == nkConstant)
+                    bodyNodes.insert(&node);
+            });
+    }
+    for (uint32_t j = 0; j < LiveConstantCount(); ++j) {
+        cConstant& c = Engine::aConstantArray[j];
+        uint32_t kept = 0;
+        for (uint32_t r = 0; r < c.aRefCount; ++r) {
+            cNode* node = c.aRefs[r];
+            if (bodyNodes.contains(node)) {
+                node->aIndex = static_cast<int32_t>(j);
+                c.aRefs[kept++] = node;
+            }
+        }
+        c.aRefCount = kept;
+        if (kept == 0)
+            ClearRefs(c);
+    }
+}
+
 template <typename Record>
 void DeleteEntry(Record* table, uint32_t& count, uint32_t index)
 {
@@ -281,11 +313,7 @@ int32_t cFormulaEngine::StopConstantEdit()
     aConstantEditMode = false;
     gConstantOrigin.clear();
 
-    for (uint32_t j = 0; j < aConstantCount; ++j) {
-        const cConstant& c = aConstantArray[j];
-        for (uint32_t r = 0; r < c.aRefCount; ++r)
-            c.aRefs[r]->aIndex = static_cast<int32_t>(j);
-    }
+    RenumberReferences();
     return -1;
 }
 

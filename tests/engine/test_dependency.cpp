@@ -280,4 +280,27 @@ TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefusesRemovedConstants)
     }
 }
 
+// The tables rebuilt under a running constant edit: the copied lists name
+// nodes of destroyed bodies, which the commit must not follow.
+TEST_F(DependencyTest, ConstantCommitFollowsOnlyNodesOfLiveBodies)
+{
+    ASSERT_EQ(CommitConstants({{"ka=2", ""}, {"kb=7", ""}}), -1);
+    ASSERT_EQ(CommitFunctions({{"f(x)=x*kb", ""}, {"g(x)=x*ka", ""}}), -1);
+    Engine::StartConstantEdit();
+    ASSERT_EQ(Engine::aConstantEditMem[1].aRefCount, 1u);
+    Engine::aUserFunctionCount = 1; // g is gone; f stays
+    Engine::aUserFunctionArray[1] = cUserFunction{};
+    ASSERT_EQ(Engine::StopConstantEdit(), -1);
+    EXPECT_EQ(Engine::aConstantArray[0].aRefCount, 0u);
+    EXPECT_EQ(Engine::aConstantArray[0].aRefs, nullptr);
+    EXPECT_EQ(Refs(Engine::aConstantArray[1]), ConstantNodesOf(0));
+
+    Engine::StartConstantEdit();
+    Engine::Init(); // releases every body
+    Engine::aUserFunctionCount = 0;
+    ASSERT_EQ(Engine::StopConstantEdit(), -1);
+    EXPECT_EQ(Engine::aConstantArray[1].aRefCount, 0u);
+    EXPECT_TRUE(Eval("kb") == cLongReal(7L));
+}
+
 } // namespace
