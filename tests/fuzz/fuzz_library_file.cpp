@@ -46,7 +46,8 @@ std::vector<std::string> Texts(tCount count, tGet def, tGet desc) {
 
 void Clear(void (*start)(), bool (*del)(uint32_t), tCount count, int32_t (*stop)()) {
     start();
-    while (count() > 0) del(0);
+    while (count() > 0 && del(0)) {
+    }
     stop();
 }
 
