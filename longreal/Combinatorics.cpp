@@ -1,24 +1,174 @@
 // Factorial, permutations and combinations.
+//
+// Whole arguments with 0 <= k <= n are computed exactly as integers and
+// rounded once; everything else goes through the gamma function.
 #include "Support.h"
 
+#include <gmp.h>
+
+#include <algorithm>
+#include <cmath>
+
 using longreal::Fail;
+using longreal::kGuardBits;
+using longreal::Rounded;
+using longreal::Scratch;
+
+namespace {
+
+// Exact integer results are built up to this size; beyond it the gamma
+// function gives the same correctly rounded leading digits far sooner.
+constexpr double kExactBitsLimit = 1 << 20;
+
+// Factorials up to this n go through mpfr_fac_ui.
+constexpr unsigned long kFactorialLimit = 20000;
+
+class Integer {
+public:
+    Integer() { mpz_init(aNum); }
+    Integer(const Integer&) = delete;
+    Integer& operator=(const Integer&) = delete;
+    ~Integer() { mpz_clear(aNum); }
+    operator mpz_ptr() { return aNum; }
+
+private:
+    mpz_t aNum;
+};
+
+bool IsWhole(const cLongReal& x)
+{
+    return mpfr_integer_p(x.mpfr()) != 0;
+}
+
+// Whole x with 0 <= x <= ULONG_MAX, as unsigned long.
+bool AsCount(const cLongReal& x, unsigned long& out)
+{
+    if (!IsWhole(x) || mpfr_sgn(x.mpfr()) < 0 || !mpfr_fits_ulong_p(x.mpfr(), MPFR_RNDN))
+        return false;
+    out = mpfr_get_ui(x.mpfr(), MPFR_RNDN);
+    return true;
+}
+
+// log2 of n! / (n-k)! and of the binomial coefficient, roughly.
+double Log2Falling(double n, double k)
+{
+    return (std::lgamma(n + 1) - std::lgamma(n - k + 1)) / std::log(2.0);
+}
+
+double Log2Binomial(double n, double k)
+{
+    return Log2Falling(n, k) - std::lgamma(k + 1) / std::log(2.0);
+}
+
+bool IsPole(mpfr_srcptr x)
+{
+    return mpfr_integer_p(x) && mpfr_sgn(x) <= 0;
+}
+
+// a + b, exact or nearly (extra bits for the digits below a's last one).
+void Sum(mpfr_ptr out, mpfr_srcptr a, mpfr_srcptr b, long sign)
+{
+    mpfr_set_prec(out, std::max(mpfr_get_prec(a), mpfr_get_prec(b)) + 2 * kGuardBits);
+    if (sign > 0)
+        mpfr_add(out, a, b, MPFR_RNDN);
+    else
+        mpfr_sub(out, a, b, MPFR_RNDN);
+}
+
+// Gamma(num) / (Gamma(den1) * Gamma(den2)); a pole in the denominator
+// makes 0, a pole in the numerator is an error. Falls back to ln-gamma when
+// the factors overflow on their own.
+cLongReal GammaQuotient(mpfr_srcptr num, mpfr_srcptr den1, mpfr_srcptr den2, const char* name)
+{
+    if ((den1 != nullptr && IsPole(den1)) || IsPole(den2))
+        return cLongReal(0L);
+    if (IsPole(num))
+        Fail(std::string(name) + ": undefined for these arguments");
+    const mpfr_prec_t bits = cLongReal::WorkingBits() + kGuardBits;
+    Scratch r(bits), d(bits);
+    mpfr_gamma(r, num, MPFR_RNDN);
+    mpfr_gamma(d, den2, MPFR_RNDN);
+    if (den1 != nullptr) {
+        Scratch d1(bits);
+        mpfr_gamma(d1, den1, MPFR_RNDN);
+        mpfr_mul(d, d, d1, MPFR_RNDN);
+    }
+    if (mpfr_number_p(r) && mpfr_number_p(d) && !mpfr_zero_p(r) && !mpfr_zero_p(d)) {
+        mpfr_div(r, r, d, MPFR_RNDN);
+        return Rounded(r);
+    }
+    // ln|Gamma| grows with the arguments: more bits keep the quotient's.
+    const mpfr_exp_t e = std::max(mpfr_get_exp(num), mpfr_get_exp(den2));
+    const mpfr_prec_t wide = bits + std::clamp<mpfr_exp_t>(e, 0, 1 << 16) + 8;
+    Scratch lr(wide), ld(wide);
+    int sign = 1, s = 1;
+    mpfr_lgamma(lr, &sign, num, MPFR_RNDN);
+    mpfr_lgamma(ld, &s, den2, MPFR_RNDN);
+    sign *= s;
+    mpfr_sub(lr, lr, ld, MPFR_RNDN);
+    if (den1 != nullptr) {
+        mpfr_lgamma(ld, &s, den1, MPFR_RNDN);
+        sign *= s;
+        mpfr_sub(lr, lr, ld, MPFR_RNDN);
+    }
+    mpfr_exp(lr, lr, MPFR_RNDN);
+    if (sign < 0)
+        mpfr_neg(lr, lr, MPFR_RNDN);
+    return Rounded(lr);
+}
+
+} // namespace
 
 cLongReal fak(const cLongReal& x)
 {
-    if (mpfr_integer_p(x.mpfr()) && mpfr_sgn(x.mpfr()) < 0)
+    if (IsWhole(x) && mpfr_sgn(x.mpfr()) < 0)
         Fail("fak: undefined for negative whole numbers");
+    unsigned long n = 0;
+    if (AsCount(x, n) && n <= kFactorialLimit) {
+        cLongReal r;
+        mpfr_fac_ui(r.mpfr(), n, MPFR_RNDN);
+        return longreal::Finished(std::move(r));
+    }
+    Scratch arg(1);
+    Sum(arg, x.mpfr(), cLongReal(1L).mpfr(), 1);
     cLongReal r;
-    mpfr_add_ui(r.mpfr(), x.mpfr(), 1, MPFR_RNDN);
-    mpfr_gamma(r.mpfr(), r.mpfr(), MPFR_RNDN);
+    mpfr_gamma(r.mpfr(), arg, MPFR_RNDN);
     return longreal::Finished(std::move(r));
 }
 
 cLongReal per(const cLongReal& n, const cLongReal& k)
 {
-    return fak(n) / fak(n - k);
+    unsigned long nn = 0, kk = 0;
+    if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn
+        && Log2Falling(static_cast<double>(nn), static_cast<double>(kk)) < kExactBitsLimit) {
+        Integer a, b;
+        mpz_bin_uiui(a, nn, kk);
+        mpz_fac_ui(b, kk);
+        mpz_mul(a, a, b);
+        cLongReal r;
+        mpfr_set_z(r.mpfr(), a, MPFR_RNDN);
+        return longreal::Finished(std::move(r));
+    }
+    Scratch num(1), den(1);
+    Sum(num, n.mpfr(), cLongReal(1L).mpfr(), 1);
+    Sum(den, num, k.mpfr(), -1);
+    return GammaQuotient(num, nullptr, den, "per");
 }
 
 cLongReal com(const cLongReal& n, const cLongReal& k)
 {
-    return fak(n) / (fak(k) * fak(n - k));
+    unsigned long nn = 0, kk = 0;
+    if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn
+        && Log2Binomial(static_cast<double>(nn), static_cast<double>(kk)) < kExactBitsLimit) {
+        Integer a;
+        mpz_bin_uiui(a, nn, kk);
+        cLongReal r;
+        mpfr_set_z(r.mpfr(), a, MPFR_RNDN);
+        return longreal::Finished(std::move(r));
+    }
+    Scratch num(1), den1(1), den2(1);
+    Sum(num, n.mpfr(), cLongReal(1L).mpfr(), 1);
+    Sum(den1, k.mpfr(), cLongReal(1L).mpfr(), 1);
+    Sum(den2, num, k.mpfr(), -1);
+    return GammaQuotient(num, den1, den2, "com");
 }

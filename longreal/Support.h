@@ -55,3 +55,10 @@ constexpr mpfr_prec_t kGuardBits = 32;
 cLongReal Rounded(mpfr_srcptr value);
 
 } // namespace longreal
+
+namespace longreal {
+
+// The text of a value under the output settings.
+std::string Render(mpfr_srcptr value);
+
+} // namespace longreal
