@@ -303,7 +303,7 @@ TEST(KorundCli, CtrlCInterruptsTheEvaluationAndTheSessionGoesOn)
 {
     // The first answer shows that the long evaluation is about to start.
     bool sent = false;
-    const cCliResult result = RunCli({}, "1\nsum(1,1,10^9,i)\n1+1\n", [&sent](pid_t pid, const std::string& out) {
+    const cCliResult result = RunCli({}, "1\nsum(1,1,10^9,sin(i))\n1+1\n", [&sent](pid_t pid, const std::string& out) {
         if (!sent && out == "1\n") {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             kill(pid, SIGINT);
