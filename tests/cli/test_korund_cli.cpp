@@ -176,7 +176,7 @@ TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts)
     WriteText(dir.File("small.ini"), "[Parser]\nMaxConst=1\n");
     WriteText(dir.File("garbage.ini"), "[Calculation]\nOutputSys=sixteen\n");
 
-    EXPECT_THAT(RunCli({"--ini", dir.File("hex.ini"), "-e", "255"}).Lines(), ElementsAre("ff"));
+    EXPECT_THAT(RunCli({"--ini", dir.File("hex.ini"), "-e", "255"}).Lines(), ElementsAre(::testing::StrCaseEq("ff")));
     EXPECT_THAT(RunCli({"--ini=" + dir.File("in16.ini"), "-e", "FF"}).Lines(), ElementsAre("255"));
     EXPECT_THAT(RunCli({"--ini", dir.File("garbage.ini"), "-e", "255"}).Lines(), ElementsAre("255"));
 
