@@ -48,6 +48,8 @@ cIniLine ClassifyIniLine(std::string_view line)
 {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
+    if (line.starts_with("\xEF\xBB\xBF")) // UTF-8 byte order mark of a file's first line
+        line.remove_prefix(3);
     line = TrimBlanks(line);
     cIniLine result;
     if (line.empty() || line.front() == ';' || line.front() == '#')

@@ -24,5 +24,6 @@ struct cIniLine {
     std::string_view aValue; // value, trimmed (Value lines only)
 };
 // Classifies a line given without its line end (a trailing CR is ignored).
-// Blank lines, comments (; or #) and lines without '=' are Other.
+// A leading UTF-8 byte order mark is skipped. Blank lines, comments
+// (; or #) and lines without '=' are Other.
 cIniLine ClassifyIniLine(std::string_view line);

@@ -92,6 +92,7 @@ TEST(ReadKorundIni, ParsesSectionsKeysAndValuesLeniently)
     const ReadCase cases[] = {
         {"plain", "[Calculation]\nDigitsUse=12\n[Parser]\nMaxConst=7\n", 12, 7},
         {"blanks around everything", "  [ Calculation ]  \n  DigitsUse  =  12  \n[Parser]\n\tMaxConst\t=\t7\t\n", 12, 7},
+        {"byte order mark", "\xEF\xBB\xBF[Calculation]\nDigitsUse=12\n", 12, 100},
         {"CR LF line ends", "[Calculation]\r\nDigitsUse=12\r\n[Parser]\r\nMaxConst=7\r\n", 12, 7},
         {"no final line end", "[Parser]\nMaxConst=7", 6, 7},
         {"names ignore case", "[calculation]\ndigitsuse=12\n[PARSER]\nMAXCONST=7\n", 12, 7},
