@@ -16,7 +16,7 @@ size_t gPos = 0;
 
 uint16_t ReadHook(void* buffer, uint16_t count) {
     const size_t n = std::min<size_t>(count, gFile.size() - gPos);
-    std::memcpy(buffer, gFile.data() + gPos, n);
+    if (n > 0) std::memcpy(buffer, gFile.data() + gPos, n);
     gPos += n;
     return static_cast<uint16_t>(n);
 }
