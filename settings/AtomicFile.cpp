@@ -22,29 +22,35 @@ std::string ResolveTarget(const std::string& target)
     return resolved ? std::string(resolved.get()) : target;
 }
 
-// Permissions of the new file: those of the old one, else what the umask allows.
-mode_t TargetMode(const std::string& target)
+// Creates a new file beside the target, readable and writable as the umask
+// allows; -1 with errno set when that fails.
+int CreateTemporary(const std::string& target, std::string& path)
 {
-    struct stat info {};
-    if (stat(target.c_str(), &info) == 0)
-        return info.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    static unsigned counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 } // namespace
 
 cAtomicFile::cAtomicFile(const std::string& target) : aTarget(ResolveTarget(target))
 {
-    std::string pattern = aTarget + ".XXXXXX";
-    const int fd = mkstemp(pattern.data());
+    std::string path;
+    const int fd = CreateTemporary(aTarget, path);
     if (fd < 0) {
         Fail("cannot create a temporary file beside it", errno);
         return;
     }
-    aTempPath = pattern;
-    fchmod(fd, TargetMode(aTarget));
+    aTempPath = path;
+    // A replaced file keeps its permissions.
+    struct stat old {};
+    if (stat(aTarget.c_str(), &old) == 0)
+        fchmod(fd, old.st_mode & 07777);
     aStream = fdopen(fd, "wb");
     if (!aStream) {
         Fail("cannot open the temporary file", errno);

@@ -250,6 +250,13 @@ TEST(AtomicFile, KeepsPermissionsAndSymbolicLinks)
     EXPECT_EQ(ReadText(target), "new");
     ASSERT_EQ(stat(target.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);
+
+    const mode_t oldMask = umask(027);
+    cAtomicFile fresh(dir.File("new.ini"));
+    ASSERT_TRUE(fresh.Commit());
+    umask(oldMask);
+    ASSERT_EQ(stat(dir.File("new.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u) << "a new file gets what the umask allows";
 }
 
 TEST(KorundIniPath, BesideTheExecutableUnlessOverridden)
