@@ -324,6 +324,9 @@ void TFMain::Edit_CalculateClick() {
     struct tRestore {
         TFMain* self;
         ~tRestore() {
+            // The engine ends every evaluation with an idle report; should one
+            // be missing, the main window must not stay locked.
+            if (self->W.Progress && self->W.Progress->isVisible()) ProgressCallback(0, 0, 0, 0);
             self->BCalculate->setEnabled(true);
             self->aCalculating = false;
             if (self->aClosePending)
@@ -435,6 +438,10 @@ void TFMain::ApplySize() {
                                 row.height - kFrameHeight + menuHeight));
     setFixedSize(window);
     EFormel->resize(row.formelWidth, EFormel->height());
+    // Without a window frame the client area is larger than the design's;
+    // boxes outside the chosen size are hidden rather than cut.
+    StatusBox->setVisible(aSize == tSize::Normal);
+    GroupBox1->setVisible(aSize != tSize::Tiny);
 }
 
 void TFMain::showEvent(QShowEvent* event) {
@@ -559,6 +566,12 @@ TKorundApplication::TKorundApplication(int& argc, char** argv) : QApplication(ar
     QFont text = font();
     text.setPixelSize(11);
     setFont(text);
+    // Group boxes with their caption on the frame line, so that controls placed
+    // 16 pixels below a box's top edge sit inside the frame.
+    setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
+                  " margin-top: 6px; }"
+                  "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                  " left: 6px; padding: 0px 2px; }");
 }
 
 bool TKorundApplication::notify(QObject* receiver, QEvent* event) {

@@ -1,6 +1,7 @@
 #include "Progress_unit.h"
 
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -32,13 +33,16 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
         // Right edge at 138; the label is wide enough for the longest row text.
         row.label = new QLabel("idle", GroupBox1);
         row.label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row.label->setGeometry(4, row.labelTop, 134, 16);
+        row.label->setGeometry(2, row.labelTop, 136, 16);
         row.bar = new QProgressBar(GroupBox1);
         row.bar->setGeometry(144, row.barTop, 150, row.barHeight);
         row.bar->setRange(0, 100);
         row.bar->setValue(0);
         row.bar->setTextVisible(false);
     }
+    ResetRows();
+    ShowRows();
+    RowText.fill(QString()); // empty until the first showing resets them
 }
 
 void TFProgress::ResetRows() {
@@ -46,11 +50,29 @@ void TFProgress::ResetRows() {
     RowPercent.fill(0);
 }
 
+namespace {
+
+// Large step counts make long row texts: the font shrinks down to 8 pixels to
+// fit them left of the bar, and what still does not fit is elided on the left,
+// keeping the counts.
+void SetRowText(QLabel* label, const QString& text) {
+    QFont font("DejaVu Sans Condensed");
+    font.setStyleHint(QFont::SansSerif);
+    for (int pixels = 11; pixels >= 8; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).horizontalAdvance(text) <= label->width()) break;
+    }
+    label->setFont(font);
+    label->setText(QFontMetrics(font).elidedText(text, Qt::ElideLeft, label->width()));
+}
+
+} // namespace
+
 void TFProgress::ShowRows() {
     const std::array<QLabel*, 4> labels{LStat1, LStat2, LStat3, LStat4};
     const std::array<QProgressBar*, 4> bars{PStat1, PStat2, PStat3, PStat4};
     for (size_t i = 0; i < labels.size(); ++i) {
-        labels[i]->setText(RowText[i]);
+        SetRowText(labels[i], RowText[i]);
         bars[i]->setValue(RowPercent[i]);
     }
 }

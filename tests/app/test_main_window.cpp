@@ -187,13 +187,14 @@ TEST_F(MainWindow, SizesSetOuterSizeAndFormulaWidth) {
         QAction* item;
         QSize outer;
         int formelWidth;
+        bool keyboard, state;
     } rows[] = {
-        {Main().Edit_Size_Tiny, {190, 110}, 169},
-        {Main().Edit_Size_Tiny, {190, 110}, 169}, // again: nothing changes
-        {Main().Edit_Size_Small, {190, 237}, 169},
-        {Main().Edit_Size_Normal, {502, 237}, 481},
-        {Main().Edit_Size_Tiny, {190, 110}, 169},
-        {Main().Edit_Size_Normal, {502, 237}, 481},
+        {Main().Edit_Size_Tiny, {190, 110}, 169, false, false},
+        {Main().Edit_Size_Tiny, {190, 110}, 169, false, false}, // again: nothing changes
+        {Main().Edit_Size_Small, {190, 237}, 169, true, false},
+        {Main().Edit_Size_Normal, {502, 237}, 481, true, true},
+        {Main().Edit_Size_Tiny, {190, 110}, 169, false, false},
+        {Main().Edit_Size_Normal, {502, 237}, 481, true, true},
     };
     Main().show();
     for (const tRow& row : rows) {
@@ -202,6 +203,9 @@ TEST_F(MainWindow, SizesSetOuterSizeAndFormulaWidth) {
         EXPECT_TRUE(row.item->isChecked());
         EXPECT_EQ(Main().frameGeometry().size(), row.outer);
         EXPECT_EQ(Main().EFormel->width(), row.formelWidth);
+        EXPECT_TRUE(Main().LErgebnis->isVisible());
+        EXPECT_EQ(Main().GroupBox1->isVisible(), row.keyboard);
+        EXPECT_EQ(Main().StatusBox->isVisible(), row.state);
         EXPECT_EQ(Main().minimumSize(), Main().maximumSize()); // not resizable
         int checked = 0;
         for (QAction* a : {Main().Edit_Size_Tiny, Main().Edit_Size_Small, Main().Edit_Size_Normal})

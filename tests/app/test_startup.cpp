@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
 
 #include <stdexcept>
 
@@ -201,6 +203,19 @@ TEST_F(Startup, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
     EXPECT_EQ(dialogs.messages[0].text, "handler failed");
     EXPECT_FALSE(dialogs.messages[1].text.isEmpty());
+}
+
+TEST_F(Startup, AnExceptionFromAButtonHandlerIsShown) {
+    QPushButton button("throw");
+    QObject::connect(&button, &QPushButton::clicked,
+                     [] { throw std::runtime_error("button handler failed"); });
+    button.show();
+    QTest::mouseClick(&button, Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "button handler failed");
+    // The button still works afterwards.
+    QTest::mouseClick(&button, Qt::LeftButton);
+    EXPECT_EQ(dialogs.messages.size(), 2u);
 }
 
 } // namespace
