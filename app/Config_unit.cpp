@@ -4,6 +4,7 @@
 #include "KorundSettings.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,6 +41,11 @@ namespace {
 
 QLineEdit* MakeField(QGroupBox* group, const char* caption, int top) {
     auto* label = new QLabel(QString::fromLatin1(caption), group);
+    // The captions were sized for a narrower font: shrink the text to keep it clear of the field.
+    QFont font = label->font();
+    for (int px = 11; px > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > 188; --px)
+        font.setPixelSize(px - 1);
+    label->setFont(font);
     label->move(8, top + 3);
     auto* field = new QLineEdit(group);
     field->setGeometry(200, top, 33, 21);
@@ -88,8 +94,8 @@ TFConfig::TFConfig(cKorundWindows& windows, QWidget* parent)
     Label1 = new QLabel("Important note: Parameter changes will take effect the next time when "
                         "Korund is started.",
                         this);
-    Label1->setGeometry(256, 176, 240, 26);
     Label1->setWordWrap(true);
+    Label1->setGeometry(256, 176, 240, std::max(26, Label1->heightForWidth(240)));
 
     BOk = MakeButton(this, "OK", 360);
     BCancel = MakeButton(this, "Cancel", 432);

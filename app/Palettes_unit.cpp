@@ -54,6 +54,9 @@ TFPalettes::TFPalettes(cKorundWindows& windows, QWidget* parent)
 
     PageControl = new QTabWidget(this);
     PageControl->setGeometry(0, 0, 241, 201);
+    // Four captions in 241 pixels: compact tabs instead of scroll arrows.
+    PageControl->setUsesScrollButtons(false);
+    PageControl->setStyleSheet("QTabBar::tab { padding: 2px 2px; }");
 
     SVariables = new QWidget;
     MVarState = new QPlainTextEdit(SVariables);
