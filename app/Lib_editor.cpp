@@ -104,6 +104,7 @@ TFEdit::TFEdit(cKorundWindows& windows, QWidget* parent)
     Liste = new QListWidget(this);
     Liste->setGeometry(8, 8, 105, 265);
     Liste->setSelectionMode(QAbstractItemView::SingleSelection);
+    Liste->setStyleSheet("QListWidget::item { height: 13px; }");
     Label1 = MakeBlueLabel(this, "Defintion", 120, 8);
     MDef = MakeMemo(this, "<definition>", 120, 24);
     Label2 = MakeBlueLabel(this, "Description", 120, 128);

@@ -283,18 +283,4 @@ TEST_F(EditorTest, DoneAfterDeletingEverythingCommitsEmptyLibrary) {
     EXPECT_EQ(palettes.LUserFunc->count(), 0);
 }
 
-TEST_F(EditorTest, NextShowingStartsFromLiveTable) {
-    CommitConstants({"c=1"});
-    Open(true);
-    Type("d=2");
-    edit.BAddClick();
-    edit.BCancelClick();
-    Open(true);
-    EXPECT_EQ(Labels(edit.Liste), QStringList{"c"});
-    edit.BCancelClick();
-    Open(false);
-    EXPECT_EQ(edit.windowTitle(), "Edit functions");
-    EXPECT_EQ(edit.Liste->count(), 0);
-}
-
 } // namespace

@@ -258,25 +258,4 @@ TEST_F(FilesTest, LoadingTwiceAddsTwiceAndRefreshesPalettes) {
     EXPECT_EQ(palettes->LUserFunc->item(0)->text(), "sq(x)");
 }
 
-TEST_F(FilesTest, SavedLibraryLoadsBack) {
-    Commit(false, {"hyp(x,y) = sqrt(x^2+y^2)", "sq(x)=x^2"});
-    Choose("round", 2);
-    main->File_SaveClick();
-    Engine::StartFunctionEdit();
-    while (Engine::GetFunctionCount() > 0) ASSERT_TRUE(Engine::DeleteFunction(0));
-    ASSERT_EQ(Engine::StopFunctionEdit(), -1);
-    Choose("round.krf", 2);
-    main->File_OpenClick();
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(Definitions(false),
-              (std::vector<std::string>{"hyp(x,y) = sqrt(x^2+y^2)", "sq(x)=x^2"}));
-}
-
-TEST_F(FilesTest, CancelledDialogsDoNothing) {
-    main->File_OpenClick();
-    main->File_SaveClick();
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
-}
-
 } // namespace

@@ -40,17 +40,6 @@ TEST(ShortenForList, CutsTextsLongerThanFifteen) {
     for (const auto& c : cases) EXPECT_EQ(ShortenForList(c.input), c.expected) << c.input;
 }
 
-TEST(BuiltinHelpTable, HoldsTheBuiltinsThenSumAndProduct) {
-    ASSERT_EQ(BuiltinHelpTable.size(), 31u);
-    EXPECT_STREQ(BuiltinHelpTable[0], "abs(x)");
-    EXPECT_STREQ(BuiltinHelpTable[15], "arcsinh(x)");
-    EXPECT_STREQ(BuiltinHelpTable[20], "invnormloc(x)");
-    EXPECT_STREQ(BuiltinHelpTable[23], "per(n,k)");
-    EXPECT_STREQ(BuiltinHelpTable[28], "pi()");
-    EXPECT_STREQ(BuiltinHelpTable[29], "sum(<var index>,<from>,<to>,<expression>)");
-    EXPECT_STREQ(BuiltinHelpTable[30], "mul(<var index>,<from>,<to>,<expression>)");
-}
-
 TEST(MemoToEngine, EndsEveryLineWithCrLf) {
     const cTextCase cases[] = {
         {"", ""},
