@@ -70,7 +70,13 @@ void DrawLine()
         const cLevelState& s = gLevels[level];
         const uint64_t percent = s.aTotal ? uint64_t{s.aDone} * 100 / s.aTotal : 0;
         line += level == 0 ? ActivityText(s.aActivity) : " >";
-        line += " " + std::to_string(s.aDone) + "/" + std::to_string(s.aTotal) + " (" + std::to_string(percent) + "%)";
+        line += ' ';
+        line += std::to_string(s.aDone);
+        line += '/';
+        line += std::to_string(s.aTotal);
+        line += " (";
+        line += std::to_string(percent);
+        line += "%)";
     }
     line += "\033[K";
     std::fputs(line.c_str(), stderr);

@@ -35,20 +35,27 @@ std::string FormatGeneral(double value, int digits)
     std::string result = value < 0 ? "-" : "";
     if (exponent >= -5 && exponent < digits) {
         if (exponent < 0) {
-            result += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + significant;
+            result += "0.";
+            result.append(static_cast<size_t>(-exponent - 1), '0');
+            result += significant;
         } else {
             const auto integerDigits = static_cast<size_t>(exponent) + 1;
             if (significant.size() <= integerDigits) {
                 result += significant + std::string(integerDigits - significant.size(), '0');
             } else {
-                result += significant.substr(0, integerDigits) + "." + significant.substr(integerDigits);
+                result += significant.substr(0, integerDigits);
+                result += '.';
+                result += significant.substr(integerDigits);
             }
         }
     } else {
         result += significant.substr(0, 1);
-        if (significant.size() > 1)
-            result += "." + significant.substr(1);
-        result += "E" + std::to_string(exponent);
+        if (significant.size() > 1) {
+            result += '.';
+            result += significant.substr(1);
+        }
+        result += 'E';
+        result += std::to_string(exponent);
     }
     return result;
 }

@@ -121,7 +121,11 @@ bool WriteKorundIni(const std::string& path, const cKorundSettings& settings)
         } else {
             if (!lines.empty() && !IsBlankLine(lines.back()))
                 lines.push_back(cr);
-            lines.push_back("[" + std::string(key.aSection) + "]" + cr);
+            std::string header = "[";
+            header += key.aSection;
+            header += ']';
+            header += cr;
+            lines.push_back(std::move(header));
             lines.push_back(entry);
         }
     }
