@@ -7,12 +7,9 @@ void Fail(const std::string& reason)
     throw cLongRealError(reason);
 }
 
-void CheckFinite(mpfr_srcptr value)
+void FailNotFinite(mpfr_srcptr value)
 {
-    if (mpfr_nan_p(value))
-        Fail("undefined result");
-    if (mpfr_inf_p(value))
-        Fail("overflow");
+    Fail(mpfr_nan_p(value) ? "undefined result" : "overflow");
 }
 
 } // namespace longreal

@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -17,7 +18,8 @@ struct Digits {
     mpfr_exp_t exponent = 0; // value = 0.d1d2... * base^exponent
     Digits(mpfr_srcptr value, int base, size_t count)
     {
-        text = mpfr_get_str(nullptr, &exponent, base, count, value, MPFR_RNDN);
+        // A negative base asks for upper-case digits.
+        text = mpfr_get_str(nullptr, &exponent, -base, count, value, MPFR_RNDN);
     }
     Digits(const Digits&) = delete;
     Digits& operator=(const Digits&) = delete;
@@ -147,6 +149,8 @@ std::string Render(mpfr_srcptr value)
 
 cLongReal::operator const char*() const
 {
-    aText = longreal::Render(aNum);
-    return aText.c_str();
+    if (!aText)
+        aText = std::make_unique<std::string>();
+    *aText = longreal::Render(aNum);
+    return aText->c_str();
 }

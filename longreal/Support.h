@@ -6,9 +6,14 @@
 namespace longreal {
 
 [[noreturn]] void Fail(const std::string& reason);
+[[noreturn]] void FailNotFinite(mpfr_srcptr value);
 
 // Throws for a NaN or an infinity, so neither ever leaves the library as a value.
-void CheckFinite(mpfr_srcptr value);
+inline void CheckFinite(mpfr_srcptr value)
+{
+    if (!mpfr_number_p(value))
+        FailNotFinite(value);
+}
 
 // Returns value after CheckFinite.
 inline cLongReal Finished(cLongReal&& value)
@@ -19,7 +24,7 @@ inline cLongReal Finished(cLongReal&& value)
 
 // Settings made usable: what Init() derived from the raw static members.
 struct EffectiveSettings {
-    mpfr_prec_t bits = 96;      // bits of every new value
+    mpfr_prec_t bits = 96;       // bits of every new value
     int inputBase = 10;
     int outputBase = 10;
     mpfr_prec_t outputBits = 64; // bits the rendered digits may represent
@@ -28,11 +33,12 @@ struct EffectiveSettings {
     int angleMode = 1;           // 0 rad, 1 deg, 2 gra
 };
 
-const EffectiveSettings& Settings();
+extern EffectiveSettings gSettings;
 
-} // namespace longreal
-
-namespace longreal {
+inline const EffectiveSettings& Settings()
+{
+    return gSettings;
+}
 
 // A scratch MPFR number owned for one scope.
 class Scratch {
@@ -54,11 +60,10 @@ constexpr mpfr_prec_t kGuardBits = 32;
 // A working-precision value rounded from a more precise intermediate.
 cLongReal Rounded(mpfr_srcptr value);
 
-} // namespace longreal
-
-namespace longreal {
-
 // The text of a value under the output settings.
 std::string Render(mpfr_srcptr value);
+
+// The number 1, for operations with it.
+mpfr_srcptr One();
 
 } // namespace longreal

@@ -1,5 +1,5 @@
 // Settings, lifetime, arithmetic and comparisons of cLongReal.
-#include "Support.h"
+#include "NumberPool.h"
 
 #include <algorithm>
 #include <climits>
@@ -17,9 +17,10 @@ bool cLongReal::aEngBinary = false;
 int16_t cLongReal::aAngleMode = 1;
 
 namespace longreal {
-namespace {
 
 EffectiveSettings gSettings;
+
+namespace {
 
 int UsableBase(uint16_t base)
 {
@@ -28,9 +29,18 @@ int UsableBase(uint16_t base)
 
 } // namespace
 
-const EffectiveSettings& Settings()
+mpfr_srcptr One()
 {
-    return gSettings;
+    // Custom storage: a constant that never allocates or needs freeing.
+    static mp_limb_t limb;
+    static __mpfr_struct one = [] {
+        __mpfr_struct x;
+        mpfr_custom_init(&limb, 1);
+        mpfr_custom_init_set(&x, MPFR_ZERO_KIND, 0, 1, &limb);
+        mpfr_set_ui(&x, 1, MPFR_RNDN);
+        return x;
+    }();
+    return &one;
 }
 
 } // namespace longreal
@@ -50,6 +60,7 @@ void cLongReal::Init()
     s.cleanShift = 16 * (digits - eps);
     s.angleMode = aAngleMode == 1 || aAngleMode == 2 ? aAngleMode : 0;
     longreal::gSettings = s;
+    longreal::ClearNumberPool();
 }
 
 mpfr_prec_t cLongReal::WorkingBits()
@@ -59,25 +70,25 @@ mpfr_prec_t cLongReal::WorkingBits()
 
 cLongReal::cLongReal()
 {
-    mpfr_init2(aNum, WorkingBits());
+    longreal::AcquireNumber(aNum, WorkingBits());
     mpfr_set_zero(aNum, 1);
 }
 
 cLongReal::cLongReal(long value)
 {
-    mpfr_init2(aNum, WorkingBits());
+    longreal::AcquireNumber(aNum, WorkingBits());
     mpfr_set_si(aNum, value, MPFR_RNDN);
 }
 
 cLongReal::cLongReal(const cLongReal& other)
 {
-    mpfr_init2(aNum, mpfr_get_prec(other.aNum));
+    longreal::AcquireNumber(aNum, mpfr_get_prec(other.aNum));
     mpfr_set(aNum, other.aNum, MPFR_RNDN);
 }
 
 cLongReal::cLongReal(cLongReal&& other) noexcept
 {
-    mpfr_init2(aNum, mpfr_get_prec(other.aNum));
+    longreal::AcquireNumber(aNum, mpfr_get_prec(other.aNum));
     mpfr_swap(aNum, other.aNum);
 }
 
@@ -100,7 +111,7 @@ cLongReal& cLongReal::operator=(cLongReal&& other) noexcept
 
 cLongReal::~cLongReal()
 {
-    mpfr_clear(aNum);
+    longreal::ReleaseNumber(aNum);
 }
 
 namespace {
@@ -184,8 +195,11 @@ cLongReal& cLongReal::operator*=(const cLongReal& rhs)
 
 cLongReal& cLongReal::operator++()
 {
-    *this = *this + cLongReal(1L);
-    return *this;
+    cLongReal r;
+    mpfr_add_ui(r.aNum, aNum, 1, MPFR_RNDN);
+    CleanCancellation(r.aNum, aNum, longreal::One());
+    longreal::CheckFinite(r.aNum);
+    return *this = std::move(r);
 }
 
 bool cLongReal::operator==(const cLongReal& rhs) const

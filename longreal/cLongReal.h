@@ -8,6 +8,7 @@
 #include <mpfr.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -60,14 +61,16 @@ public:
     // conversion of this value or its change.
     explicit operator const char*() const;
 
-    // Raw access for code that calls MPFR directly.
+    // Raw access for code that calls MPFR directly. The number is an ordinary
+    // MPFR allocation: it may be resized with mpfr_set_prec or exchanged with
+    // another value's by mpfr_swap.
     mpfr_srcptr mpfr() const { return aNum; }
     mpfr_ptr mpfr() { return aNum; }
 
 private:
     // The representation below is the library's own business.
     mpfr_t aNum;
-    mutable std::string aText;
+    mutable std::unique_ptr<std::string> aText; // made on the first conversion
 };
 
 // Free functions: arguments by const reference, result a new value.
