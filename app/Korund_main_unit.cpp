@@ -147,6 +147,14 @@ void TFMain::closeEvent(QCloseEvent* event) {
     FormClose(event);
 }
 
+void TFMain::RetryPendingClose() {
+    // Queued: by the time it runs, the engine call that reported has returned.
+    if (aClosePending)
+        QTimer::singleShot(0, this, [this] {
+            if (aClosePending && !Busy()) close();
+        });
+}
+
 void TFMain::FormClose(QCloseEvent* event) {
     if (Busy()) {
         // The engine is working below us: close once it has returned.
@@ -329,10 +337,7 @@ void TFMain::Edit_CalculateClick() {
             if (self->W.Progress && self->W.Progress->isVisible()) ProgressCallback(0, 0, 0, 0);
             self->BCalculate->setEnabled(true);
             self->aCalculating = false;
-            if (self->aClosePending)
-                QTimer::singleShot(0, self, [s = self] {
-                    if (s->aClosePending && !s->Busy()) s->close();
-                });
+            self->RetryPendingClose();
         }
     } restore{this};
 
@@ -522,6 +527,7 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
             // Give the keyboard back to the main window if the progress window took it.
             if (!active || active == &progress) main->activateWindow();
         }
+        main->RetryPendingClose();
         return;
     }
     if (!progress.isVisible()) {

@@ -142,6 +142,7 @@ private:
     bool aClosePending = false;
 
     void FormClose(QCloseEvent* event);
+    void RetryPendingClose();
     void CreateControls();
     void CreateMenu();
     void StartEngine();

@@ -52,17 +52,9 @@ protected:
     }
 };
 
-TEST_F(Progress, WindowIsOnTopWithoutCloseButtonAtItsPlace) {
+TEST_F(Progress, WindowStaysOnTopWithoutCloseButton) {
     EXPECT_TRUE(P().windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(P().windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(P().windowFlags() & Qt::WindowSystemMenuHint);
-    EXPECT_EQ(P().windowTitle(), "Please wait ...");
-    EXPECT_EQ(P().size(), QSize(319, 119));
-    EXPECT_EQ(P().pos(), QPoint(193, 187));
-    EXPECT_EQ(P().PStat1->geometry(), QRect(144, 16, 150, 16));
-    EXPECT_EQ(P().PStat2->geometry(), QRect(144, 48, 150, 9));
-    EXPECT_EQ(P().LStat1->geometry().right() + 1, 138);
-    EXPECT_EQ(Label(0), "idle");
+    EXPECT_FALSE(P().windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint));
 }
 
 TEST_F(Progress, FirstReportShowsAndRepaintsLaterOnesWaitForTheNextSecond) {
