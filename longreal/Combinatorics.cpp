@@ -60,6 +60,14 @@ double Log2Binomial(double n, double k)
     return Log2Falling(n, k) - std::lgamma(k + 1) / std::log(2.0);
 }
 
+// For whole x.
+bool IsOdd(const cLongReal& x)
+{
+    Scratch half(mpfr_get_prec(x.mpfr()));
+    mpfr_div_2ui(half, x.mpfr(), 1, MPFR_RNDN);
+    return !mpfr_integer_p(half);
+}
+
 bool IsPole(mpfr_srcptr x)
 {
     return mpfr_integer_p(x) && mpfr_sgn(x) <= 0;
@@ -130,7 +138,7 @@ cLongReal fak(const cLongReal& x)
         return longreal::Finished(std::move(r));
     }
     Scratch arg(1);
-    Sum(arg, x.mpfr(), cLongReal(1L).mpfr(), 1);
+    Sum(arg, x.mpfr(), longreal::One(), 1);
     cLongReal r;
     mpfr_gamma(r.mpfr(), arg, MPFR_RNDN);
     return longreal::Finished(std::move(r));
@@ -149,8 +157,13 @@ cLongReal per(const cLongReal& n, const cLongReal& k)
         mpfr_set_z(r.mpfr(), a, MPFR_RNDN);
         return longreal::Finished(std::move(r));
     }
+    if (IsWhole(n) && mpfr_sgn(n.mpfr()) < 0 && IsWhole(k) && mpfr_sgn(k.mpfr()) >= 0) {
+        // n (n-1) ... (n-k+1) = (-1)^k (k-n-1) ... (-n)
+        const cLongReal r = per(k - n - cLongReal(1L), k);
+        return IsOdd(k) ? -r : r;
+    }
     Scratch num(1), den(1);
-    Sum(num, n.mpfr(), cLongReal(1L).mpfr(), 1);
+    Sum(num, n.mpfr(), longreal::One(), 1);
     Sum(den, num, k.mpfr(), -1);
     return GammaQuotient(num, nullptr, den, "per");
 }
@@ -166,9 +179,16 @@ cLongReal com(const cLongReal& n, const cLongReal& k)
         mpfr_set_z(r.mpfr(), a, MPFR_RNDN);
         return longreal::Finished(std::move(r));
     }
+    if (IsWhole(n) && mpfr_sgn(n.mpfr()) < 0 && IsWhole(k)) {
+        // The binomial series of a negative whole n: (-1)^k com(k-n-1, k).
+        if (mpfr_sgn(k.mpfr()) < 0)
+            return cLongReal(0L);
+        const cLongReal r = com(k - n - cLongReal(1L), k);
+        return IsOdd(k) ? -r : r;
+    }
     Scratch num(1), den1(1), den2(1);
-    Sum(num, n.mpfr(), cLongReal(1L).mpfr(), 1);
-    Sum(den1, k.mpfr(), cLongReal(1L).mpfr(), 1);
+    Sum(num, n.mpfr(), longreal::One(), 1);
+    Sum(den1, k.mpfr(), longreal::One(), 1);
     Sum(den2, num, k.mpfr(), -1);
     return GammaQuotient(num, den1, den2, "com");
 }

@@ -115,8 +115,14 @@ cLongReal WithSign(cLongReal value, int sign)
     return sign < 0 ? -value : value;
 }
 
-cLongReal Radians(tMpfrFn fn, const cLongReal& x)
+// Exact reduction of a radian argument needs pi to as many bits as the
+// argument's exponent: past this the cost grows to seconds and beyond.
+constexpr mpfr_exp_t kMaxRadianExponent = 1 << 20;
+
+cLongReal Radians(tMpfrFn fn, const cLongReal& x, const char* name)
 {
+    if (mpfr_regular_p(x.mpfr()) && mpfr_get_exp(x.mpfr()) > kMaxRadianExponent)
+        Fail(std::string(name) + ": argument too large");
     cLongReal r;
     fn(r.mpfr(), x.mpfr(), MPFR_RNDN);
     longreal::CheckFinite(r.mpfr());
@@ -154,7 +160,7 @@ cLongReal sin(const cLongReal& x)
 {
     const long q = Quarter();
     if (q == 0)
-        return Radians(mpfr_sin, x);
+        return Radians(mpfr_sin, x, "sin");
     Reduced r(x, 4 * q);
     mpfr_ptr u = r.value;
     int sign = r.sign;
@@ -171,7 +177,7 @@ cLongReal cos(const cLongReal& x)
 {
     const long q = Quarter();
     if (q == 0)
-        return Radians(mpfr_cos, x);
+        return Radians(mpfr_cos, x, "cos");
     Reduced r(x, 4 * q);
     mpfr_ptr u = r.value;
     int sign = 1;
@@ -190,7 +196,7 @@ cLongReal tan(const cLongReal& x)
 {
     const long q = Quarter();
     if (q == 0)
-        return Radians(mpfr_tan, x);
+        return Radians(mpfr_tan, x, "tan");
     Reduced r(x, 2 * q);
     mpfr_ptr u = r.value;
     int sign = r.sign;
@@ -210,7 +216,7 @@ cLongReal cot(const cLongReal& x)
     if (q == 0) {
         if (mpfr_zero_p(x.mpfr()))
             Fail("cot: pole at this angle");
-        return Radians(mpfr_cot, x);
+        return Radians(mpfr_cot, x, "cot");
     }
     Reduced r(x, 2 * q);
     mpfr_ptr u = r.value;

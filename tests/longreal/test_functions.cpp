@@ -133,11 +133,16 @@ INSTANTIATE_TEST_SUITE_P(Combinatorics, TwoArguments, ::testing::Values(
     Case2{"per", per, "3", "5", "0"},
     Case2{"per", per, "2.5", "2", "3.75"},
     Case2{"per", per, "-1", "0.5", nullptr},
+    Case2{"per", per, "-3", "2", "12"},
     Case2{"com", com, "50", "25", "1.26410606437752E14"},
     Case2{"com", com, "5", "6", "0"},
     Case2{"com", com, "5", "-1", "0"},
     Case2{"com", com, "2.5", "1", "2.5"},
     Case2{"com", com, "0.5", "2", "-0.125"},
+    Case2{"com", com, "-1", "3", "-1"},
+    Case2{"com", com, "-4", "2", "10"},
+    Case2{"com", com, "-4", "-2", "0"},
+    Case2{"com", com, "-4", "0.5", nullptr},
     Case2{"com", com, "1000000000", "500000000", "1.163914976893839938E301029991"}));
 
 using Functions = LongRealTest;
