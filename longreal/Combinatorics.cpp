@@ -23,6 +23,17 @@ constexpr double kExactBitsLimit = 1 << 20;
 // Factorials up to this n go through mpfr_fac_ui.
 constexpr unsigned long kFactorialLimit = 20000;
 
+// MPFR's gamma function first builds a table whose cost grows steeply with
+// the precision: about a second at 12,000 bits, minutes at 32,000. Beyond
+// this limit non-whole arguments are refused instead of hanging.
+constexpr mpfr_prec_t kGammaBitsLimit = 16 * 1024;
+
+void RequireGammaPrecision(const char* name)
+{
+    if (cLongReal::WorkingBits() > kGammaBitsLimit)
+        Fail(std::string(name) + ": non-whole arguments need at most 1024 native digits");
+}
+
 class Integer {
 public:
     Integer() { mpz_init(aNum); }
@@ -92,6 +103,7 @@ cLongReal GammaQuotient(mpfr_srcptr num, mpfr_srcptr den1, mpfr_srcptr den2, con
         return cLongReal(0L);
     if (IsPole(num))
         Fail(std::string(name) + ": undefined for these arguments");
+    RequireGammaPrecision(name);
     const mpfr_prec_t bits = cLongReal::WorkingBits() + kGuardBits;
     Scratch r(bits), d(bits);
     mpfr_gamma(r, num, MPFR_RNDN);
@@ -125,6 +137,37 @@ cLongReal GammaQuotient(mpfr_srcptr num, mpfr_srcptr den1, mpfr_srcptr den2, con
     return Rounded(lr);
 }
 
+// x! for x = m - 1/2 with |m| up to the factorial limit, in closed form:
+// Gamma(m + 1/2) = (2m)! / (4^m m!) sqrt(pi), and for m = -j < 0
+// Gamma(1/2 - j) = (-4)^j j! / (2j)! sqrt(pi).
+bool HalfWholeFactorial(const cLongReal& x, cLongReal& out)
+{
+    Scratch twice(mpfr_get_prec(x.mpfr()));
+    mpfr_mul_2ui(twice, x.mpfr(), 1, MPFR_RNDN); // exact
+    if (mpfr_integer_p(x.mpfr()) || !mpfr_integer_p(twice) || !mpfr_fits_slong_p(twice, MPFR_RNDN))
+        return false;
+    const long m = (mpfr_get_si(twice, MPFR_RNDN) + 1) / 2; // 2x is odd
+    const unsigned long j = static_cast<unsigned long>(m < 0 ? -m : m);
+    if (j > kFactorialLimit)
+        return false;
+    Integer big, small;
+    mpz_fac_ui(big, 2 * j);
+    mpz_fac_ui(small, j);
+    mpz_mul_2exp(small, small, 2 * j); // 4^j j!
+    const mpfr_prec_t bits = cLongReal::WorkingBits() + kGuardBits;
+    Scratch r(bits), d(bits);
+    mpfr_set_z(r, m >= 0 ? big : small, MPFR_RNDN);
+    mpfr_set_z(d, m >= 0 ? small : big, MPFR_RNDN);
+    mpfr_div(r, r, d, MPFR_RNDN);
+    mpfr_const_pi(d, MPFR_RNDN);
+    mpfr_sqrt(d, d, MPFR_RNDN);
+    mpfr_mul(r, r, d, MPFR_RNDN);
+    if (m < 0 && j % 2 == 1)
+        mpfr_neg(r, r, MPFR_RNDN);
+    out = Rounded(r);
+    return true;
+}
+
 } // namespace
 
 cLongReal fak(const cLongReal& x)
@@ -132,14 +175,16 @@ cLongReal fak(const cLongReal& x)
     if (IsWhole(x) && mpfr_sgn(x.mpfr()) < 0)
         Fail("fak: undefined for negative whole numbers");
     unsigned long n = 0;
+    cLongReal r;
     if (AsCount(x, n) && n <= kFactorialLimit) {
-        cLongReal r;
         mpfr_fac_ui(r.mpfr(), n, MPFR_RNDN);
         return longreal::Finished(std::move(r));
     }
+    if (HalfWholeFactorial(x, r))
+        return r;
+    RequireGammaPrecision("fak");
     Scratch arg(1);
     Sum(arg, x.mpfr(), longreal::One(), 1);
-    cLongReal r;
     mpfr_gamma(r.mpfr(), arg, MPFR_RNDN);
     return longreal::Finished(std::move(r));
 }

@@ -157,6 +157,26 @@ TEST_F(Functions, WholeResultsAreExact)
     EXPECT_TRUE(power(cLongReal(3L), cLongReal(80L)) == cLongReal("147808829414345923316083210206383297601"));
 }
 
+TEST_F(Functions, HalfWholeFactorialsAtAnyPrecision)
+{
+    // Beyond the gamma function's precision limit half-whole arguments still
+    // work (closed form); other non-whole ones are refused, not left to hang.
+    cLongReal::aPrecision = 2000;
+    cLongReal::Init();
+    const std::string rootPi = Text(sqrt(pi()));
+    EXPECT_TRUE(Text(fak(cLongReal("-0.5"))) == rootPi);
+    EXPECT_TRUE(Text(fak(cLongReal("0.5")) * cLongReal(2L)) == rootPi);
+    EXPECT_TRUE(Text(fak(cLongReal("-1.5")) / cLongReal(-2L)) == rootPi);
+    EXPECT_THROW(fak(cLongReal("0.25")), cLongRealError);
+    EXPECT_THROW(com(cLongReal("2.5"), cLongReal(1L)), cLongRealError);
+    EXPECT_EQ(Text(com(cLongReal(5L), cLongReal(2L))), "10");
+
+    cLongReal::aPrecision = 6;
+    cLongReal::Init();
+    cLongReal tiny = cLongReal("1E-60"); // 2 tiny + 1 rounds to a whole number
+    EXPECT_EQ(Text(fak(tiny)), "1");
+}
+
 TEST_F(Functions, InverseNormalRoundTrips)
 {
     cLongReal::aPrecision = 40;
