@@ -6,6 +6,23 @@
 
 namespace {
 
+// Runs before any fixture touches the settings (first test of this program).
+TEST(BuiltInSettings, EqualTheProgramDefaults)
+{
+    EXPECT_EQ(cLongReal::aPrecision, 6);
+    EXPECT_EQ(cLongReal::aOutputDrop, 2);
+    EXPECT_EQ(cLongReal::aInputSystemStandard, 10);
+    EXPECT_EQ(cLongReal::aOutputSystem, 10);
+    EXPECT_EQ(cLongReal::aOutputExpHigh, 5);
+    EXPECT_EQ(cLongReal::aOutputExpLow, 5);
+    EXPECT_EQ(cLongReal::aNativeEpsExponent, 2);
+    EXPECT_FALSE(cLongReal::aEngOn);
+    EXPECT_FALSE(cLongReal::aEngBinary);
+    EXPECT_EQ(cLongReal::aAngleMode, 1);
+    EXPECT_EQ(cLongReal::WorkingBits(), 96); // usable before Init()
+    EXPECT_EQ(Text(cLongReal(1L) / cLongReal(3L)), "0.3333333333333333333");
+}
+
 using Arithmetic = LongRealTest;
 
 TEST_F(Arithmetic, ConstructionAndCopies)
