@@ -176,7 +176,8 @@ void TFMain::CreateControls() {
 
     EFormel = new QLineEdit("<formula>", client);
     EFormel->setGeometry(8, 8, 481, 21);
-    connect(EFormel, &QLineEdit::returnPressed, this, &TFMain::Edit_CalculateClick);
+    connect(EFormel, &QLineEdit::returnPressed, this,
+            [this] { RunGuarded([this] { Edit_CalculateClick(); }); });
 
     LErgebnis = new QLabel("<result>", client);
     LErgebnis->setGeometry(8, 40, 481, 18);
@@ -211,15 +212,18 @@ void TFMain::CreateControls() {
     EStoreVar->setMaxLength(1);
     EStoreVar->setAlignment(Qt::AlignCenter);
     EStoreVar->setTextMargins(0, 0, 0, 0);
-    connect(EStoreVar, &QLineEdit::textChanged, this, &TFMain::EStoreVarChange);
+    connect(EStoreVar, &QLineEdit::textChanged, this,
+            [this] { RunGuarded([this] { EStoreVarChange(); }); });
     BStoreVar = new TUpDown(GroupBox1);
     BStoreVar->setGeometry(24, 16, 16, 25);
-    connect(BStoreVar, &TUpDown::Click, this, &TFMain::BStoreVarClick);
+    connect(BStoreVar, &TUpDown::Click, this,
+            [this](bool up) { RunGuarded([this, up] { BStoreVarClick(up); }); });
 
     auto button = [this](const QString& caption, QRect geometry, void (TFMain::*handler)()) {
         auto* b = new QPushButton(caption, GroupBox1);
         b->setGeometry(geometry);
-        connect(b, &QPushButton::clicked, this, handler);
+        connect(b, &QPushButton::clicked, this,
+                [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
         return b;
     };
     BM = button("[M]", {48, 16, 33, 25}, &TFMain::BMClick);
@@ -257,7 +261,8 @@ void TFMain::CreateMenu() {
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a); // shortcuts act anywhere in the window
-        connect(a, &QAction::triggered, this, handler);
+        connect(a, &QAction::triggered, this,
+                [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
         return a;
     };
 
@@ -564,6 +569,26 @@ uint16_t LibraryWrite(const void* buffer, uint16_t count) {
     return written > 0 ? static_cast<uint16_t>(written) : 0;
 }
 
+// ---- exceptions
+
+void ShowException(std::exception_ptr exception) {
+    static bool showing = false; // an error box that fails itself is not shown again
+    if (showing) return;
+    QString message = "An unexpected error occurred.";
+    try {
+        std::rethrow_exception(exception);
+    } catch (const std::exception& e) {
+        message = QString::fromUtf8(e.what());
+    } catch (...) {
+    }
+    showing = true;
+    try {
+        Dialogs().Message(nullptr, tMsgType::Error, message);
+    } catch (...) {
+    }
+    showing = false;
+}
+
 // ---- start-up
 
 TKorundApplication::TKorundApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -581,22 +606,10 @@ TKorundApplication::TKorundApplication(int& argc, char** argv) : QApplication(ar
 }
 
 bool TKorundApplication::notify(QObject* receiver, QEvent* event) {
-    static bool showing = false;
-    QString message;
     try {
         return QApplication::notify(receiver, event);
-    } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
     } catch (...) {
-        message = "An unexpected error occurred.";
-    }
-    if (!showing) {
-        showing = true;
-        try {
-            Dialogs().Message(nullptr, tMsgType::Error, message);
-        } catch (...) {
-        }
-        showing = false;
+        ShowException(std::current_exception());
     }
     return false;
 }
@@ -650,10 +663,8 @@ int RunKorund(const QString& pictureDir) {
         program.W.Main->show();
         QApplication::exec();
         return 0;
-    } catch (const std::exception& e) {
-        Dialogs().Message(nullptr, tMsgType::Error, QString::fromUtf8(e.what()));
     } catch (...) {
-        Dialogs().Message(nullptr, tMsgType::Error, "An unexpected error occurred.");
+        ShowException(std::current_exception());
     }
     return 1;
 }

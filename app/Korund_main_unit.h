@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -163,10 +164,26 @@ uint16_t LibraryWrite(const void* buffer, uint16_t count);
 // install their own clock; an empty function restores the system clock.
 void SetProgressClock(std::function<int32_t()> clock);
 
+// ---- exceptions that escape a handler
+
+// Shows the exception in an error box (through the dialog seam).
+void ShowException(std::exception_ptr exception);
+
+// Runs a handler and shows what it throws, so that no exception unwinds
+// through the window framework's own code.
+template <class F>
+void RunGuarded(F&& handler) {
+    try {
+        handler();
+    } catch (...) {
+        ShowException(std::current_exception());
+    }
+}
+
 // ---- start-up
 
-// Shows an exception that escapes an event handler in an error box instead of
-// ending the program.
+// Last line of defence: an exception that escapes an event handler is shown
+// in an error box instead of ending the program.
 class TKorundApplication : public QApplication {
 public:
     TKorundApplication(int& argc, char** argv);

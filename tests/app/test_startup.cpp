@@ -14,8 +14,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
+#include <QAction>
 
 #include <stdexcept>
 
@@ -205,17 +204,16 @@ TEST_F(Startup, AnExceptionFromAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_FALSE(dialogs.messages[1].text.isEmpty());
 }
 
-TEST_F(Startup, AnExceptionFromAButtonHandlerIsShown) {
-    QPushButton button("throw");
-    QObject::connect(&button, &QPushButton::clicked,
-                     [] { throw std::runtime_error("button handler failed"); });
-    button.show();
-    QTest::mouseClick(&button, Qt::LeftButton);
+TEST_F(Startup, AnExceptionFromAMenuHandlerIsShown) {
+    Start();
+    dialogs.onModal = [](QDialog*) { throw std::runtime_error("window failed"); };
+    Main().Help_About->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, "button handler failed");
-    // The button still works afterwards.
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(dialogs.messages.size(), 2u);
+    EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "window failed");
+    dialogs.onModal = {};
+    Main().Help_About->trigger(); // the menu still works
+    EXPECT_EQ(dialogs.modalShown.size(), 2u);
 }
 
 } // namespace
