@@ -165,18 +165,4 @@ TEST_F(Arithmetic, InitReappliesSettings)
     EXPECT_EQ(cLongReal::WorkingBits(), 96);
 }
 
-TEST_F(Arithmetic, CopyKeepsPrecisionOfItsSource)
-{
-    cLongReal::aPrecision = 10;
-    cLongReal::Init();
-    const cLongReal wide = cLongReal(1L) / cLongReal(3L);
-    RestoreDefaultSettings();
-    cLongReal narrow(5L);
-    narrow = wide;
-    EXPECT_EQ(mpfr_get_prec(narrow.mpfr()), 160);
-    EXPECT_TRUE(narrow == wide);
-    cLongReal moved(std::move(narrow));
-    EXPECT_TRUE(moved == wide);
-}
-
 } // namespace

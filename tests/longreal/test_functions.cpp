@@ -30,7 +30,6 @@ TEST_P(OneArgument, Value)
 
 INSTANTIATE_TEST_SUITE_P(Elementary, OneArgument, ::testing::Values(
     Case1{"abs", abs, "-2.5", "2.5"},
-    Case1{"abs", abs, "0", "0"},
     Case1{"ln", ln, "1", "0"},
     Case1{"ln", ln, "10", "2.302585092994045684"},
     Case1{"ln", ln, "0", nullptr},
@@ -40,7 +39,6 @@ INSTANTIATE_TEST_SUITE_P(Elementary, OneArgument, ::testing::Values(
     Case1{"exp", exp, "1E100000000", nullptr},
     Case1{"exp", exp, "-1E100000000", "0"},
     Case1{"sqrt", sqrt, "16", "4"},
-    Case1{"sqrt", sqrt, "0", "0"},
     Case1{"sqrt", sqrt, "-1", nullptr},
     Case1{"sinh", sinh, "1", "1.175201193643801457"},
     Case1{"sinh", sinh, "1E100000000", nullptr},
@@ -54,7 +52,6 @@ INSTANTIATE_TEST_SUITE_P(Elementary, OneArgument, ::testing::Values(
     Case1{"artanh", artanh, "1", nullptr},
     Case1{"artanh", artanh, "-1", nullptr},
     Case1{"trunc", trunc, "-2.7", "-2"},
-    Case1{"trunc", trunc, "2.7", "2"},
     Case1{"round", round, "2.5", "3"},
     Case1{"round", round, "-2.5", "-3"},
     Case1{"round", round, "2.4999", "2"},
@@ -69,7 +66,6 @@ INSTANTIATE_TEST_SUITE_P(Factorial, OneArgument, ::testing::Values(
     Case1{"fak", fak, "-0.5", "1.772453850905516027"},
     Case1{"fak", fak, "-1.5", "-3.544907701811032055"},
     Case1{"fak", fak, "-1", nullptr},
-    Case1{"fak", fak, "-7", nullptr},
     Case1{"fak", fak, "1E100000000", nullptr},
     Case1{"fak", fak, "100000000", nullptr}));
 
@@ -89,7 +85,6 @@ INSTANTIATE_TEST_SUITE_P(Normal, OneArgument, ::testing::Values(
     Case1{"invnorm", invnorm, "0.4999999999", "-2.506628274631000502E-10"},
     Case1{"invnorm", invnorm, "0", nullptr},
     Case1{"invnorm", invnorm, "1", nullptr},
-    Case1{"invnorm", invnorm, "-0.5", nullptr},
     Case1{"invnormloc", invnormloc, "0.3", "0.7550288353715548669"},
     Case1{"invnormloc", invnormloc, "0", nullptr},
     Case1{"invnormloc", invnormloc, "0.4", nullptr}));
@@ -120,7 +115,6 @@ INSTANTIATE_TEST_SUITE_P(Power, TwoArguments, ::testing::Values(
     Case2{"power", power, "2", "-2", "0.25"},
     Case2{"power", power, "2", "0.5", "1.414213562373095049"},
     Case2{"power", power, "0", "0", "1"},
-    Case2{"power", power, "0", "2", "0"},
     Case2{"power", power, "-8", "0.5", nullptr},
     Case2{"power", power, "0", "-1", nullptr},
     Case2{"power", power, "10", "1E30", nullptr},

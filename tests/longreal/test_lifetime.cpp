@@ -34,6 +34,10 @@ TEST_F(Lifetime, NumbersSurvivePrecisionChanges)
     RestoreDefaultSettings();
     more.clear();
     EXPECT_EQ(mpfr_get_prec(cLongReal(1L).mpfr()), 96);
+    cLongReal copy(5L);
+    copy = wide; // a copy keeps the precision of its source
+    EXPECT_EQ(mpfr_get_prec(copy.mpfr()), 640);
+    EXPECT_TRUE(copy == wide);
 }
 
 TEST_F(Lifetime, RawAccessMayResizeAndSwap)

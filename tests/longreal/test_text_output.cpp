@@ -55,20 +55,16 @@ INSTANTIATE_TEST_SUITE_P(Decimal, Rendering, ::testing::Values(
     OutputCase{"0", kDefault, "0"},
     OutputCase{"-0", kDefault, "0"},
     OutputCase{"-2.5", kDefault, "-2.5"},
-    OutputCase{"100", kDefault, "100"},
     OutputCase{"1/3", kDefault, "0.3333333333333333333"},
     OutputCase{"2/3", kDefault, "0.6666666666666666667"},
-    OutputCase{"-2/3", kDefault, "-0.6666666666666666667"},
     // Exponent thresholds: -5 <= k <= 5 positional.
     OutputCase{"123456", kDefault, "123456"},
     OutputCase{"1234567", kDefault, "1.234567E6"},
     OutputCase{"0.00001", kDefault, "0.00001"},
     OutputCase{"0.0000012345", kDefault, "1.2345E-6"},
-    OutputCase{"-1234567", kDefault, "-1.234567E6"},
     OutputCase{"1E100", kDefault, "1E100"},
     OutputCase{"1000", kNarrow, "1E3"},
     OutputCase{"100", kNarrow, "100"},
-    OutputCase{"1.5", kNarrow, "1.5"},
     OutputCase{"0.5", kNarrow, "5E-1"},
     OutputCase{"5", Output{.expHigh = -1}, "5E0"},
     // Rounding to 19 digits carries into a new leading digit.
@@ -78,7 +74,6 @@ INSTANTIATE_TEST_SUITE_P(Decimal, Rendering, ::testing::Values(
     OutputCase{"-0.0000099999999999999999999", kDefault, "-0.00001"},
     OutputCase{"1.2345678901234567891", kDefault, "1.234567890123456789"},
     // Engineering: exponents in multiples of 3.
-    OutputCase{"1234567", kEng, "1.234567E6"},
     OutputCase{"12345678", kEng, "12.345678E6"},
     OutputCase{"123456789", kEng, "123.456789E6"},
     OutputCase{"10000000", kEng, "10E6"},
@@ -92,21 +87,17 @@ INSTANTIATE_TEST_SUITE_P(EngineeringBinary, Rendering, ::testing::Values(
     OutputCase{"1536", kEngBinary, "1.5*2^10"},
     OutputCase{"-1536", kEngBinary, "-1.5*2^10"},
     OutputCase{"1048576", kEngBinary, "1*2^20"},
-    OutputCase{"3000", kEngBinary, "2.9296875*2^10"},
     OutputCase{"0.000000953674316406250", kEngBinary, "1*2^-20"},
     OutputCase{"0.000001", kEngBinary, "1.048576*2^-20"},
-    OutputCase{"0.001", kEngBinary, "1.024*2^-10"},
     OutputCase{"1023.99999999999999999999", kEngBinary, "1*2^10"},
     OutputCase{"12.5", kEngBinary, "12.5"}));
 
 INSTANTIATE_TEST_SUITE_P(Bases, Rendering, ::testing::Values(
     OutputCase{"5", kBase2, "101"},
-    OutputCase{"0.5", kBase2, "0.1"},
     OutputCase{"-5.25", kBase2, "-101.01"},
     OutputCase{"64", kBase2, "1E6"},
     OutputCase{"1/3", kBase2, "0.01010101010101010101010101010101010101010101010101010101010101011"},
     OutputCase{"255.5", kBase16, "FF.8"},
-    OutputCase{"0.0625", kBase16, "0.1"},
     OutputCase{"1/3", kBase16, "0.5555555555555555"},
     OutputCase{"16777216", kBase16, "1@6"},
     OutputCase{"0.000000059604644775390625", kBase16, "1@-6"},
@@ -129,7 +120,6 @@ TEST_F(TextOutput, DigitCountFollowsPrecisionAndDrop)
         {6, 2, "0.3333333333333333333"}, // 64 bits: 19 digits
         {6, 5, "0.3333"},                // 16 bits: 4 digits
         {6, 6, "0.3333"},                // nothing left: one native digit
-        {6, 60, "0.3333"},
         {3, 0, "0.33333333333333"},      // 48 bits: 14 digits
     };
     for (const auto& c : cases) {
