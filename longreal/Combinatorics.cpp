@@ -178,7 +178,8 @@ cLongReal fak(const cLongReal& x)
     cLongReal r;
     if (AsCount(x, n) && n <= kFactorialLimit) {
         mpfr_fac_ui(r.mpfr(), n, MPFR_RNDN);
-        return longreal::Finished(std::move(r));
+        longreal::CheckFinite(r.mpfr());
+        return r;
     }
     if (HalfWholeFactorial(x, r))
         return r;
@@ -186,7 +187,8 @@ cLongReal fak(const cLongReal& x)
     Scratch arg(1);
     Sum(arg, x.mpfr(), longreal::One(), 1);
     mpfr_gamma(r.mpfr(), arg, MPFR_RNDN);
-    return longreal::Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }
 
 cLongReal per(const cLongReal& n, const cLongReal& k)
@@ -200,7 +202,8 @@ cLongReal per(const cLongReal& n, const cLongReal& k)
         mpz_mul(a, a, b);
         cLongReal r;
         mpfr_set_z(r.mpfr(), a, MPFR_RNDN);
-        return longreal::Finished(std::move(r));
+        longreal::CheckFinite(r.mpfr());
+        return r;
     }
     if (IsWhole(n) && mpfr_sgn(n.mpfr()) < 0 && IsWhole(k) && mpfr_sgn(k.mpfr()) >= 0) {
         // n (n-1) ... (n-k+1) = (-1)^k (k-n-1) ... (-n)
@@ -222,7 +225,8 @@ cLongReal com(const cLongReal& n, const cLongReal& k)
         mpz_bin_uiui(a, nn, kk);
         cLongReal r;
         mpfr_set_z(r.mpfr(), a, MPFR_RNDN);
-        return longreal::Finished(std::move(r));
+        longreal::CheckFinite(r.mpfr());
+        return r;
     }
     if (IsWhole(n) && mpfr_sgn(n.mpfr()) < 0 && IsWhole(k)) {
         // The binomial series of a negative whole n: (-1)^k com(k-n-1, k).

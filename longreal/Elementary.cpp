@@ -2,7 +2,6 @@
 #include "Support.h"
 
 using longreal::Fail;
-using longreal::Finished;
 
 namespace {
 
@@ -12,7 +11,8 @@ cLongReal Apply(tMpfrFn fn, const cLongReal& x)
 {
     cLongReal r;
     fn(r.mpfr(), x.mpfr(), MPFR_RNDN);
-    return Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }
 
 } // namespace

@@ -45,5 +45,6 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
     } else {
         mpfr_pow(r.mpfr(), x.mpfr(), y.mpfr(), MPFR_RNDN);
     }
-    return longreal::Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }

@@ -15,13 +15,6 @@ inline void CheckFinite(mpfr_srcptr value)
         FailNotFinite(value);
 }
 
-// Returns value after CheckFinite.
-inline cLongReal Finished(cLongReal&& value)
-{
-    CheckFinite(value.mpfr());
-    return std::move(value);
-}
-
 // Settings made usable: what Init() derived from the raw static members.
 struct EffectiveSettings {
     mpfr_prec_t bits = 96;       // bits of every new value

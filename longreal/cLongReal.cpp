@@ -147,7 +147,8 @@ cLongReal cLongReal::operator+(const cLongReal& rhs) const
     cLongReal r;
     mpfr_add(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
     CleanCancellation(r.aNum, aNum, rhs.aNum);
-    return longreal::Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }
 
 cLongReal cLongReal::operator-(const cLongReal& rhs) const
@@ -155,14 +156,16 @@ cLongReal cLongReal::operator-(const cLongReal& rhs) const
     cLongReal r;
     mpfr_sub(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
     CleanCancellation(r.aNum, aNum, rhs.aNum);
-    return longreal::Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }
 
 cLongReal cLongReal::operator*(const cLongReal& rhs) const
 {
     cLongReal r;
     mpfr_mul(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
-    return longreal::Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }
 
 cLongReal cLongReal::operator/(const cLongReal& rhs) const
@@ -171,7 +174,8 @@ cLongReal cLongReal::operator/(const cLongReal& rhs) const
         longreal::Fail("division by zero");
     cLongReal r;
     mpfr_div(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
-    return longreal::Finished(std::move(r));
+    longreal::CheckFinite(r.mpfr());
+    return r;
 }
 
 cLongReal cLongReal::operator-() const
