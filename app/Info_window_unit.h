@@ -24,5 +24,5 @@ public slots:
     void BOkClick();
 
 private:
-    cKorundWindows& W;
+    [[maybe_unused]] cKorundWindows& W; // the program's windows
 };

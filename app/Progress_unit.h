@@ -43,7 +43,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    cKorundWindows& W;
+    [[maybe_unused]] cKorundWindows& W; // the program's windows
 };
 
 // "calculating (12/40)": the row text of one progress report.
