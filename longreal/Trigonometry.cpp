@@ -31,7 +31,7 @@ mpfr_prec_t GuardedBits()
     return cLongReal::WorkingBits() + kGuardBits;
 }
 
-// fn applied to u quarter turns scaled to radians: fn(u * pi / (2 q)).
+// fn of the angle u, given in the unit whose quarter turn is q: fn(u * pi / (2 q)).
 cLongReal OfScaled(tMpfrFn fn, mpfr_srcptr u, long q)
 {
     Scratch angle(GuardedBits());
