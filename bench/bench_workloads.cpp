@@ -106,6 +106,7 @@ void Mpfr_W4(benchmark::State& state) {
     mpfr_t a, b, c;
     mpfr_inits2(Bits(kBig), a, b, c, (mpfr_ptr)nullptr);
     for (auto _ : state) {
+        mpfr_free_cache();
         mpfr_set_ui(a, 1, MPFR_RNDN);
         mpfr_div_ui(a, a, 3, MPFR_RNDN);
         mpfr_exp(a, a, MPFR_RNDN);
