@@ -26,6 +26,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 
 namespace {
@@ -41,6 +42,37 @@ std::function<int32_t()> gClock;
 
 int32_t CalendarSeconds() {
     return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
+}
+
+// Lets the window system process its pending messages from inside an engine call.
+std::chrono::steady_clock::time_point gLastPump;
+
+void PumpMessages() {
+    struct tPump {
+        tPump() { ++gPumpDepth; }
+        ~tPump() { --gPumpDepth; }
+    } pump;
+    QCoreApplication::processEvents();
+    gLastPump = std::chrono::steady_clock::now();
+}
+
+// While an evaluation can be cancelled, messages are also processed between
+// the once-per-second repaints, about every 100 ms, so that a click on Cancel
+// is seen soon. The clock is read only every 64th report.
+constexpr uint32_t kCancelPollReports = 64;
+constexpr auto kCancelPollInterval = std::chrono::milliseconds(100);
+uint32_t gReportsSincePoll = 0;
+
+bool CancelPollDue() {
+    if (++gReportsSincePoll < kCancelPollReports) return false;
+    gReportsSincePoll = 0;
+    return std::chrono::steady_clock::now() - gLastPump >= kCancelPollInterval;
+}
+
+// Only evaluating reports end a job, and only an evaluation's.
+void ThrowIfCancelled(const TFProgress& progress, uint8_t activity) {
+    if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested)
+        throw cCalculationCancelled();
 }
 
 const char* const kDocumentationText =
@@ -356,6 +388,8 @@ void TFMain::Edit_CalculateClick() {
     if (!failure) {
         try {
             LastResult = Engine->Evaluate();
+        } catch (const cCalculationCancelled&) {
+            failure = "calculation cancelled";
         } catch (...) {
             failure = "calc error";
         }
@@ -519,13 +553,21 @@ void SetProgressClock(std::function<int32_t()> clock) {
 }
 
 void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
-    if (level > 3) return;
     TFMain* main = gMainForm;
     if (!main || !main->W.Progress) return;
     TFProgress& progress = *main->W.Progress;
 
-    if (level == 0 && activity == 0) {
+    if (level > 3) {
+        // Not shown, but an evaluation this deep can still be cancelled.
+        if (activity == faCalculating && progress.Cancellable()) {
+            if (CancelPollDue()) PumpMessages();
+            ThrowIfCancelled(progress, activity);
+        }
+        return;
+    }
+    if (level == 0 && activity == faIdle) {
         if (progress.isVisible()) {
+            progress.SetCancellable(false);
             main->setEnabled(true);
             const QWidget* active = QApplication::activeWindow();
             progress.hide();
@@ -538,21 +580,32 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     if (!progress.isVisible()) {
         main->LastProgressRefresh = 0;
         progress.ResetRows();
+        progress.CancelRequested = false; // a click meant for an earlier job
         progress.show();
         main->setEnabled(false);
     }
+    if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
+        progress.SetCancellable(true);
+        // Started from the main window: Esc reaches the progress window at once.
+        if (QApplication::activeWindow() == main) progress.activateWindow();
+    } else if (level == 0 && activity != faCalculating) {
+        progress.SetCancellable(false);
+    }
+    ThrowIfCancelled(progress, activity);
+
     progress.RowText[level] = ProgressRowText(activity, total, done);
     progress.RowPercent[level] = ProgressPercent(total, done);
 
     if (CalendarSeconds() != main->LastProgressRefresh) {
         progress.ShowRows();
-        struct tPump {
-            tPump() { ++gPumpDepth; }
-            ~tPump() { --gPumpDepth; }
-        } pump;
-        QCoreApplication::processEvents();
+        PumpMessages();
         main->LastProgressRefresh = CalendarSeconds();
+    } else if (progress.Cancellable() && CancelPollDue()) {
+        PumpMessages(); // rows stay as drawn; only input is let through
+    } else {
+        return;
     }
+    ThrowIfCancelled(progress, activity);
 }
 
 uint16_t LibraryRead(void* buffer, uint16_t count) {
@@ -654,12 +707,36 @@ cKorundProgram::cKorundProgram(const QString& pictureDir,
 
 cKorundProgram::~cKorundProgram() = default;
 
+namespace {
+
+// Start-up probe for timing the program (bench/startup.sh): with the
+// environment variable KORUND_EXIT_WHEN_SHOWN=1 the main window is closed
+// right after its first paint, which ends the run the normal way (engine
+// instance and tables released, exit code 0).
+class cExitWhenShown : public QObject {
+public:
+    static bool Wanted() { return qgetenv("KORUND_EXIT_WHEN_SHOWN") == "1"; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, static_cast<QWidget*>(watched), &QWidget::close);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
 int RunKorund(const QString& pictureDir) {
     try {
         cKorundProgram program(pictureDir);
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(program.W.Main, &TFMain::Closed, qApp, &QCoreApplication::quit,
                          Qt::QueuedConnection);
+        cExitWhenShown probe;
+        if (cExitWhenShown::Wanted()) program.W.Main->installEventFilter(&probe);
         program.W.Main->show();
         QApplication::exec();
         return 0;

@@ -5,13 +5,14 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowStaysOnTopHint),
       W(windows) {
     setWindowTitle("Please wait ...");
-    setFixedSize(319, 119);
+    setFixedSize(319, 152);
     move(193, 187);
     setModal(false);
     // The main window stays the active one, so its shortcuts keep working.
@@ -43,6 +44,24 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
     ResetRows();
     ShowRows();
     RowText.fill(QString()); // empty until the first showing resets them
+
+    BCancel = new QPushButton("Cancel", this);
+    BCancel->setGeometry(236, 120, 75, 25);
+    // Neither Enter nor a stray Space presses it; Esc does, through reject().
+    BCancel->setAutoDefault(false);
+    BCancel->setFocusPolicy(Qt::NoFocus);
+    BCancel->setEnabled(false);
+    connect(BCancel, &QPushButton::clicked, this, &TFProgress::BCancelClick);
+}
+
+void TFProgress::SetCancellable(bool cancellable) {
+    if (cancellable == aCancellable) return;
+    aCancellable = cancellable;
+    BCancel->setEnabled(cancellable);
+}
+
+void TFProgress::BCancelClick() {
+    if (aCancellable) CancelRequested = true;
 }
 
 void TFProgress::ResetRows() {
@@ -77,7 +96,9 @@ void TFProgress::ShowRows() {
     }
 }
 
-void TFProgress::reject() {}
+void TFProgress::reject() {
+    BCancelClick();
+}
 
 void TFProgress::closeEvent(QCloseEvent* event) {
     if (event->spontaneous())

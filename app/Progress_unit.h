@@ -8,10 +8,12 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 
 class QGroupBox;
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 class TFProgress : public QDialog {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
     QProgressBar* PStat2 = nullptr;
     QProgressBar* PStat3 = nullptr;
     QProgressBar* PStat4 = nullptr;
+    QPushButton* BCancel = nullptr;
 
     // Stored on every report, drawn by ShowRows.
     std::array<QString, 4> RowText;
@@ -35,8 +38,17 @@ public:
     void ResetRows();
     void ShowRows();
 
+    // Set by Cancel (or Esc) while an evaluation runs; the progress callback
+    // turns it into cCalculationCancelled and clears it when a job starts.
+    bool CancelRequested = false;
+    // Whether the running job is an evaluation; enables BCancel.
+    bool Cancellable() const { return aCancellable; }
+    void SetCancellable(bool cancellable);
+
 public slots:
-    // Nothing the user does closes the window; the operation's end hides it.
+    void BCancelClick();
+    // Esc: Cancel while an evaluation runs, otherwise nothing. Nothing the
+    // user does closes the window; the operation's end hides it.
     void reject() override;
 
 protected:
@@ -44,6 +56,14 @@ protected:
 
 private:
     [[maybe_unused]] cKorundWindows& W; // the program's windows
+    bool aCancellable = false;
+};
+
+// Thrown by the progress callback out of an evaluation the user cancelled;
+// the engine closes its levels and passes it on to the caller of Evaluate.
+class cCalculationCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "calculation cancelled"; }
 };
 
 // "calculating (12/40)": the row text of one progress report.
