@@ -303,4 +303,25 @@ TEST_F(MainWindow, CloseDuringALibraryFileOperationWaitsForItsEnd) {
     EXPECT_EQ(Main().Engine, nullptr);
 }
 
+// The start-up probe of the timing script: the run ends by itself, the normal
+// way, once the main window has been painted.
+TEST(StartupProbe, ExitWhenShownEndsTheRunAfterTheFirstPaint) {
+    cTestIni ini;
+    cFakeDialogs dialogs;
+    qputenv("KORUND_EXIT_WHEN_SHOWN", "1");
+    bool timedOut = false;
+    QTimer guard; // stopped with the test, whatever happens
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::quit();
+    });
+    guard.start(5000);
+    EXPECT_EQ(RunKorund(), 0);
+    qunsetenv("KORUND_EXIT_WHEN_SHOWN");
+    EXPECT_FALSE(timedOut);
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(cFormulaEngine::aUserFunctionArray, nullptr); // the engine was released
+}
+
 } // namespace
