@@ -69,9 +69,11 @@ bool CancelPollDue() {
     return std::chrono::steady_clock::now() - gLastPump >= kCancelPollInterval;
 }
 
-// Only evaluating reports end a job, and only an evaluation's.
+// Only evaluating reports end a job, and only an evaluation's; an engine
+// call made by a handler inside a message pump is not the job being cancelled.
 void ThrowIfCancelled(const TFProgress& progress, uint8_t activity) {
-    if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested)
+    if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested &&
+        gPumpDepth == 0)
         throw cCalculationCancelled();
 }
 

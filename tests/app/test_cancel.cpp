@@ -92,6 +92,21 @@ TEST_F(Cancel, OnlyEvaluatingReportsThrowOnceCancelled) {
     EXPECT_TRUE(Main().isEnabled());
 }
 
+TEST_F(Cancel, AClickSeenWhileAReportPumpsEndsThatReport) {
+    // An engine call from a handler inside the pump is not the job cancelled.
+    bool innerThrew = false;
+    QTimer::singleShot(0, &P(), [&] {
+        P().BCancel->click();
+        try {
+            ProgressCallback(1, 1, 10, 1);
+        } catch (const cCalculationCancelled&) {
+            innerThrew = true;
+        }
+    });
+    EXPECT_THROW(ProgressCallback(0, 1, 100, 0), cCalculationCancelled);
+    EXPECT_FALSE(innerThrew);
+}
+
 TEST_F(Cancel, EscCancelsAnEvaluationButNeverClosesTheWindow) {
     ProgressCallback(0, 1, 100, 0);
     QTest::keyClick(&P(), Qt::Key_Escape);
