@@ -15,7 +15,9 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
     setFixedSize(319, 152);
     move(193, 187);
     setModal(false);
-    // The main window stays the active one, so its shortcuts keep working.
+    // Showing does not take the keyboard from the window that started the job
+    // (an editor compiling stays active); an evaluation activates it so that
+    // Esc cancels.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
     GroupBox1 = new QGroupBox("Progress", this);
