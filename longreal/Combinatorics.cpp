@@ -1,7 +1,8 @@
 // Factorial, permutations and combinations.
 //
 // Whole arguments with 0 <= k <= n are computed exactly as integers and
-// rounded once; everything else goes through the gamma function.
+// rounded once; a whole k of moderate size takes the falling product;
+// everything else goes through the gamma function.
 #include "Support.h"
 
 #include <gmp.h>
@@ -79,15 +80,55 @@ bool IsOdd(const cLongReal& x)
     return !mpfr_integer_p(half);
 }
 
+// Whole k up to this count take the falling product, whatever n is.
+constexpr unsigned long kProductLimit = 1 << 16;
+
+// n (n-1) ... (n-k+1), divided by k! for the binomial coefficient. Valid for
+// every real n and whole k; each factor adds one rounding, which the extra
+// bits absorb. False when k is not a whole count of moderate size.
+bool FallingProduct(const cLongReal& n, const cLongReal& k, bool binomial, cLongReal& out)
+{
+    unsigned long count = 0;
+    const mpfr_prec_t bits = cLongReal::WorkingBits();
+    if (!AsCount(k, count) || count > kProductLimit || static_cast<double>(count) * bits > 1e8)
+        return false;
+    const auto extra = static_cast<mpfr_prec_t>(2 * std::log2(count + 1.0)) + 2;
+    const mpfr_prec_t wide = std::max(bits, mpfr_get_prec(n.mpfr())) + kGuardBits + extra;
+    Scratch product(wide), factor(wide);
+    mpfr_set_ui(product, 1, MPFR_RNDN);
+    for (unsigned long i = 0; i < count && mpfr_regular_p(product); ++i) {
+        mpfr_sub_ui(factor, n.mpfr(), i, MPFR_RNDN);
+        mpfr_mul(product, product, factor, MPFR_RNDN);
+    }
+    if (binomial && mpfr_regular_p(product)) {
+        mpfr_fac_ui(factor, count, MPFR_RNDN);
+        mpfr_div(product, product, factor, MPFR_RNDN);
+    }
+    out = Rounded(product);
+    return true;
+}
+
+// Beyond this binary exponent the gamma quotient would need hundreds of
+// thousands of bits to keep its digits; such arguments are refused.
+constexpr mpfr_exp_t kGammaExponentLimit = 4096;
+
 bool IsPole(mpfr_srcptr x)
 {
     return mpfr_integer_p(x) && mpfr_sgn(x) <= 0;
 }
 
-// a + b, exact or nearly (extra bits for the digits below a's last one).
+// a + b exactly, as long as the exponents are not too far apart (beyond that
+// the gamma path refuses the arguments anyway).
 void Sum(mpfr_ptr out, mpfr_srcptr a, mpfr_srcptr b, long sign)
 {
-    mpfr_set_prec(out, std::max(mpfr_get_prec(a), mpfr_get_prec(b)) + 2 * kGuardBits);
+    mpfr_prec_t bits = std::max(mpfr_get_prec(a), mpfr_get_prec(b)) + 2 * kGuardBits;
+    if (mpfr_regular_p(a) && mpfr_regular_p(b)) {
+        const mpfr_exp_t top = std::max(mpfr_get_exp(a), mpfr_get_exp(b));
+        const mpfr_exp_t bottom = std::min(mpfr_get_exp(a) - mpfr_get_prec(a),
+                                           mpfr_get_exp(b) - mpfr_get_prec(b));
+        bits = std::max<mpfr_prec_t>(bits, std::min<mpfr_exp_t>(top - bottom + 2, bits + 8192));
+    }
+    mpfr_set_prec(out, bits);
     if (sign > 0)
         mpfr_add(out, a, b, MPFR_RNDN);
     else
@@ -104,6 +145,9 @@ cLongReal GammaQuotient(mpfr_srcptr num, mpfr_srcptr den1, mpfr_srcptr den2, con
     if (IsPole(num))
         Fail(std::string(name) + ": undefined for these arguments");
     RequireGammaPrecision(name);
+    for (mpfr_srcptr x : {num, den1, den2})
+        if (x != nullptr && mpfr_regular_p(x) && mpfr_get_exp(x) > kGammaExponentLimit)
+            Fail(std::string(name) + ": arguments too large");
     const mpfr_prec_t bits = cLongReal::WorkingBits() + kGuardBits;
     Scratch r(bits), d(bits);
     mpfr_gamma(r, num, MPFR_RNDN);
@@ -210,6 +254,9 @@ cLongReal per(const cLongReal& n, const cLongReal& k)
         const cLongReal r = per(k - n - cLongReal(1L), k);
         return IsOdd(k) ? -r : r;
     }
+    cLongReal product;
+    if (FallingProduct(n, k, false, product))
+        return product;
     Scratch num(1), den(1);
     Sum(num, n.mpfr(), longreal::One(), 1);
     Sum(den, num, k.mpfr(), -1);
@@ -235,6 +282,9 @@ cLongReal com(const cLongReal& n, const cLongReal& k)
         const cLongReal r = com(k - n - cLongReal(1L), k);
         return IsOdd(k) ? -r : r;
     }
+    cLongReal product;
+    if (FallingProduct(n, k, true, product))
+        return product;
     Scratch num(1), den1(1), den2(1);
     Sum(num, n.mpfr(), longreal::One(), 1);
     Sum(den1, k.mpfr(), longreal::One(), 1);

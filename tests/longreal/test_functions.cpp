@@ -162,7 +162,8 @@ TEST_F(Functions, HalfWholeFactorialsAtAnyPrecision)
     EXPECT_TRUE(Text(fak(cLongReal("0.5")) * cLongReal(2L)) == rootPi);
     EXPECT_TRUE(Text(fak(cLongReal("-1.5")) / cLongReal(-2L)) == rootPi);
     EXPECT_THROW(fak(cLongReal("0.25")), cLongRealError);
-    EXPECT_THROW(com(cLongReal("2.5"), cLongReal(1L)), cLongRealError);
+    EXPECT_THROW(com(cLongReal("2.5"), cLongReal("0.5")), cLongRealError);
+    EXPECT_EQ(Text(com(cLongReal("2.5"), cLongReal(2L))), "1.875"); // whole k: falling product
     EXPECT_EQ(Text(com(cLongReal(5L), cLongReal(2L))), "10");
 
     cLongReal::aPrecision = 6;
@@ -192,9 +193,14 @@ TEST_F(Functions, PathologicalArgumentsFailFast)
         [] { return cosh(cLongReal("-1E100000000")); },
         [] { return com(cLongReal("1E300"), cLongReal("5E299")); },
         [] { return per(cLongReal("1E300"), cLongReal("5E299")); },
+        [] { return per(cLongReal("1E300"), cLongReal("1E300")); }, // (1E300)! overflows
+        [] { return com(power(cLongReal(2L), cLongReal(100000L)), cLongReal("0.5")); },
     };
     for (const auto& call : calls)
         EXPECT_THROW(call(), cLongRealError);
+    // Small whole k beyond the exact integers: the falling product, promptly.
+    EXPECT_EQ(Text(com(power(cLongReal(2L), cLongReal(100000L)), cLongReal(2L))),
+              "4.99002590923560478E60205");
     // A whole value beyond all exact paths still returns promptly.
     EXPECT_EQ(Text(sin(cLongReal("1E300000000"))), "-0.6427876096865393263");
 }
