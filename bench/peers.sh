@@ -42,7 +42,7 @@ row() { # id formula korund-ini bc-program qalc-expression qalc-precision
   local k b q
   k=$(run "$cli" --ini "$2" -e "$3")
   b=$(run bash -c "echo '$4' | BC_LINE_LENGTH=0 bc -l")
-  if [ -n "$5" ]; then q=$(run qalc -t -s "precision $6" -s "angle 1" "$5"); else q="-"; fi
+  if [ -n "$5" ]; then q=$(run qalc -t -s "precision $6" -s "angle deg" "$5"); else q="-"; fi
   ratio() { [ "$1" = "-" ] || [ "$k" = "-" ] && { echo "-"; return; }; echo "$1 / $k" | bc -l | awk '{printf "%.1fx", $1}'; }
   printf '%-4s %-40s %10s %10s %10s %9s %9s\n' "$1" "$3" "$k" "$b" "$q" "$(ratio "$b")" "$(ratio "$q")"
 }
