@@ -42,6 +42,18 @@ void cFormulaEngine::Init() {
     cLongReal::Init();
     // A second Init replaces the tables; the old ones go first.
     FreeStatics();
+    // Fresh tables start empty: counts and edit copies that described the
+    // released tables (a second Init) would point past them or at freed nodes.
+    aUserFunctionCount = 0;
+    aConstantCount = 0;
+    aUserFunctionEditMem.reset();
+    aConstantEditMem.reset();
+    aUserFunctionEditCount = 0;
+    aConstantEditCount = 0;
+    aFunctionEditMode = false;
+    aConstantEditMode = false;
+    aSearchEditFunc = false;
+    aParsedFunctions = 0;
     aUserFunctionArray = std::make_unique<cUserFunction[]>(aUserFunctionMax);
     aConstantArray = std::make_unique<cConstant[]>(aConstantMax);
     aBasicFunctionCount = 29;

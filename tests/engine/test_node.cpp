@@ -109,10 +109,12 @@ TEST_F(NodeTest, FreeStaticsReleasesTablesAndInitWorksAgain) {
     EXPECT_EQ(cFormulaEngine::aUserFunctionArray, nullptr);
     EXPECT_EQ(cFormulaEngine::aConstantArray, nullptr);
     EXPECT_EQ(cFormulaEngine::aBasicFunctionArray, nullptr);
-    cFormulaEngine::aUserFunctionCount = 0;
 
     cFormulaEngine::aConstantMax = 3;
     cFormulaEngine::Init();
+    // The new tables start empty, whatever the released ones held.
+    EXPECT_EQ(cFormulaEngine::aUserFunctionCount, 0u);
+    EXPECT_THROW(cFormulaEngine("f(2)"), feFehlerCode);
     cFormulaEngine::Init(); // replaces live tables without leaking them
     cFormulaEngine::aConstantMax = 100;
     EXPECT_EQ(cFormulaEngine::aBasicFunctionArray[28].aName, "pi");
