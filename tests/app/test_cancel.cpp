@@ -23,12 +23,6 @@ protected:
         cProgramTest::SetUp();
         SetProgressClock([this] { return second; });
     }
-    void TearDown() override {
-        Engine::CancelFunctionEdit();
-        cProgramTest::TearDown();
-        // The tables go with the engine, their counts do not.
-        Engine::aUserFunctionCount = 0;
-    }
     TFProgress& P() { return *program->W.Progress; }
     QString Calculate(const QString& formula) {
         Main().EFormel->setText(formula);
