@@ -96,7 +96,14 @@ cLongReal& cFormulaEngine::_PushScratch() {
 cLongReal cFormulaEngine::Evaluate() {
     if (!aRoot)
         throw std::logic_error("Evaluate: the instance holds no parsed formula");
-    aStepsTotal = _NodeCalcSteps(*aRoot);
+    aBeatSent = false;
+    try {
+        aStepsTotal = _NodeCalcSteps(*aRoot);
+    } catch (...) {
+        if (aBeatSent) // the host saw the level open: close it
+            Report(aLevel, faIdle, 0, 0);
+        throw;
+    }
     aStepsDone = 0;
     cLongReal result;
     try {
@@ -117,10 +124,20 @@ cLongReal cFormulaEngine::_EvalNode(const cNode& node) {
     return value;
 }
 
+// Silent steps between two reports of a long silent bound evaluation.
+constexpr uint32_t kSilentBeatMask = 0xFFF;
+
 void cFormulaEngine::_CountStep() {
     ++aStepsDone;
-    if (!aSilent)
+    if (!aSilent) {
         Report(aLevel, faCalculating, aStepsTotal, aStepsDone);
+    } else if ((aStepsDone & kSilentBeatMask) == 0) {
+        // A loop bound evaluated while the steps are counted reports nothing,
+        // yet may run for long: an occasional report (no total yet) lets the
+        // host show the work and interrupt it.
+        aBeatSent = true;
+        Report(aLevel, faCalculating, 0, 0);
+    }
 }
 
 void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {

@@ -185,6 +185,7 @@ public:
 
 private:
     uint32_t aParseDepth = 0; // recursion depth of the running parse
+    bool aBeatSent = false;   // a report was sent while the steps were counted
     std::deque<cLongReal> aScratch; // operand values of the running evaluation, a stack
     uint32_t aScratchTop = 0;       // slots of aScratch in use
     cLongReal aSpare;               // result space of in-place arithmetic

@@ -2,6 +2,8 @@
 // functions on the next level, step counts and the exact progress reports.
 #include "test_core_support.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 
 using namespace core_test;
@@ -188,11 +190,6 @@ TEST_F(EvaluatorTest, FailureInABoundEndsBeforeAnyReport) {
     EXPECT_EQ(aEngine.aSilent, 0);
 }
 
-TEST_F(EvaluatorTest, FailureKeepsLoopCounters) {
-    EXPECT_THROW(Eval("sum(1,1,5,1/(3-i))"), cLongRealError);
-    EXPECT_EQ(Var('i'), 3);
-}
-
 // The hook may throw to interrupt a calculation.
 struct cInterrupt {};
 int gReportsBeforeInterrupt = 0;
@@ -200,6 +197,32 @@ void InterruptingHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     RecordReport(level, activity, total, done);
     if (activity == faCalculating && --gReportsBeforeInterrupt < 0)
         throw cInterrupt{};
+}
+
+TEST_F(EvaluatorTest, LongSilentBoundsReportNowAndThen) {
+    aEngine.Parse("sum(1,1,sum(2,1,10000,1),i)");
+    Reports().clear();
+    EXPECT_EQ(static_cast<long>(aEngine.Evaluate()), 50005000);
+    // one silent step per inner iteration: a few reports without a total first
+    const auto beats = std::count(Reports().begin(), Reports().end(), tReport{0, 1, 0, 0});
+    EXPECT_GE(beats, 1);
+    EXPECT_LE(beats, 4);
+    EXPECT_EQ(std::get<2>(Reports()[beats]), aEngine.aStepsTotal);
+
+    // a hook that throws on such a report ends the evaluation with the level closed
+    cFormulaEngine::ProgressIndicator = &InterruptingHook;
+    gReportsBeforeInterrupt = 0;
+    Reports().clear();
+    EXPECT_THROW(aEngine.Evaluate(), cInterrupt);
+    const std::vector<tReport> expected = {{0, 1, 0, 0}, {0, 0, 0, 0}};
+    EXPECT_EQ(Reports(), expected);
+    EXPECT_EQ(aEngine.aSilent, 0);
+    cFormulaEngine::ProgressIndicator = &RecordReport;
+}
+
+TEST_F(EvaluatorTest, FailureKeepsLoopCounters) {
+    EXPECT_THROW(Eval("sum(1,1,5,1/(3-i))"), cLongRealError);
+    EXPECT_EQ(Var('i'), 3);
 }
 
 TEST_F(EvaluatorTest, ThrowingHookInterruptsCleanly) {
