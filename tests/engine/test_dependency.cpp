@@ -295,12 +295,13 @@ TEST_F(DependencyTest, ConstantCommitFollowsOnlyNodesOfLiveBodies)
     EXPECT_EQ(Engine::aConstantArray[0].aRefs, nullptr);
     EXPECT_EQ(Refs(Engine::aConstantArray[1]), ConstantNodesOf(0));
 
+    // A new Init releases every body and ends the edit with the old tables.
     Engine::StartConstantEdit();
-    Engine::Init(); // releases every body
-    Engine::aUserFunctionCount = 0;
+    Engine::Init();
+    EXPECT_FALSE(Engine::aConstantEditMode);
+    EXPECT_EQ(Engine::aConstantEditMem, nullptr);
     ASSERT_EQ(Engine::StopConstantEdit(), -1);
-    EXPECT_EQ(Engine::aConstantArray[1].aRefCount, 0u);
-    EXPECT_TRUE(Eval("kb") == cLongReal(7L));
+    EXPECT_EQ(Engine::GetConstantCount(), 0u);
 }
 
 } // namespace
