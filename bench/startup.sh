@@ -28,7 +28,7 @@ cc -O2 -o "$work/one" "$work/one.c" -lmpfr -lgmp
 mean_ms() {
   local start end
   start=$(date +%s%N)
-  for _ in $(seq "$runs"); do "$@" > /dev/null; done
+  for _ in $(seq "$runs"); do "$@" > /dev/null 2>&1; done
   end=$(date +%s%N)
   echo $(( (end - start) / runs / 1000 ))e-3 | awk '{printf "%.2f", $1}'
 }
