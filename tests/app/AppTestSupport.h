@@ -3,11 +3,16 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "Info_window_unit.h"
 #include "Korund_main_unit.h"
+#include "Palettes_unit.h"
 #include "KorundSettings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <initializer_list>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -45,5 +50,51 @@ protected:
     void TearDown() override {
         program.reset();
         SetProgressClock({});
+    }
+};
+
+// The main window, the palettes and the info window over the real engine,
+// built directly (no start-up sequence), for the tests of the library windows.
+class cLibraryWindowsTest : public ::testing::Test {
+protected:
+    cFakeDialogs dialogs;
+    QTemporaryDir dir; // holds Korund.ini (never written) and the test's files
+    cKorundWindows W;
+    std::unique_ptr<TFMain> main;
+    std::unique_ptr<TFPalettes> palettes;
+    std::unique_ptr<TFInfoText> info;
+
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        SetKorundIniPath(Path("Korund.ini").toStdString());
+        main = std::make_unique<TFMain>(W);
+        W.Main = main.get();
+        palettes = std::make_unique<TFPalettes>(W);
+        W.Palettes = palettes.get();
+        info = std::make_unique<TFInfoText>(W);
+        W.InfoText = info.get();
+    }
+    void TearDown() override {
+        W = {};
+        info.reset();
+        palettes.reset();
+        main.reset();
+        SetKorundIniPath("");
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    // Commits entries (definition, description) to a library through edit mode.
+    static void Commit(bool constants, std::initializer_list<std::pair<const char*, const char*>> entries) {
+        constants ? cFormulaEngine::StartConstantEdit() : cFormulaEngine::StartFunctionEdit();
+        for (const auto& [def, desc] : entries)
+            ASSERT_TRUE(constants ? cFormulaEngine::AddConstant(def, desc)
+                                  : cFormulaEngine::AddFunction(def, desc));
+        ASSERT_EQ(constants ? cFormulaEngine::StopConstantEdit() : cFormulaEngine::StopFunctionEdit(), -1);
+    }
+    static void Commit(bool constants, std::initializer_list<const char*> definitions) {
+        constants ? cFormulaEngine::StartConstantEdit() : cFormulaEngine::StartFunctionEdit();
+        for (const char* def : definitions)
+            ASSERT_TRUE(constants ? cFormulaEngine::AddConstant(def, "") : cFormulaEngine::AddFunction(def, ""));
+        ASSERT_EQ(constants ? cFormulaEngine::StopConstantEdit() : cFormulaEngine::StopFunctionEdit(), -1);
     }
 };

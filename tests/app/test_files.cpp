@@ -1,5 +1,5 @@
 // File > Open and File > Save of the main window, with real library files.
-#include "FakeDialogs.h"
+#include "AppTestSupport.h"
 #include "KorundSettings.h"
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
@@ -73,38 +73,8 @@ uint16_t FailAfterFirstWrite(const void* buffer, uint16_t count) {
     return gWriteCalls++ == 0 ? LibraryWrite(buffer, count) : 0;
 }
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public cLibraryWindowsTest {
 protected:
-    cFakeDialogs dialogs;
-    QTemporaryDir dir;
-    cKorundWindows W;
-    std::unique_ptr<TFMain> main;
-    std::unique_ptr<TFPalettes> palettes;
-
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        SetKorundIniPath(dir.filePath("Korund.ini").toStdString());
-        main = std::make_unique<TFMain>(W);
-        W.Main = main.get();
-        palettes = std::make_unique<TFPalettes>(W);
-        W.Palettes = palettes.get();
-    }
-    void TearDown() override {
-        W = {};
-        palettes.reset();
-        main.reset();
-        Engine::aConstantCount = 0;
-        Engine::aUserFunctionCount = 0;
-        SetKorundIniPath("");
-    }
-
-    static void Commit(bool constants, std::initializer_list<const char*> defs) {
-        constants ? Engine::StartConstantEdit() : Engine::StartFunctionEdit();
-        for (const char* def : defs)
-            ASSERT_TRUE(constants ? Engine::AddConstant(def, "") : Engine::AddFunction(def, ""));
-        ASSERT_EQ(constants ? Engine::StopConstantEdit() : Engine::StopFunctionEdit(), -1);
-    }
-    QString Path(const QString& name) const { return dir.filePath(name); }
     void WriteFile(const QString& name, const QByteArray& bytes) {
         QFile file(Path(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));

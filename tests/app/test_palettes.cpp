@@ -1,5 +1,5 @@
 // The palettes window against the real main window and engine.
-#include "FakeDialogs.h"
+#include "AppTestSupport.h"
 #include "Info_window_unit.h"
 #include "KorundSettings.h"
 #include "Korund_main_unit.h"
@@ -26,41 +26,11 @@ QStringList Labels(const QListWidget* list) {
     return labels;
 }
 
-class PalettesTest : public ::testing::Test {
+class PalettesTest : public cLibraryWindowsTest {
 protected:
-    cFakeDialogs dialogs;
-    QTemporaryDir dir;
-    cKorundWindows W;
-    std::unique_ptr<TFMain> main;
-    std::unique_ptr<TFPalettes> palettes;
-    std::unique_ptr<TFInfoText> info;
-
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        SetKorundIniPath(dir.filePath("Korund.ini").toStdString());
-        main = std::make_unique<TFMain>(W);
-        W.Main = main.get();
-        palettes = std::make_unique<TFPalettes>(W);
-        W.Palettes = palettes.get();
-        info = std::make_unique<TFInfoText>(W);
-        W.InfoText = info.get();
+        cLibraryWindowsTest::SetUp();
         main->EFormel->clear();
-    }
-    void TearDown() override {
-        W = {};
-        info.reset();
-        palettes.reset();
-        main.reset();
-        Engine::aConstantCount = 0;
-        Engine::aUserFunctionCount = 0;
-        SetKorundIniPath("");
-    }
-
-    static void Commit(bool constants, std::initializer_list<std::pair<const char*, const char*>> entries) {
-        constants ? Engine::StartConstantEdit() : Engine::StartFunctionEdit();
-        for (const auto& [def, desc] : entries)
-            ASSERT_TRUE(constants ? Engine::AddConstant(def, desc) : Engine::AddFunction(def, desc));
-        ASSERT_EQ(constants ? Engine::StopConstantEdit() : Engine::StopFunctionEdit(), -1);
     }
     void ShowPage(int page) {
         palettes->show();
