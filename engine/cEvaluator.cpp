@@ -2,10 +2,11 @@
 // after every node.
 #include "cFormulaEngine.h"
 
-#include "cInPlaceArithmetic.h"
-
+#include <array>
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -41,13 +42,13 @@ int CounterIndex(const cLongReal& selector) {
 // The operation of a binary operator node on (left, right); the result
 // replaces left. Kept out of _EvalInto so its temporaries stay off the
 // recursion's frames.
-[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& left, const cLongReal& right, cLongReal& spare) {
+[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& left, const cLongReal& right) {
     switch (kind) {
-    case nkAdd: inplace::Add(left, right, spare); break;
-    case nkSubtract: inplace::Subtract(left, right, spare); break;
-    case nkMultiply: inplace::Multiply(left, right, spare); break;
-    case nkDivide: inplace::Divide(left, right, spare); break;
-    default: inplace::Power(left, right, spare); break;
+    case nkAdd: left += right; break;
+    case nkSubtract: left -= right; break;
+    case nkMultiply: left *= right; break;
+    case nkDivide: left /= right; break;
+    default: left = power(left, right); break;
     }
 }
 
@@ -93,9 +94,72 @@ cLongReal& cFormulaEngine::_PushScratch() {
     return aScratch[aScratchTop++];
 }
 
+// The variables of the instances that one recomputation touches, as they
+// were before its first pass. Instances are saved when first written to.
+class cVariableJournal {
+public:
+    explicit cVariableJournal(cFormulaEngine& top) : aMark(++sLastMark), aOuter(sCurrent) {
+        sCurrent = this;
+        Note(top);
+    }
+    ~cVariableJournal() { sCurrent = aOuter; }
+    cVariableJournal(const cVariableJournal&) = delete;
+    cVariableJournal& operator=(const cVariableJournal&) = delete;
+
+    static void NoteIfActive(cFormulaEngine& engine) {
+        if (sCurrent != nullptr && engine.aJournalMark != sCurrent->aMark)
+            sCurrent->Note(engine);
+    }
+    void Restore() {
+        for (auto& [engine, saved] : aSaved)
+            for (int i = 0; i < 26; ++i)
+                engine->aVariables[i] = saved[i];
+    }
+
+private:
+    void Note(cFormulaEngine& engine) {
+        auto& saved = aSaved.emplace_back(&engine, std::array<cLongReal, 26>{}).second;
+        for (int i = 0; i < 26; ++i)
+            saved[i] = engine.aVariables[i];
+        engine.aJournalMark = aMark;
+    }
+
+    static inline thread_local uint64_t sLastMark = 0;
+    static inline thread_local cVariableJournal* sCurrent = nullptr;
+    uint64_t aMark;
+    cVariableJournal* aOuter;
+    std::vector<std::pair<cFormulaEngine*, std::array<cLongReal, 26>>> aSaved;
+};
+
+void cFormulaEngine::_Journal() { cVariableJournal::NoteIfActive(*this); }
+
+// A result that does not show all its digits, or a decision that the balls
+// cannot make, is computed again from the same variables with 2x, then 4x
+// the working bits. Calls inside a pass (function bodies) take one pass.
 cLongReal cFormulaEngine::Evaluate() {
     if (!aRoot)
         throw std::logic_error("Evaluate: the instance holds no parsed formula");
+    if (cLongRealPass::Active())
+        return _EvaluatePass();
+    cVariableJournal journal(*this);
+    for (int pass = 0;; ++pass) {
+        const bool last = pass + 1 == cLongRealPass::kPasses;
+        cLongRealPass precision(pass);
+        try {
+            cLongReal result = _EvaluatePass();
+            if (last)
+                return Settled(std::move(result));
+            if (result.IsProven())
+                return result;
+        } catch (const cLongRealUndecided&) {
+            if (last)
+                throw;
+        }
+        journal.Restore();
+    }
+}
+
+cLongReal cFormulaEngine::_EvaluatePass() {
     aBeatSent = false;
     try {
         aStepsTotal = _NodeCalcSteps(*aRoot);
@@ -166,12 +230,12 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
         cScratchSlot right(*this);
         _EvalInto(node.aChildren[1], *right);
         _EvalInto(node.aChildren[0], out);
-        Apply(node.aKind, out, *right, aSpare);
+        Apply(node.aKind, out, *right);
         break;
     }
     case nkNegate:
         _EvalInto(node.aChildren[0], out);
-        inplace::Negate(out, aSpare);
+        out = -out;
         break;
     case nkNumber:
         out = node.aValue;
@@ -221,6 +285,7 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     cFormulaEngine* body = aUserFunctionArray[node.aIndex].aTree.get();
     if (!body)
         throw std::logic_error("Evaluate: user function without a compiled body");
+    body->_Journal();
     for (uint16_t i = 0; i < node.aChildCount; ++i) {
         cScratchSlot argument(*this);
         _EvalInto(node.aChildren[i], *argument);
@@ -242,15 +307,16 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     _EvalInto(child[2], *value);
     *hi = round(*value);
     const bool isSum = node.aKind == nkSum;
+    _Journal();
     out = cLongReal(isSum ? 0L : 1L);
     counter = std::move(lo);
     while (counter <= *hi) {
         _EvalInto(child[3], *value);
         if (isSum)
-            inplace::Add(out, *value, aSpare);
+            out += *value;
         else
-            inplace::Multiply(out, *value, aSpare);
-        inplace::Increment(counter, aSpare);
+            out *= *value;
+        ++counter;
     }
 }
 

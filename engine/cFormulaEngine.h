@@ -188,7 +188,7 @@ private:
     bool aBeatSent = false;   // a report was sent while the steps were counted
     std::deque<cLongReal> aScratch; // operand values of the running evaluation, a stack
     uint32_t aScratchTop = 0;       // slots of aScratch in use
-    cLongReal aSpare;               // result space of in-place arithmetic
+    uint64_t aJournalMark = 0;      // the recomputation that saved this instance's variables
 
     cNode _BuildFormula(); // the tree of the whole of aFormula
     // _BuildNode into a given node, so the recursion keeps no node temporaries.
@@ -199,9 +199,12 @@ private:
     void _EvalBasicFunction(const cNode& node, cLongReal& out);
     void _EvalUserFunction(const cNode& node, cLongReal& out);
     void _EvalLoop(const cNode& node, cLongReal& out);
+    cLongReal _EvaluatePass();
     void _CountStep();
+    void _Journal();
     cLongReal& _PushScratch();
     friend class cScratchSlot;
+    friend class cVariableJournal;
 };
 
 // One user-defined function.

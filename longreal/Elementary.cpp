@@ -1,72 +1,161 @@
 // Elementary functions: abs, ln, exp, sqrt, hyperbolic functions, rounding, constants.
 #include "Support.h"
 
+using longreal::Ball;
 using longreal::Fail;
+using longreal::Finish;
+using longreal::Prec;
+using longreal::SideOf;
 
 namespace {
 
-using tMpfrFn = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+using tArbFn = void (*)(arb_ptr, arb_srcptr, slong);
 
-cLongReal Apply(tMpfrFn fn, const cLongReal& x)
+cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason)
 {
-    cLongReal r;
-    fn(r.mpfr(), x.mpfr(), MPFR_RNDN);
-    longreal::CheckFinite(r.mpfr());
-    return r;
+    Ball r;
+    fn(r, x.arb(), Prec());
+    Finish(r, reason);
+    return longreal::Take(r);
 }
 
 } // namespace
 
-cLongReal abs(const cLongReal& x) { return Apply(mpfr_abs, x); }
+cLongReal abs(const cLongReal& x)
+{
+    cLongReal r;
+    arb_abs(r.arb(), x.arb());
+    return r;
+}
 
 cLongReal ln(const cLongReal& x)
 {
-    if (mpfr_sgn(x.mpfr()) <= 0)
+    if (SideOf(x.arb(), 0, "ln: argument must be positive") <= 0)
         Fail("ln: argument must be positive");
-    return Apply(mpfr_log, x);
+    return Apply(arb_log, x, "ln: argument must be positive");
 }
 
-cLongReal exp(const cLongReal& x) { return Apply(mpfr_exp, x); }
+cLongReal exp(const cLongReal& x)
+{
+    return Apply(arb_exp, x, "overflow");
+}
 
 cLongReal sqrt(const cLongReal& x)
 {
-    if (mpfr_sgn(x.mpfr()) < 0)
+    const int side = SideOf(x.arb(), 0, "sqrt: argument must not be negative");
+    if (side < 0)
         Fail("sqrt: argument must not be negative");
-    return Apply(mpfr_sqrt, x);
+    if (side == 0)
+        return cLongReal(0L);
+    return Apply(arb_sqrt, x, "sqrt: argument must not be negative");
 }
 
-cLongReal sinh(const cLongReal& x) { return Apply(mpfr_sinh, x); }
-cLongReal cosh(const cLongReal& x) { return Apply(mpfr_cosh, x); }
-cLongReal tanh(const cLongReal& x) { return Apply(mpfr_tanh, x); }
-cLongReal arsinh(const cLongReal& x) { return Apply(mpfr_asinh, x); }
+cLongReal sinh(const cLongReal& x) { return Apply(arb_sinh, x, "overflow"); }
+cLongReal cosh(const cLongReal& x) { return Apply(arb_cosh, x, "overflow"); }
+cLongReal tanh(const cLongReal& x) { return Apply(arb_tanh, x, "undefined result"); }
+cLongReal arsinh(const cLongReal& x) { return Apply(arb_asinh, x, "undefined result"); }
 
 cLongReal arcosh(const cLongReal& x)
 {
-    if (mpfr_cmp_si(x.mpfr(), 1) < 0)
+    const int side = SideOf(x.arb(), 1, "arcosh: argument must be at least 1");
+    if (side < 0)
         Fail("arcosh: argument must be at least 1");
-    return Apply(mpfr_acosh, x);
+    if (side == 0)
+        return cLongReal(0L);
+    return Apply(arb_acosh, x, "arcosh: argument must be at least 1");
 }
 
 cLongReal artanh(const cLongReal& x)
 {
-    if (mpfr_cmpabs_ui(x.mpfr(), 1) >= 0)
-        Fail("artanh: argument must lie between -1 and 1");
-    return Apply(mpfr_atanh, x);
+    const char* reason = "artanh: argument must lie between -1 and 1";
+    if (SideOf(x.arb(), 1, reason) >= 0 || SideOf(x.arb(), -1, reason) <= 0)
+        Fail(reason);
+    return Apply(arb_atanh, x, reason);
 }
 
-cLongReal trunc(const cLongReal& x) { return Apply(mpfr_rint_trunc, x); }
-cLongReal round(const cLongReal& x) { return Apply(mpfr_rint_round, x); }
+namespace {
+
+// trunc (toward zero) or round (halves away from zero) of the point v.
+void WholeOf(arf_ptr out, arf_srcptr v, bool nearest)
+{
+    if (nearest) {
+        longreal::Float half;
+        arf_abs(out, v);
+        arf_set_si_2exp_si(half, 1, -1);
+        arf_add(out, out, half, ARF_PREC_EXACT, ARF_RND_DOWN);
+        arf_floor(out, out);
+        if (arf_sgn(v) < 0)
+            arf_neg(out, out);
+    } else if (arf_sgn(v) < 0) {
+        arf_ceil(out, v);
+    } else {
+        arf_floor(out, v);
+    }
+}
+
+// Equal at both ends of the ball: exact. A narrow ball holding one boundary
+// is decided at it. A wider ball encloses the results of all its points.
+cLongReal Whole(const cLongReal& x, bool nearest)
+{
+    const char* reason = nearest ? "round: cannot decide at a half" : "trunc: cannot decide at a whole number";
+    arb_srcptr ball = x.arb();
+    if (arb_is_exact(ball) && arf_is_int(arb_midref(ball)))
+        return x;
+    longreal::Float low, high, a, b;
+    arb_get_lbound_arf(low, ball, ARF_PREC_EXACT);
+    arb_get_ubound_arf(high, ball, ARF_PREC_EXACT);
+    WholeOf(a, low, nearest);
+    WholeOf(b, high, nearest);
+    Ball r;
+    if (arf_equal(a, b)) {
+        arb_set_arf(r, a);
+        return longreal::Take(r);
+    }
+    Ball step;
+    arb_set_arf(step, b);
+    arb_sub_arf(step, step, a, ARF_PREC_EXACT);
+    if (!arb_equal_si(step, 1) || mag_cmp_2exp_si(arb_radref(ball), -2) >= 0) {
+        arb_set_interval_arf(r, a, b, Prec());
+        Finish(r, reason);
+        return longreal::Take(r);
+    }
+    // The results a and a + 1 meet at a + 1/2 (round), or at the whole
+    // number of the two that lies farther from zero (trunc).
+    Ball boundary;
+    if (nearest) {
+        arb_set_arf(boundary, a);
+        arb_add_arf(boundary, boundary, b, ARF_PREC_EXACT);
+        arb_mul_2exp_si(boundary, boundary, -1);
+    } else {
+        arb_set_arf(boundary, arf_sgn(b) > 0 ? static_cast<arf_ptr>(b) : static_cast<arf_ptr>(a));
+    }
+    const int side = longreal::Side(ball, boundary, reason);
+    if (side < 0)
+        arb_set_arf(r, a);
+    else if (side > 0)
+        arb_set_arf(r, b);
+    else {
+        WholeOf(a, arb_midref(boundary.get()), nearest);
+        arb_set_arf(r, a);
+    }
+    return longreal::Take(r);
+}
+
+} // namespace
+
+cLongReal trunc(const cLongReal& x) { return Whole(x, false); }
+cLongReal round(const cLongReal& x) { return Whole(x, true); }
 
 cLongReal e()
 {
-    cLongReal r(1L);
-    mpfr_exp(r.mpfr(), r.mpfr(), MPFR_RNDN);
-    return r;
+    Ball r;
+    arb_const_e(r, Prec());
+    return longreal::Take(r);
 }
 
 cLongReal pi()
 {
-    cLongReal r;
-    mpfr_const_pi(r.mpfr(), MPFR_RNDN);
-    return r;
+    Ball r;
+    arb_const_pi(r, Prec());
+    return longreal::Take(r);
 }

@@ -1,50 +1,64 @@
 // power(x, y): x raised to y.
 #include "Support.h"
 
-#include <climits>
-
+using longreal::Ball;
 using longreal::Fail;
+using longreal::Finish;
+using longreal::Integer;
+using longreal::Prec;
 
 namespace {
 
-// y as a long when it is a whole number of at most 62 bits.
-bool SmallWhole(mpfr_srcptr y, long& out)
+// y as a whole number: exact, or a narrow ball decided at the whole number it holds.
+bool WholeExponent(const cLongReal& y, fmpz* out)
 {
-    if (mpfr_zero_p(y)) {
-        out = 0;
+    if (longreal::ExactWhole(out, y.arb()))
         return true;
-    }
-    if (!mpfr_regular_p(y) || mpfr_get_exp(y) > 62 || mpfr_get_exp(y) < 1 || !mpfr_integer_p(y))
+    if (arb_is_exact(y.arb()) || !arb_contains_int(y.arb()) || mag_cmp_2exp_si(arb_radref(y.arb()), -2) >= 0)
         return false;
-    // All bits of the whole number sit in the top limb of the significand.
-    const mp_limb_t* limbs = static_cast<const mp_limb_t*>(mpfr_custom_get_significand(y));
-    const mp_limb_t top = limbs[(mpfr_get_prec(y) - 1) / GMP_NUMB_BITS];
-    const long magnitude = static_cast<long>(top >> (GMP_NUMB_BITS - mpfr_get_exp(y)));
-    out = mpfr_signbit(y) ? -magnitude : magnitude;
-    return true;
+    Ball point;
+    arf_get_fmpz(out, arb_midref(y.arb()), ARF_RND_NEAR);
+    arb_set_fmpz(point, out);
+    return longreal::Side(y.arb(), point, "power: cannot decide whether the exponent is whole") == 0;
 }
 
 } // namespace
 
 cLongReal power(const cLongReal& x, const cLongReal& y)
 {
-    long whole = 0;
-    const bool small = SmallWhole(y.mpfr(), whole);
-    if (mpfr_zero_p(x.mpfr())) {
-        if (mpfr_sgn(y.mpfr()) < 0)
+    Integer whole;
+    const bool isWhole = WholeExponent(y, whole);
+    const int base = longreal::SideOf(x.arb(), 0, "power: cannot decide the sign of the base");
+    Ball r;
+    if (base == 0) {
+        if (isWhole ? fmpz_sgn(whole) < 0 : longreal::SideOf(y.arb(), 0, "power: cannot decide the exponent") < 0)
             Fail("power: zero to a negative power");
-    } else if (mpfr_sgn(x.mpfr()) < 0 && !small && !mpfr_integer_p(y.mpfr())) {
-        Fail("power: negative base needs a whole exponent");
-    }
-    cLongReal r;
-    if (small) {
-        if (whole == 2)
-            mpfr_sqr(r.mpfr(), x.mpfr(), MPFR_RNDN);
+        if (isWhole ? fmpz_is_zero(whole) : longreal::SideOf(y.arb(), 0, "power: cannot decide the exponent") == 0)
+            arb_one(r);
         else
-            mpfr_pow_si(r.mpfr(), x.mpfr(), whole, MPFR_RNDN);
-    } else {
-        mpfr_pow(r.mpfr(), x.mpfr(), y.mpfr(), MPFR_RNDN);
+            arb_zero(r);
+        return longreal::Take(r);
     }
-    longreal::CheckFinite(r.mpfr());
-    return r;
+    if (isWhole && fmpz_bits(whole) > 40) {
+        // |x| at least 2 or below 1/2: far beyond the range either way.
+        const slong e = fmpz_get_si(ARF_EXPREF(arb_midref(x.arb()))); // |mid| in [2^(e-1), 2^e)
+        const bool grows = e >= 2 && arb_contains_zero(x.arb()) == 0;
+        const bool shrinks = e <= -1;
+        if ((grows && fmpz_sgn(whole) > 0) || (shrinks && fmpz_sgn(whole) < 0))
+            Fail("overflow");
+        if (grows || shrinks)
+            return cLongReal(0L);
+    }
+    if (isWhole) {
+        if (fmpz_equal_si(whole, 2))
+            arb_sqr(r, x.arb(), Prec());
+        else
+            arb_pow_fmpz(r, x.arb(), whole, Prec());
+    } else {
+        if (base < 0)
+            Fail("power: negative base needs a whole exponent");
+        arb_pow(r, x.arb(), y.arb(), Prec());
+    }
+    Finish(r, "overflow");
+    return longreal::Take(r);
 }

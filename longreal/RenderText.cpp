@@ -1,44 +1,123 @@
-// Rendering a value as text under the output settings.
+// Rendering a ball as text under the output settings, proven digits only.
 //
-// The digits come from one correctly rounded mpfr_get_str call; everything
-// after it is linear string assembly, so 48,000-digit values render quickly.
+// A digit is shown only when every point of the ball rounds to it: the ball
+// is scaled by a power of the base, and rounding to a whole number (half
+// away from zero) must give one integer for the whole ball. Rounding is
+// monotonic, so the true value rounds to the same digits. The largest digit
+// count up to D that the ball decides is shown.
 #include "Support.h"
 
+#include <algorithm>
 #include <bit>
+#include <cctype>
 #include <cmath>
-#include <memory>
-#include <optional>
 #include <string_view>
+
+using longreal::Ball;
+using longreal::Integer;
 
 namespace {
 
-// MPFR's digit string, freed on every path.
-struct Digits {
-    char* text = nullptr;
-    mpfr_exp_t exponent = 0; // value = 0.d1d2... * base^exponent
-    Digits(mpfr_srcptr value, int base, size_t count)
-    {
-        // A negative base asks for upper-case digits.
-        text = mpfr_get_str(nullptr, &exponent, -base, count, value, MPFR_RNDN);
-    }
-    Digits(const Digits&) = delete;
-    Digits& operator=(const Digits&) = delete;
-    ~Digits()
-    {
-        if (text != nullptr)
-            mpfr_free_str(text);
-    }
-};
-
 // Significant digits of `base` that `bits` bits can hold: the largest D with
 // base^D <= 2^bits.
-size_t DigitCount(int base, mpfr_prec_t bits)
+slong DigitCount(int base, slong bits)
 {
     if (std::has_single_bit(static_cast<unsigned>(base)))
-        return static_cast<size_t>(bits / std::countr_zero(static_cast<unsigned>(base)));
+        return bits / std::countr_zero(static_cast<unsigned>(base));
     // Never an integer for other bases, so the floating-point floor is safe.
     const double digits = static_cast<double>(bits) * std::log(2.0) / std::log(static_cast<double>(base));
-    return std::max<size_t>(static_cast<size_t>(digits), 1);
+    return std::max<slong>(static_cast<slong>(digits), 1);
+}
+
+double Log2Base(int base)
+{
+    return std::log2(static_cast<double>(base));
+}
+
+// Exponent k of the leading digit of |x| in `base`, from the midpoint; may be off by one.
+long LeadingExponent(arb_srcptr x, int base)
+{
+    arf_t top;
+    arf_init(top);
+    arf_set_round(top, arb_midref(x), 53, ARF_RND_DOWN);
+    const slong e = fmpz_get_si(ARF_EXPREF(top)); // |mid| in [2^(e-1), 2^e)
+    arf_mul_2exp_si(top, top, -e);
+    const double fraction = std::fabs(arf_get_d(top, ARF_RND_DOWN));
+    arf_clear(top);
+    return static_cast<long>(std::floor((static_cast<double>(e) + std::log2(fraction)) / Log2Base(base)));
+}
+
+// |x| (a ball without 0) rounded to n significant digits: N with
+// B^(n-1) <= N < B^n and leading exponent k. False when the ball does not
+// decide them.
+bool RoundTo(arb_srcptr x, int base, slong n, long& k, fmpz* N)
+{
+    Ball y, power;
+    Integer low, high;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        const slong s = n - 1 - k;
+        const slong prec = static_cast<slong>(static_cast<double>(n) * Log2Base(base)) + 64
+            + static_cast<slong>(std::log2(std::fabs(static_cast<double>(s)) + 2));
+        arb_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(s >= 0 ? s : -s), prec);
+        arb_abs(y, x);
+        if (s >= 0)
+            arb_mul(y, y, power, prec);
+        else
+            arb_div(y, y, power, prec);
+        arb_mul_2exp_si(y, y, 1);
+        arb_add_ui(y, y, 1, prec);
+        arb_mul_2exp_si(y, y, -1); // y + 1/2
+        arb_floor(y, y, prec);
+        if (!arb_get_unique_fmpz(N, y))
+            return false;
+        fmpz_ui_pow_ui(high, static_cast<ulong>(base), static_cast<ulong>(n));
+        fmpz_ui_pow_ui(low, static_cast<ulong>(base), static_cast<ulong>(n - 1));
+        if (fmpz_cmp(N, high) >= 0)
+            ++k; // a carry, or the estimate was low
+        else if (fmpz_cmp(N, low) < 0)
+            --k;
+        else
+            return true;
+    }
+    return false;
+}
+
+struct Digits {
+    std::string d; // significant digits, trailing zeros removed
+    long k = 0;    // exponent of the leading digit
+    slong count = 0; // digits decided (before removing zeros)
+};
+
+// The most digits, up to `most`, that the ball decides; count 0 when none.
+Digits Decide(arb_srcptr x, int base, slong most)
+{
+    Digits out;
+    if (arb_contains_zero(x))
+        return out;
+    // No more digits than the radius allows, give or take one.
+    const slong accuracy = arb_rel_accuracy_bits(x);
+    slong n = most;
+    if (accuracy < ARF_PREC_EXACT / 2)
+        n = std::min<slong>(most, static_cast<slong>(static_cast<double>(std::max<slong>(accuracy, 0)) / Log2Base(base)) + 2);
+    n = std::max<slong>(n, 1);
+    long k = LeadingExponent(x, base);
+    Integer N;
+    for (; n >= 1; --n) {
+        long kn = k;
+        if (RoundTo(x, base, n, kn, N)) {
+            char* text = fmpz_get_str(nullptr, base, N);
+            out.d = text;
+            flint_free(text);
+            for (char& c : out.d)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            out.count = n;
+            out.k = kn;
+            while (out.d.size() > 1 && out.d.back() == '0')
+                out.d.pop_back();
+            return out;
+        }
+    }
+    return out;
 }
 
 // Positional form of the digit string d with leading-digit exponent k.
@@ -75,82 +154,113 @@ long FloorDiv(long a, long b)
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
 }
 
-// value = m * 2^(10 j) with 1 <= |m| < 1024, written as m (positional, in
-// the output base, `count` significant digits), "*2^" and the decimal 10 j.
-std::string RenderBinaryEngineering(mpfr_srcptr value, int base, size_t count)
+// Compares the decided digits (0.d * base^(k+1)) with 1024 and with 1.
+int CompareWithKibi(const Digits& digits, int base, long target)
 {
-    longreal::Scratch m(mpfr_get_prec(value));
-    long j = FloorDiv(static_cast<long>(mpfr_get_exp(value)) - 1, 10);
-    mpfr_div_2si(m, value, 10 * j, MPFR_RNDN); // exact
-    std::optional<Digits> digits;
-    digits.emplace(m, base, count);
-    // Rounding may carry m up to 1024 or beyond (1023.99999...): take the
-    // next power instead.
-    std::string exact = std::string(digits->text) + "@" + std::to_string(digits->exponent);
-    exact.insert(exact.front() == '-' ? 1 : 0, "0.");
-    longreal::Scratch rounded(static_cast<mpfr_prec_t>(count) * 6 + 16);
-    mpfr_set_str(rounded, exact.c_str(), base, MPFR_RNDN);
-    if (mpfr_cmpabs_ui(rounded, 1024) >= 0) {
-        ++j;
-        mpfr_div_2ui(m, m, 10, MPFR_RNDN);
-        digits.emplace(m, base, count);
+    Integer value, scale;
+    fmpz_set_str(value, digits.d.c_str(), base);
+    const long shift = digits.k - static_cast<long>(digits.d.size()) + 1;
+    fmpz_set_si(scale, target);
+    if (shift >= 0) {
+        Integer p;
+        fmpz_ui_pow_ui(p, static_cast<ulong>(base), static_cast<ulong>(shift));
+        fmpz_mul(value, value, p);
+    } else {
+        Integer p;
+        fmpz_ui_pow_ui(p, static_cast<ulong>(base), static_cast<ulong>(-shift));
+        fmpz_mul(scale, scale, p);
     }
-    std::string_view d(digits->text);
-    std::string out;
-    if (d.front() == '-') {
-        out += '-';
-        d.remove_prefix(1);
+    return fmpz_cmp(value, scale);
+}
+
+// |x| = m * 2^(10 j) with 1 <= m < 1024: the decided digits of m, and j.
+Digits BinaryMantissa(arb_srcptr x, int base, slong most, long& j)
+{
+    const slong e = fmpz_get_si(ARF_EXPREF(arb_midref(x))); // |mid| in [2^(e-1), 2^e)
+    j = FloorDiv(static_cast<long>(e) - 1, 10);
+    Ball m;
+    Digits digits;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        arb_mul_2exp_si(m, x, -10 * static_cast<slong>(j)); // exact
+        digits = Decide(m, base, most);
+        if (digits.count == 0)
+            return digits;
+        // Rounding may carry m up to 1024 (1023.99999...): take the next power.
+        if (CompareWithKibi(digits, base, 1024) >= 0)
+            ++j;
+        else if (CompareWithKibi(digits, base, 1) < 0)
+            --j;
+        else
+            return digits;
     }
-    while (d.size() > 1 && d.back() == '0')
-        d.remove_suffix(1);
-    AppendPositional(out, d, static_cast<long>(digits->exponent) - 1);
-    out += "*2^";
-    out += std::to_string(10 * j);
-    return out;
+    return digits;
 }
 
 } // namespace
 
 namespace longreal {
 
-std::string Render(mpfr_srcptr value)
+cLongReal::cRendering Render(arb_srcptr x)
 {
-    if (mpfr_zero_p(value))
-        return "0";
+    cLongReal::cRendering result;
+    result.generation = Settings().generation;
+    if (arb_is_zero(x)) {
+        result.text = "0";
+        result.proven = true;
+        return result;
+    }
     const int base = Settings().outputBase;
-    const size_t count = DigitCount(base, Settings().outputBits);
+    const slong most = DigitCount(base, Settings().outputBits);
     const bool engineering = cLongReal::aEngOn;
 
-    Digits digits(value, base, count);
-    std::string_view d(digits.text);
-    std::string out;
-    out.reserve(d.size() + 32);
-    if (d.front() == '-') {
-        out += '-';
-        d.remove_prefix(1);
+    Digits digits = Decide(x, base, most);
+    if (digits.count == 0) {
+        result.text = "?"; // not a single digit is known
+        return result;
     }
-    while (d.size() > 1 && d.back() == '0')
-        d.remove_suffix(1);
-    const long k = static_cast<long>(digits.exponent) - 1;
+    std::string& out = result.text;
+    out.reserve(digits.d.size() + 32);
+    if (arf_sgn(arb_midref(x)) < 0)
+        out += '-';
+    const long k = digits.k;
     const char* marker = base <= 14 ? "E" : "@";
 
-    if (k >= -static_cast<long>(cLongReal::aOutputExpLow) && k <= cLongReal::aOutputExpHigh)
-        AppendPositional(out, d, k);
-    else if (engineering && cLongReal::aEngBinary)
-        return RenderBinaryEngineering(value, base, count);
-    else if (engineering)
-        AppendExponential(out, d, static_cast<size_t>(k - 3 * FloorDiv(k, 3)) + 1, marker, 3 * FloorDiv(k, 3));
-    else
-        AppendExponential(out, d, 1, marker, k);
-    return out;
+    if (k >= -static_cast<long>(cLongReal::aOutputExpLow) && k <= cLongReal::aOutputExpHigh) {
+        AppendPositional(out, digits.d, k);
+    } else if (engineering && cLongReal::aEngBinary) {
+        long j = 0;
+        digits = BinaryMantissa(x, base, most, j);
+        if (digits.count == 0) {
+            result.text = "?";
+            return result;
+        }
+        AppendPositional(out, digits.d, digits.k);
+        out += "*2^";
+        out += std::to_string(10 * j);
+    } else if (engineering) {
+        AppendExponential(out, digits.d, static_cast<size_t>(k - 3 * FloorDiv(k, 3)) + 1, marker, 3 * FloorDiv(k, 3));
+    } else {
+        AppendExponential(out, digits.d, 1, marker, k);
+    }
+    result.proven = digits.count == most;
+    return result;
 }
 
 } // namespace longreal
 
+const cLongReal::cRendering& cLongReal::Rendered() const
+{
+    if (!aText || aText->generation != longreal::Settings().generation)
+        aText = std::make_unique<cRendering>(longreal::Render(aBall));
+    return *aText;
+}
+
 cLongReal::operator const char*() const
 {
-    if (!aText)
-        aText = std::make_unique<std::string>();
-    *aText = longreal::Render(aNum);
-    return aText->c_str();
+    return Rendered().text.c_str();
+}
+
+bool cLongReal::IsProven() const
+{
+    return Rendered().proven;
 }

@@ -3,27 +3,27 @@
 
 #include "cLongReal.h"
 
+#include <arb.h>
+#include <arb_hypgeom.h>
+#include <flint/fmpq.h>
+#include <flint/fmpz.h>
+
+#include <string>
+
 namespace longreal {
 
 [[noreturn]] void Fail(const std::string& reason);
-[[noreturn]] void FailNotFinite(mpfr_srcptr value);
-
-// Throws for a NaN or an infinity, so neither ever leaves the library as a value.
-inline void CheckFinite(mpfr_srcptr value)
-{
-    if (!mpfr_number_p(value))
-        FailNotFinite(value);
-}
 
 // Settings made usable: what Init() derived from the raw static members.
 struct EffectiveSettings {
-    mpfr_prec_t bits = 96;       // bits of every new value
+    slong bits = 96;        // working precision
     int inputBase = 10;
     int outputBase = 10;
-    mpfr_prec_t outputBits = 64; // bits the rendered digits may represent
-    mpfr_prec_t cleanShift = 64; // internal zero: results below 2^-cleanShift of the larger operand
-    bool cleanOn = true;
-    int angleMode = 1;           // 0 rad, 1 deg, 2 gra
+    slong outputBits = 64;  // bits the rendered digits may represent
+    slong zeroShift = 64;   // internal zero: 2^-zeroShift of the reference magnitude
+    bool zeroOn = true;
+    int angleMode = 1;      // 0 rad, 1 deg, 2 gra
+    unsigned generation = 0; // changes with every Init(): cached texts are stale
 };
 
 extern EffectiveSettings gSettings;
@@ -33,30 +33,143 @@ inline const EffectiveSettings& Settings()
     return gSettings;
 }
 
-// A scratch MPFR number owned for one scope.
-class Scratch {
-public:
-    explicit Scratch(mpfr_prec_t bits) { mpfr_init2(aNum, bits); }
-    Scratch(const Scratch&) = delete;
-    Scratch& operator=(const Scratch&) = delete;
-    ~Scratch() { mpfr_clear(aNum); }
-    mpfr_ptr get() { return aNum; }
-    operator mpfr_ptr() { return aNum; }
-
-private:
-    mpfr_t aNum;
+// The refinement pass of this thread.
+struct PassState {
+    slong bits = 0;     // 0: the working precision
+    bool final = true;  // decisions are final (last pass, or no pass)
+    bool active = false;
 };
 
-// Extra bits for intermediate results that are rounded once more at the end.
-constexpr mpfr_prec_t kGuardBits = 32;
+[[gnu::tls_model("initial-exec")]] extern constinit thread_local PassState tPass;
 
-// A working-precision value rounded from a more precise intermediate.
-cLongReal Rounded(mpfr_srcptr value);
+// Precision of operations now.
+inline slong Prec()
+{
+    return tPass.bits != 0 ? tPass.bits : gSettings.bits;
+}
 
-// The text of a value under the output settings.
-std::string Render(mpfr_srcptr value);
+inline bool Final()
+{
+    return tPass.final;
+}
 
-// The number 1, for operations with it.
-mpfr_srcptr One();
+// Literals are read with the bits of the last pass, so that every pass can use them.
+inline slong LiteralBits()
+{
+    return gSettings.bits << (cLongRealPass::kPasses - 1);
+}
 
+// Extra bits for intermediate steps of a function.
+constexpr slong kGuardBits = 32;
+
+inline slong Guarded()
+{
+    return Prec() + kGuardBits;
+}
+
+// Binary exponents beyond +-2^40 overflow (error) or underflow (to 0).
+constexpr slong kMaxExponent = slong(1) << 40;
+
+// Scoped Arb, FLINT values.
+class Ball {
+public:
+    Ball() { arb_init(aValue); }
+    Ball(const Ball&) = delete;
+    Ball& operator=(const Ball&) = delete;
+    ~Ball() { arb_clear(aValue); }
+    operator arb_ptr() { return aValue; }
+    arb_ptr get() { return aValue; }
+
+private:
+    arb_t aValue;
+};
+
+class Float {
+public:
+    Float() { arf_init(aValue); }
+    Float(const Float&) = delete;
+    Float& operator=(const Float&) = delete;
+    ~Float() { arf_clear(aValue); }
+    operator arf_ptr() { return aValue; }
+
+private:
+    arf_t aValue;
+};
+
+class Integer {
+public:
+    Integer() { fmpz_init(aValue); }
+    Integer(const Integer&) = delete;
+    Integer& operator=(const Integer&) = delete;
+    ~Integer() { fmpz_clear(aValue); }
+    operator fmpz*() { return aValue; }
+
+private:
+    fmpz_t aValue;
+};
+
+class Rational {
+public:
+    Rational() { fmpq_init(aValue); }
+    Rational(const Rational&) = delete;
+    Rational& operator=(const Rational&) = delete;
+    ~Rational() { fmpq_clear(aValue); }
+    operator fmpq*() { return aValue; }
+
+private:
+    fmpq_t aValue;
+};
+
+// A decision the balls of this pass cannot make: recompute (below the last
+// pass) or fail with `reason`.
+[[noreturn]] void Undecided(const std::string& reason);
+
+// Checks a fresh result: a non-finite ball is Undecided(reason), a midpoint
+// beyond the exponent range overflows, a ball below it becomes 0.
+void CheckRangeSlow(arb_ptr r);
+inline void Finish(arb_ptr r, const char* reason)
+{
+    if (!arb_is_finite(r))
+        Undecided(reason);
+    const arf_struct* mid = arb_midref(r);
+    if (arf_is_special(mid)) {
+        if (!mag_is_zero(arb_radref(r)))
+            CheckRangeSlow(r);
+        return;
+    }
+    const fmpz e = *ARF_EXPREF(mid);
+    if (COEFF_IS_MPZ(e) || e > kMaxExponent || e < -kMaxExponent)
+        CheckRangeSlow(r);
+}
+
+// Where the ball x lies against the exact point p: -1 below, +1 above, 0 at p.
+// A ball that contains p and is not exactly p is undecided below the last
+// pass; in the last pass it counts as p when its radius is at most the
+// internal zero times max(1, |p|), and fails with `reason` otherwise.
+int Side(arb_srcptr x, arb_srcptr p, const char* reason);
+int SideOf(arb_srcptr x, slong p, const char* reason);
+
+// The internal zero of a sum or difference r of a and b (see README.md).
+void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b);
+
+// x as an exact rational, when it is exact and of moderate exponent.
+bool ExactRational(fmpq* out, arb_srcptr x);
+
+// The exact whole number x, when it is one.
+bool ExactWhole(fmpz* out, arb_srcptr x);
+
+// A value made from a ball, which is left as zero.
+cLongReal Take(arb_ptr ball);
+
+} // namespace longreal
+
+// The cached text of a value.
+struct cLongReal::cRendering {
+    std::string text;
+    bool proven = false;
+    unsigned generation = 0;
+};
+
+namespace longreal {
+cLongReal::cRendering Render(arb_srcptr value);
 } // namespace longreal

@@ -1,20 +1,24 @@
 // Circular functions and their inverses in the configured angle unit.
 //
-// In degrees and gradians the argument is first reduced exactly modulo the
-// full turn, and every later step (quadrant, complement) is an exact
-// subtraction, so the special angles give exact results.
+// In degrees and gradians an exact argument is reduced exactly modulo the
+// full turn and handed to Arb as a rational multiple of pi, so the special
+// angles give exact results; other arguments go through sin(pi u) and its
+// relatives, which need no approximation of pi for the reduction.
 #include "Support.h"
 
-#include <algorithm>
+#include <string>
 
+using longreal::Ball;
 using longreal::Fail;
-using longreal::kGuardBits;
-using longreal::Rounded;
-using longreal::Scratch;
+using longreal::Finish;
+using longreal::Integer;
+using longreal::Prec;
+using longreal::Rational;
+using longreal::SideOf;
 
 namespace {
 
-using tMpfrFn = int (*)(mpfr_ptr, mpfr_srcptr, mpfr_rnd_t);
+using tArbFn = void (*)(arb_ptr, arb_srcptr, slong);
 
 // The quarter turn in the configured unit; 0 for radians.
 long Quarter()
@@ -26,132 +30,175 @@ long Quarter()
     }
 }
 
-mpfr_prec_t GuardedBits()
+// Reducing a radian argument needs pi to as many bits as its exponent:
+// beyond this the cost grows to seconds and beyond.
+constexpr slong kMaxRadianExponent = slong(1) << 20;
+
+cLongReal Radians(tArbFn fn, const cLongReal& x, const std::string& name)
 {
-    return cLongReal::WorkingBits() + kGuardBits;
+    if (arf_cmpabs_2exp_si(arb_midref(x.arb()), kMaxRadianExponent) > 0)
+        Fail(name + ": argument too large");
+    Ball r;
+    fn(r, x.arb(), Prec());
+    Finish(r, (name + ": pole at this angle").c_str());
+    return longreal::Take(r);
 }
 
-// fn of the angle u, given in the unit whose quarter turn is q: fn(u * pi / (2 q)).
-cLongReal OfScaled(tMpfrFn fn, mpfr_srcptr u, long q)
+// |x| modulo `turn` units as an exact rational in [0, turn), with the sign
+// of x; false when x is not exact or too small to be worth reducing exactly.
+bool ExactAngle(arb_srcptr x, long turn, fmpq* out, int& sign)
 {
-    Scratch angle(GuardedBits());
-    mpfr_const_pi(angle, MPFR_RNDN);
-    mpfr_mul(angle, angle, u, MPFR_RNDN);
-    mpfr_div_ui(angle, angle, 2 * q, MPFR_RNDN);
-    fn(angle, angle, MPFR_RNDN);
-    return Rounded(angle);
-}
-
-// Reduced angle: |x| modulo `turn` in units, together with the sign of x.
-struct Reduced {
-    Scratch value;
-    int sign;
-    Reduced(const cLongReal& x, long turn)
-        : value(std::max<mpfr_prec_t>(mpfr_get_prec(x.mpfr()), 32)), sign(mpfr_sgn(x.mpfr()))
-    {
-        mpfr_abs(value, x.mpfr(), MPFR_RNDN);
-        Scratch modulus(32);
-        mpfr_set_si(modulus, turn, MPFR_RNDN);
-        mpfr_fmod(value, value, modulus, MPFR_RNDN); // exact
+    if (!arb_is_exact(x))
+        return false;
+    const arf_struct* mid = arb_midref(x);
+    sign = arf_sgn(mid);
+    if (sign == 0) {
+        fmpq_zero(out);
+        return true;
     }
-};
-
-// sin(u) and cos(u) for 0 <= u <= q units.
-cLongReal SinQ(mpfr_ptr u, long q)
-{
-    if (mpfr_zero_p(u))
-        return cLongReal(0L);
-    if (mpfr_cmp_si(u, q) == 0)
-        return cLongReal(1L);
-    if (q == 90 && mpfr_cmp_si(u, 30) == 0)
-        return cLongReal(1L) / cLongReal(2L);
-    if (mpfr_cmp_d(u, q / 2.0) <= 0)
-        return OfScaled(mpfr_sin, u, q);
-    mpfr_si_sub(u, q, u, MPFR_RNDN); // exact: u lies in [q/2, q]
-    return OfScaled(mpfr_cos, u, q);
+    if (arf_cmpabs_2exp_si(mid, -(slong(1) << 16)) < 0)
+        return false;
+    Integer man, exp, modulus, residue;
+    arf_get_fmpz_2exp(man, exp, mid); // |x| = |man| 2^exp
+    fmpz_abs(man, man);
+    fmpz_set_si(modulus, turn);
+    if (fmpz_sgn(exp) >= 0) {
+        Integer two;
+        fmpz_set_ui(two, 2);
+        fmpz_powm(residue, two, exp, modulus);
+        fmpz_mul(residue, residue, man);
+        fmpz_mod(residue, residue, modulus);
+        fmpq_set_fmpz(out, residue);
+        return true;
+    }
+    // |man| / 2^-exp with an odd numerator: reduce the numerator modulo turn * 2^-exp.
+    const ulong shift = static_cast<ulong>(-fmpz_get_si(exp));
+    Integer denominator;
+    fmpz_one(denominator);
+    fmpz_mul_2exp(denominator, denominator, shift);
+    fmpz_mul(modulus, modulus, denominator);
+    fmpz_mod(residue, man, modulus);
+    fmpq_set_fmpz_frac(out, residue, denominator);
+    return true;
 }
 
-cLongReal CosQ(mpfr_ptr u, long q)
+// The ball argument in half turns: x / (2 q).
+void HalfTurns(arb_ptr u, arb_srcptr x, long q)
 {
-    if (mpfr_zero_p(u))
-        return cLongReal(1L);
-    if (mpfr_cmp_si(u, q) == 0)
-        return cLongReal(0L);
-    if (q == 90 && mpfr_cmp_si(u, 60) == 0)
-        return cLongReal(1L) / cLongReal(2L);
-    if (mpfr_cmp_d(u, q / 2.0) < 0)
-        return OfScaled(mpfr_cos, u, q);
-    mpfr_si_sub(u, q, u, MPFR_RNDN); // exact
-    return OfScaled(mpfr_sin, u, q);
+    arb_div_ui(u, x, static_cast<ulong>(2 * q), longreal::Guarded());
 }
 
-// tan(u) and cot(u) for 0 < u < q units (tan also at 0).
-cLongReal TanQ(mpfr_ptr u, long q)
+cLongReal Signed(arb_ptr r, int sign)
 {
-    if (mpfr_zero_p(u))
-        return cLongReal(0L);
-    const int half = mpfr_cmp_d(u, q / 2.0);
-    if (half == 0)
-        return cLongReal(1L);
-    if (half < 0)
-        return OfScaled(mpfr_tan, u, q);
-    mpfr_si_sub(u, q, u, MPFR_RNDN); // exact
-    return OfScaled(mpfr_cot, u, q);
+    if (sign < 0)
+        arb_neg(r, r);
+    return longreal::Take(r);
 }
 
-cLongReal CotQ(mpfr_ptr u, long q)
+// angle / (2 q): an angle in units as a rational multiple of pi.
+void InHalfTurns(fmpq* angle, long q)
 {
-    const int half = mpfr_cmp_d(u, q / 2.0);
-    if (half == 0)
-        return cLongReal(1L);
-    if (half < 0)
-        return OfScaled(mpfr_cot, u, q);
-    mpfr_si_sub(u, q, u, MPFR_RNDN); // exact
-    return OfScaled(mpfr_tan, u, q);
+    Integer d;
+    fmpz_set_si(d, 2 * q);
+    fmpq_div_fmpz(angle, angle, d);
 }
 
-cLongReal WithSign(cLongReal value, int sign)
+// sin or cos in degrees or gradians.
+cLongReal Circular(const cLongReal& x, long q, bool sine)
 {
-    return sign < 0 ? -value : value;
+    Ball r;
+    Rational angle;
+    int sign = 1;
+    if (ExactAngle(x.arb(), 4 * q, angle, sign)) {
+        InHalfTurns(angle, q);
+        if (sine)
+            arb_sin_pi_fmpq(r, angle, Prec());
+        else
+            arb_cos_pi_fmpq(r, angle, Prec());
+        return Signed(r, sine ? sign : 1);
+    }
+    HalfTurns(r, x.arb(), q);
+    if (sine)
+        arb_sin_pi(r, r, Prec());
+    else
+        arb_cos_pi(r, r, Prec());
+    Finish(r, "undefined result");
+    return longreal::Take(r);
 }
 
-// Exact reduction of a radian argument needs pi to as many bits as the
-// argument's exponent: past this the cost grows to seconds and beyond.
-constexpr mpfr_exp_t kMaxRadianExponent = 1 << 20;
-
-cLongReal Radians(tMpfrFn fn, const cLongReal& x, const char* name)
+// tan (or cot) in degrees or gradians: exact at multiples of an eighth
+// turn, an error at the poles.
+cLongReal Tangent(const cLongReal& x, long q, bool cotangent)
 {
-    if (mpfr_regular_p(x.mpfr()) && mpfr_get_exp(x.mpfr()) > kMaxRadianExponent)
-        Fail(std::string(name) + ": argument too large");
-    cLongReal r;
-    fn(r.mpfr(), x.mpfr(), MPFR_RNDN);
-    longreal::CheckFinite(r.mpfr());
-    return r;
+    const char* pole = cotangent ? "cot: pole at this angle" : "tan: pole at this angle";
+    Ball r;
+    Rational angle;
+    int sign = 1;
+    if (ExactAngle(x.arb(), 2 * q, angle, sign)) {
+        // angle in [0, 2q): poles and the exact values at 0, q/2, q, 3q/2.
+        const long eighth = q / 2;
+        for (long m = 0; m < 4; ++m) {
+            if (!fmpq_equal_si(angle, m * eighth))
+                continue;
+            const long value[2][4] = {{0, 1, 0, -1}, {0, 1, 0, -1}};
+            const bool atPole = cotangent ? m == 0 : m == 2;
+            if (atPole)
+                Fail(pole);
+            arb_set_si(r, value[cotangent][m]);
+            return Signed(r, sign);
+        }
+        InHalfTurns(angle, q);
+        Ball c;
+        arb_sin_cos_pi_fmpq(r, c, angle, Prec());
+        if (cotangent)
+            arb_div(r, c, r, Prec());
+        else
+            arb_div(r, r, c, Prec());
+        Finish(r, pole);
+        return Signed(r, sign);
+    }
+    HalfTurns(r, x.arb(), q);
+    if (cotangent)
+        arb_cot_pi(r, r, Prec());
+    else
+        arb_tan_pi(r, r, Prec());
+    Finish(r, pole);
+    return longreal::Take(r);
 }
 
 // An inverse function's result in radians, converted to the configured unit.
-cLongReal InUnit(mpfr_ptr radians, long q)
+cLongReal InUnit(arb_ptr radians, long q)
 {
     if (q != 0) {
-        Scratch pi(GuardedBits());
-        mpfr_const_pi(pi, MPFR_RNDN);
-        mpfr_mul_ui(radians, radians, 2 * q, MPFR_RNDN);
-        mpfr_div(radians, radians, pi, MPFR_RNDN);
+        Ball pi;
+        arb_const_pi(pi, longreal::Guarded());
+        arb_mul_ui(radians, radians, static_cast<ulong>(2 * q), longreal::Guarded());
+        arb_div(radians, radians, pi, Prec());
+    } else {
+        arb_set_round(radians, radians, Prec());
     }
-    return Rounded(radians);
+    Finish(radians, "undefined result");
+    return longreal::Take(radians);
 }
 
 // The fraction num/den of a quarter turn in the configured unit.
 cLongReal QuarterTimes(long num, long den, long q)
 {
+    Ball r;
     if (q == 0) {
-        Scratch r(GuardedBits());
-        mpfr_const_pi(r, MPFR_RNDN);
-        mpfr_mul_si(r, r, num, MPFR_RNDN);
-        mpfr_div_si(r, r, 2 * den, MPFR_RNDN);
-        return Rounded(r);
+        arb_const_pi(r, longreal::Guarded());
+        arb_mul_si(r, r, num, longreal::Guarded());
+        arb_div_si(r, r, 2 * den, Prec());
+        return longreal::Take(r);
     }
-    return cLongReal(q * num) / cLongReal(den);
+    arb_set_si(r, q * num);
+    arb_div_si(r, r, den, Prec()); // exact: den divides q * num
+    return longreal::Take(r);
+}
+
+bool ExactlyEquals(const cLongReal& x, double value)
+{
+    return arb_is_exact(x.arb()) && arf_equal_d(arb_midref(x.arb()), value);
 }
 
 } // namespace
@@ -159,126 +206,88 @@ cLongReal QuarterTimes(long num, long den, long q)
 cLongReal sin(const cLongReal& x)
 {
     const long q = Quarter();
-    if (q == 0)
-        return Radians(mpfr_sin, x, "sin");
-    Reduced r(x, 4 * q);
-    mpfr_ptr u = r.value;
-    int sign = r.sign;
-    if (mpfr_cmp_si(u, 2 * q) >= 0) { // sin(u) = -sin(u - 2q)
-        mpfr_sub_si(u, u, 2 * q, MPFR_RNDN); // exact
-        sign = -sign;
-    }
-    if (mpfr_cmp_si(u, q) > 0)
-        mpfr_si_sub(u, 2 * q, u, MPFR_RNDN); // sin(u) = sin(2q - u), exact
-    return WithSign(SinQ(u, q), sign);
+    return q == 0 ? Radians(arb_sin, x, "sin") : Circular(x, q, true);
 }
 
 cLongReal cos(const cLongReal& x)
 {
     const long q = Quarter();
-    if (q == 0)
-        return Radians(mpfr_cos, x, "cos");
-    Reduced r(x, 4 * q);
-    mpfr_ptr u = r.value;
-    int sign = 1;
-    if (mpfr_cmp_si(u, 2 * q) >= 0) { // cos(u) = -cos(u - 2q)
-        mpfr_sub_si(u, u, 2 * q, MPFR_RNDN);
-        sign = -sign;
-    }
-    if (mpfr_cmp_si(u, q) > 0) { // cos(u) = -cos(2q - u)
-        mpfr_si_sub(u, 2 * q, u, MPFR_RNDN);
-        sign = -sign;
-    }
-    return WithSign(CosQ(u, q), sign);
+    return q == 0 ? Radians(arb_cos, x, "cos") : Circular(x, q, false);
 }
 
 cLongReal tan(const cLongReal& x)
 {
     const long q = Quarter();
-    if (q == 0)
-        return Radians(mpfr_tan, x, "tan");
-    Reduced r(x, 2 * q);
-    mpfr_ptr u = r.value;
-    int sign = r.sign;
-    const int side = mpfr_cmp_si(u, q);
-    if (side == 0)
-        Fail("tan: pole at this angle");
-    if (side > 0) { // tan(u) = -tan(2q - u)
-        mpfr_si_sub(u, 2 * q, u, MPFR_RNDN);
-        sign = -sign;
-    }
-    return WithSign(TanQ(u, q), sign);
+    return q == 0 ? Radians(arb_tan, x, "tan") : Tangent(x, q, false);
 }
 
 cLongReal cot(const cLongReal& x)
 {
     const long q = Quarter();
-    if (q == 0) {
-        if (mpfr_zero_p(x.mpfr()))
-            Fail("cot: pole at this angle");
-        return Radians(mpfr_cot, x, "cot");
-    }
-    Reduced r(x, 2 * q);
-    mpfr_ptr u = r.value;
-    int sign = r.sign;
-    if (mpfr_zero_p(u))
+    if (q != 0)
+        return Tangent(x, q, true);
+    if (SideOf(x.arb(), 0, "cot: pole at this angle") == 0)
         Fail("cot: pole at this angle");
-    const int side = mpfr_cmp_si(u, q);
-    if (side == 0)
-        return cLongReal(0L);
-    if (side > 0) { // cot(u) = -cot(2q - u)
-        mpfr_si_sub(u, 2 * q, u, MPFR_RNDN);
-        sign = -sign;
-    }
-    return WithSign(CotQ(u, q), sign);
+    return Radians(arb_cot, x, "cot");
 }
 
 cLongReal arcsin(const cLongReal& x)
 {
-    if (mpfr_cmpabs_ui(x.mpfr(), 1) > 0)
-        Fail("arcsin: argument must lie between -1 and 1");
+    const char* reason = "arcsin: argument must lie between -1 and 1";
+    const int top = SideOf(x.arb(), 1, reason);
+    const int bottom = SideOf(x.arb(), -1, reason);
+    if (top > 0 || bottom < 0)
+        Fail(reason);
     const long q = Quarter();
-    const int sign = mpfr_sgn(x.mpfr());
-    if (mpfr_zero_p(x.mpfr()))
+    if (top == 0)
+        return QuarterTimes(1, 1, q);
+    if (bottom == 0)
+        return QuarterTimes(-1, 1, q);
+    if (arb_is_zero(x.arb()))
         return cLongReal(0L);
-    if (mpfr_cmpabs_ui(x.mpfr(), 1) == 0)
-        return QuarterTimes(sign, 1, q);
-    if (q == 90 && mpfr_cmp_d(x.mpfr(), 0.5 * sign) == 0)
-        return cLongReal(30L * sign);
-    Scratch r(GuardedBits());
-    mpfr_asin(r, x.mpfr(), MPFR_RNDN);
+    if (q == 90 && ExactlyEquals(x, 0.5))
+        return cLongReal(30L);
+    if (q == 90 && ExactlyEquals(x, -0.5))
+        return cLongReal(-30L);
+    Ball r;
+    arb_asin(r, x.arb(), longreal::Guarded());
     return InUnit(r, q);
 }
 
 cLongReal arccos(const cLongReal& x)
 {
-    if (mpfr_cmpabs_ui(x.mpfr(), 1) > 0)
-        Fail("arccos: argument must lie between -1 and 1");
+    const char* reason = "arccos: argument must lie between -1 and 1";
+    const int top = SideOf(x.arb(), 1, reason);
+    const int bottom = SideOf(x.arb(), -1, reason);
+    if (top > 0 || bottom < 0)
+        Fail(reason);
     const long q = Quarter();
-    if (mpfr_cmp_si(x.mpfr(), 1) == 0)
+    if (top == 0)
         return cLongReal(0L);
-    if (mpfr_zero_p(x.mpfr()))
-        return QuarterTimes(1, 1, q);
-    if (mpfr_cmp_si(x.mpfr(), -1) == 0)
+    if (bottom == 0)
         return QuarterTimes(2, 1, q);
-    if (q == 90 && mpfr_cmp_d(x.mpfr(), 0.5) == 0)
+    if (arb_is_zero(x.arb()))
+        return QuarterTimes(1, 1, q);
+    if (q == 90 && ExactlyEquals(x, 0.5))
         return cLongReal(60L);
-    if (q == 90 && mpfr_cmp_d(x.mpfr(), -0.5) == 0)
+    if (q == 90 && ExactlyEquals(x, -0.5))
         return cLongReal(120L);
-    Scratch r(GuardedBits());
-    mpfr_acos(r, x.mpfr(), MPFR_RNDN);
+    Ball r;
+    arb_acos(r, x.arb(), longreal::Guarded());
     return InUnit(r, q);
 }
 
 cLongReal arctan(const cLongReal& x)
 {
     const long q = Quarter();
-    if (mpfr_zero_p(x.mpfr()))
+    if (arb_is_zero(x.arb()))
         return cLongReal(0L);
-    if (mpfr_cmpabs_ui(x.mpfr(), 1) == 0)
-        return QuarterTimes(mpfr_sgn(x.mpfr()), 2, q);
-    Scratch r(GuardedBits());
-    mpfr_atan(r, x.mpfr(), MPFR_RNDN);
+    if (ExactlyEquals(x, 1))
+        return QuarterTimes(1, 2, q);
+    if (ExactlyEquals(x, -1))
+        return QuarterTimes(-1, 2, q);
+    Ball r;
+    arb_atan(r, x.arb(), longreal::Guarded());
     return InUnit(r, q);
 }
 
@@ -286,21 +295,25 @@ cLongReal arctan(const cLongReal& x)
 cLongReal arccot(const cLongReal& x)
 {
     const long q = Quarter();
-    if (mpfr_zero_p(x.mpfr()))
+    if (arb_is_zero(x.arb()))
         return QuarterTimes(1, 1, q);
-    if (mpfr_cmp_si(x.mpfr(), 1) == 0)
+    if (ExactlyEquals(x, 1))
         return QuarterTimes(1, 2, q);
-    if (mpfr_cmp_si(x.mpfr(), -1) == 0)
+    if (ExactlyEquals(x, -1))
         return QuarterTimes(3, 2, q);
-    // atan(1/x), lifted by a half turn for negative x, avoids the
-    // cancellation of the difference for large |x|.
-    Scratch r(GuardedBits());
-    mpfr_ui_div(r, 1, x.mpfr(), MPFR_RNDN);
-    mpfr_atan(r, r, MPFR_RNDN);
-    if (mpfr_sgn(x.mpfr()) < 0) {
-        Scratch pi(GuardedBits());
-        mpfr_const_pi(pi, MPFR_RNDN);
-        mpfr_add(r, r, pi, MPFR_RNDN);
+    const slong bits = longreal::Guarded();
+    Ball r, pi;
+    arb_const_pi(pi, bits);
+    if (arf_cmpabs_2exp_si(arb_midref(x.arb()), 0) <= 0 || arb_contains_zero(x.arb())) {
+        arb_atan(r, x.arb(), bits);
+        arb_mul_2exp_si(pi, pi, -1);
+        arb_sub(r, pi, r, bits);
+    } else {
+        // atan(1/x), lifted by a half turn for negative x: no cancellation for large |x|.
+        arb_ui_div(r, 1, x.arb(), bits);
+        arb_atan(r, r, bits);
+        if (arf_sgn(arb_midref(x.arb())) < 0)
+            arb_add(r, r, pi, bits);
     }
     return InUnit(r, q);
 }

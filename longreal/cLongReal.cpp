@@ -1,5 +1,5 @@
-// Settings, lifetime, arithmetic and comparisons of cLongReal.
-#include "NumberPool.h"
+// Settings, passes, lifetime, arithmetic and comparisons of cLongReal.
+#include "Support.h"
 
 #include <algorithm>
 #include <climits>
@@ -19,6 +19,7 @@ int16_t cLongReal::aAngleMode = 1;
 namespace longreal {
 
 EffectiveSettings gSettings;
+constinit thread_local PassState tPass;
 
 namespace {
 
@@ -29,198 +30,249 @@ int UsableBase(uint16_t base)
 
 } // namespace
 
-mpfr_srcptr One()
-{
-    // Custom storage: a constant that never allocates or needs freeing.
-    static mp_limb_t limb;
-    static __mpfr_struct one = [] {
-        __mpfr_struct x;
-        mpfr_custom_init(&limb, 1);
-        mpfr_custom_init_set(&x, MPFR_ZERO_KIND, 0, 1, &limb);
-        mpfr_set_ui(&x, 1, MPFR_RNDN);
-        return x;
-    }();
-    return &one;
-}
-
 } // namespace longreal
 
-using longreal::Settings;
+using longreal::Finish;
+using longreal::Prec;
 
 void cLongReal::Init()
 {
     longreal::EffectiveSettings s;
-    const long digits = std::max<long>(aPrecision, 1);
+    const slong digits = std::max<slong>(aPrecision, 1);
     s.bits = 16 * digits;
     s.inputBase = longreal::UsableBase(aInputSystemStandard);
     s.outputBase = longreal::UsableBase(aOutputSystem);
-    s.outputBits = 16 * std::max<long>(digits - aOutputDrop, 1);
-    const long eps = std::min<long>(aNativeEpsExponent, digits - 1);
-    s.cleanOn = eps > 0;
-    s.cleanShift = 16 * (digits - eps);
+    s.outputBits = 16 * std::max<slong>(digits - aOutputDrop, 1);
+    const slong eps = std::min<slong>(aNativeEpsExponent, digits - 1);
+    s.zeroOn = eps > 0;
+    s.zeroShift = 16 * (digits - eps);
     s.angleMode = aAngleMode == 1 || aAngleMode == 2 ? aAngleMode : 0;
+    s.generation = longreal::gSettings.generation + 1;
     longreal::gSettings = s;
-    longreal::ClearNumberPool();
 }
 
-mpfr_prec_t cLongReal::WorkingBits()
+slong cLongReal::WorkingBits()
 {
-    return Settings().bits;
+    return longreal::Settings().bits;
+}
+
+slong cLongReal::PassBits()
+{
+    return Prec();
+}
+
+cLongRealPass::cLongRealPass(int pass)
+    : aSavedBits(longreal::tPass.bits), aSavedFinal(longreal::tPass.final), aSavedActive(longreal::tPass.active)
+{
+    pass = std::clamp(pass, 0, kPasses - 1);
+    longreal::tPass.bits = cLongReal::WorkingBits() << pass;
+    longreal::tPass.final = pass == kPasses - 1;
+    longreal::tPass.active = true;
+}
+
+cLongRealPass::~cLongRealPass()
+{
+    longreal::tPass.bits = aSavedBits;
+    longreal::tPass.final = aSavedFinal;
+    longreal::tPass.active = aSavedActive;
+}
+
+bool cLongRealPass::Active()
+{
+    return longreal::tPass.active;
 }
 
 cLongReal::cLongReal()
 {
-    longreal::AcquireNumber(aNum, WorkingBits());
-    mpfr_set_zero(aNum, 1);
+    arb_init(aBall);
 }
 
 cLongReal::cLongReal(long value)
 {
-    longreal::AcquireNumber(aNum, WorkingBits());
-    mpfr_set_si(aNum, value, MPFR_RNDN);
+    arb_init(aBall);
+    arb_set_si(aBall, value);
 }
 
 cLongReal::cLongReal(const cLongReal& other)
 {
-    longreal::AcquireNumber(aNum, mpfr_get_prec(other.aNum));
-    mpfr_set(aNum, other.aNum, MPFR_RNDN);
+    arb_init(aBall);
+    arb_set(aBall, other.aBall);
 }
 
-cLongReal::cLongReal(cLongReal&& other) noexcept
+cLongReal::cLongReal(cLongReal&& other) noexcept : aText(std::move(other.aText))
 {
-    longreal::AcquireNumber(aNum, mpfr_get_prec(other.aNum));
-    mpfr_swap(aNum, other.aNum);
+    arb_init(aBall);
+    arb_swap(aBall, other.aBall);
 }
 
 cLongReal& cLongReal::operator=(const cLongReal& other)
 {
     if (this != &other) {
-        if (mpfr_get_prec(aNum) != mpfr_get_prec(other.aNum))
-            mpfr_set_prec(aNum, mpfr_get_prec(other.aNum));
-        mpfr_set(aNum, other.aNum, MPFR_RNDN);
+        arb_set(aBall, other.aBall);
+        aText.reset();
     }
     return *this;
 }
 
 cLongReal& cLongReal::operator=(cLongReal&& other) noexcept
 {
-    if (this != &other)
-        mpfr_swap(aNum, other.aNum);
+    if (this != &other) {
+        arb_swap(aBall, other.aBall);
+        aText.swap(other.aText);
+        other.aText.reset();
+    }
     return *this;
 }
 
 cLongReal::~cLongReal()
 {
-    longreal::ReleaseNumber(aNum);
+    arb_clear(aBall);
+}
+
+arb_ptr cLongReal::arb()
+{
+    aText.reset();
+    return aBall;
 }
 
 namespace {
 
-// An addition or subtraction that left only rounding noise of its larger
-// operand yields exactly zero.
-void CleanCancellation(mpfr_ptr result, mpfr_srcptr a, mpfr_srcptr b)
+using longreal::Ball;
+
+void Add(arb_ptr r, arb_srcptr a, arb_srcptr b)
 {
-    const auto& s = Settings();
-    if (!s.cleanOn || mpfr_zero_p(result) || !mpfr_number_p(result))
-        return;
-    mpfr_srcptr larger = mpfr_cmpabs(a, b) >= 0 ? a : b;
-    if (mpfr_zero_p(larger))
-        return;
-    const mpfr_exp_t scaled = mpfr_get_exp(result) + s.cleanShift;
-    const mpfr_exp_t top = mpfr_get_exp(larger);
-    if (scaled < top) {
-        mpfr_set_zero(result, 1);
-    } else if (scaled == top) {
-        // Same binade after scaling: compare the significands exactly.
-        mpfr_mul_2si(result, result, s.cleanShift, MPFR_RNDN);
-        const bool noise = mpfr_cmpabs(result, larger) < 0;
-        mpfr_div_2si(result, result, s.cleanShift, MPFR_RNDN);
-        if (noise)
-            mpfr_set_zero(result, 1);
-    }
+    arb_add(r, a, b, Prec());
+    longreal::SnapCancellation(r, a, b);
+    Finish(r, "undefined result");
+}
+
+void Subtract(arb_ptr r, arb_srcptr a, arb_srcptr b)
+{
+    arb_sub(r, a, b, Prec());
+    longreal::SnapCancellation(r, a, b);
+    Finish(r, "undefined result");
+}
+
+void Multiply(arb_ptr r, arb_srcptr a, arb_srcptr b)
+{
+    arb_mul(r, a, b, Prec());
+    Finish(r, "undefined result");
+}
+
+void Divide(arb_ptr r, arb_srcptr a, arb_srcptr b)
+{
+    if (arb_is_zero(b) || longreal::SideOf(b, 0, "division by zero") == 0)
+        longreal::Fail("division by zero");
+    arb_div(r, a, b, Prec());
+    Finish(r, "undefined result");
+}
+
+using tOperation = void (*)(arb_ptr, arb_srcptr, arb_srcptr);
+
+cLongReal Binary(tOperation op, arb_srcptr a, arb_srcptr b)
+{
+    cLongReal r;
+    op(r.arb(), a, b);
+    return r;
+}
+
+// In place, leaving the value as it was when the operation fails.
+void InPlace(tOperation op, cLongReal& left, arb_srcptr right)
+{
+    Ball r;
+    op(r, left.arb(), right);
+    arb_swap(left.arb(), r);
 }
 
 } // namespace
 
-cLongReal cLongReal::operator+(const cLongReal& rhs) const
-{
-    cLongReal r;
-    mpfr_add(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
-    CleanCancellation(r.aNum, aNum, rhs.aNum);
-    longreal::CheckFinite(r.mpfr());
-    return r;
-}
-
-cLongReal cLongReal::operator-(const cLongReal& rhs) const
-{
-    cLongReal r;
-    mpfr_sub(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
-    CleanCancellation(r.aNum, aNum, rhs.aNum);
-    longreal::CheckFinite(r.mpfr());
-    return r;
-}
-
-cLongReal cLongReal::operator*(const cLongReal& rhs) const
-{
-    cLongReal r;
-    mpfr_mul(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
-    longreal::CheckFinite(r.mpfr());
-    return r;
-}
-
-cLongReal cLongReal::operator/(const cLongReal& rhs) const
-{
-    if (mpfr_zero_p(rhs.aNum))
-        longreal::Fail("division by zero");
-    cLongReal r;
-    mpfr_div(r.aNum, aNum, rhs.aNum, MPFR_RNDN);
-    longreal::CheckFinite(r.mpfr());
-    return r;
-}
+cLongReal cLongReal::operator+(const cLongReal& rhs) const { return Binary(Add, aBall, rhs.aBall); }
+cLongReal cLongReal::operator-(const cLongReal& rhs) const { return Binary(Subtract, aBall, rhs.aBall); }
+cLongReal cLongReal::operator*(const cLongReal& rhs) const { return Binary(Multiply, aBall, rhs.aBall); }
+cLongReal cLongReal::operator/(const cLongReal& rhs) const { return Binary(Divide, aBall, rhs.aBall); }
 
 cLongReal cLongReal::operator-() const
 {
     cLongReal r;
-    mpfr_neg(r.aNum, aNum, MPFR_RNDN);
+    arb_neg(r.aBall, aBall);
     return r;
 }
 
 cLongReal& cLongReal::operator+=(const cLongReal& rhs)
 {
-    *this = *this + rhs;
+    InPlace(Add, *this, rhs.aBall);
+    return *this;
+}
+
+cLongReal& cLongReal::operator-=(const cLongReal& rhs)
+{
+    InPlace(Subtract, *this, rhs.aBall);
     return *this;
 }
 
 cLongReal& cLongReal::operator*=(const cLongReal& rhs)
 {
-    *this = *this * rhs;
+    InPlace(Multiply, *this, rhs.aBall);
     return *this;
 }
 
+cLongReal& cLongReal::operator/=(const cLongReal& rhs)
+{
+    InPlace(Divide, *this, rhs.aBall);
+    return *this;
+}
+
+// Whole numbers up to this many bits step exactly; beyond, at the pass precision.
+constexpr slong kExactStepBits = slong(1) << 20;
+
 cLongReal& cLongReal::operator++()
 {
-    cLongReal r;
-    mpfr_add_ui(r.aNum, aNum, 1, MPFR_RNDN);
-    CleanCancellation(r.aNum, aNum, longreal::One());
-    longreal::CheckFinite(r.aNum);
-    return *this = std::move(r);
+    Ball r;
+    const arf_struct* mid = arb_midref(aBall);
+    const bool whole = arb_is_exact(aBall) && arf_is_int(mid)
+        && (arf_is_zero(mid) || arf_cmpabs_2exp_si(mid, kExactStepBits) < 0);
+    arb_add_ui(r, aBall, 1, whole ? ARF_PREC_EXACT : Prec());
+    if (!whole) {
+        Ball one;
+        arb_one(one);
+        longreal::SnapCancellation(r, aBall, one);
+    }
+    Finish(r, "undefined result");
+    arb_swap(aBall, r);
+    aText.reset();
+    return *this;
 }
 
 bool cLongReal::operator==(const cLongReal& rhs) const
 {
-    return mpfr_equal_p(aNum, rhs.aNum) != 0;
+    if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
+        return arb_equal(aBall, rhs.aBall) != 0;
+    if (!arb_overlaps(aBall, rhs.aBall))
+        return false;
+    Ball d;
+    arb_sub(d, aBall, rhs.aBall, Prec());
+    return longreal::SideOf(d, 0, "cannot decide whether two values are equal") == 0;
 }
 
 bool cLongReal::operator<=(const cLongReal& rhs) const
 {
-    return mpfr_lessequal_p(aNum, rhs.aNum) != 0;
+    if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
+        return arf_cmp(arb_midref(aBall), arb_midref(rhs.aBall)) <= 0;
+    if (arb_le(aBall, rhs.aBall))
+        return true;
+    if (arb_gt(aBall, rhs.aBall))
+        return false;
+    Ball d;
+    arb_sub(d, aBall, rhs.aBall, Prec());
+    return longreal::SideOf(d, 0, "cannot decide a comparison") <= 0;
 }
 
 cLongReal::operator long() const
 {
-    if (mpfr_cmp_si(aNum, INT32_MAX) >= 0)
+    const arf_struct* mid = arb_midref(aBall);
+    if (arf_cmp_si(mid, INT32_MAX) >= 0)
         return INT32_MAX;
-    if (mpfr_cmp_si(aNum, INT32_MIN) <= 0)
+    if (arf_cmp_si(mid, INT32_MIN) <= 0)
         return INT32_MIN;
-    return mpfr_get_si(aNum, MPFR_RNDN);
+    return arf_get_si(mid, ARF_RND_NEAR);
 }

@@ -1,11 +1,15 @@
-// cLongReal: Korund's number type, a value class over GNU MPFR.
+// cLongReal: Korund's number type, a ball of ball arithmetic (a midpoint with
+// a rigorous error radius) over Arb.
 //
-// Every value carries 16 * aPrecision bits and every operation is correctly
-// rounded to nearest. Failures (bad text, domain errors, division by zero,
+// Every operation and function returns a ball that contains the exact result
+// for every point of its argument balls. Operations run at the precision of
+// the current pass: 16 * aPrecision bits, or a multiple of it while an
+// evaluation is recomputed (cLongRealPass). Rendering shows only digits that
+// the ball proves. Failures (bad text, domain errors, division by zero,
 // overflow) throw cLongRealError; a NaN or an infinity is never a value.
 #pragma once
 
-#include <mpfr.h>
+#include <arb.h>
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +19,14 @@
 class cLongRealError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A decision (a comparison, a domain boundary, a rounding point) that the
+// balls of this pass cannot make. Thrown only inside a pass below the
+// highest; the evaluation that runs the pass computes it again with more bits.
+class cLongRealUndecided : public cLongRealError {
+public:
+    using cLongRealError::cLongRealError;
 };
 
 class cLongReal {
@@ -32,11 +44,14 @@ public:
     static int16_t aAngleMode;            // 0 rad, 1 deg, 2 gra
 
     static void Init();
-    // Bits of every value made from now on (16 * effective native digits).
-    static mpfr_prec_t WorkingBits();
+    // Working precision: 16 * effective native digits.
+    static slong WorkingBits();
+    // Precision of operations now, in this thread (the working precision
+    // outside a pass).
+    static slong PassBits();
 
-    cLongReal();                      // zero
-    cLongReal(long value);            // exact
+    cLongReal();                          // exactly zero
+    cLongReal(long value);                // exact
     explicit cLongReal(const char* text); // number text in the input base; throws on bad text
     cLongReal(const cLongReal& other);
     cLongReal(cLongReal&& other) noexcept;
@@ -49,29 +64,65 @@ public:
     cLongReal operator*(const cLongReal& rhs) const;
     cLongReal operator/(const cLongReal& rhs) const;
     cLongReal operator-() const;
+    // In place; on an exception the value is unchanged.
     cLongReal& operator+=(const cLongReal& rhs);
+    cLongReal& operator-=(const cLongReal& rhs);
     cLongReal& operator*=(const cLongReal& rhs);
-    cLongReal& operator++(); // add one
-    bool operator==(const cLongReal& rhs) const; // exact
-    bool operator<=(const cLongReal& rhs) const; // exact
+    cLongReal& operator/=(const cLongReal& rhs);
+    cLongReal& operator++(); // add one; exact for whole numbers of any size
+    // Decisions: exact for exact values; balls that overlap are decided as
+    // described in README.md (refined, or taken as equal at the highest pass).
+    bool operator==(const cLongReal& rhs) const;
+    bool operator<=(const cLongReal& rhs) const;
 
-    // Clamped to the signed 32-bit range; meant for results of round().
+    // Nearest whole number of the midpoint, clamped to the signed 32-bit
+    // range; meant for results of round().
     explicit operator long() const;
-    // The value rendered under the output settings; valid until the next
-    // conversion of this value or its change.
+    // The value rendered under the output settings, proven digits only;
+    // valid until the next conversion of this value or its change.
     explicit operator const char*() const;
 
-    // Raw access for code that calls MPFR directly. The number is an ordinary
-    // MPFR allocation: it may be resized with mpfr_set_prec or exchanged with
-    // another value's by mpfr_swap.
-    mpfr_srcptr mpfr() const { return aNum; }
-    mpfr_ptr mpfr() { return aNum; }
+    // True when the rendering shows all the digits the output settings ask
+    // for (or the value is exactly zero).
+    bool IsProven() const;
+    bool IsExact() const { return arb_is_exact(aBall) != 0; }
+
+    // Raw access for code that calls Arb directly. Changing the ball through
+    // it is fine; the value's cached text is dropped.
+    arb_srcptr arb() const { return aBall; }
+    arb_ptr arb();
+
+    struct cRendering; // the library's own
 
 private:
-    // The representation below is the library's own business.
-    mpfr_t aNum;
-    mutable std::unique_ptr<std::string> aText; // made on the first conversion
+    arb_t aBall;
+    mutable std::unique_ptr<cRendering> aText; // made on the first conversion
+    const cRendering& Rendered() const;
 };
+
+// One pass of a recomputation, for as long as it lives, in this thread:
+// operations use WorkingBits() << pass bits. Below the last pass an
+// undecidable decision throws cLongRealUndecided; in the last pass, and
+// outside any pass, decisions are final.
+class cLongRealPass {
+public:
+    static constexpr int kPasses = 3; // 1x, 2x, 4x the working bits
+    explicit cLongRealPass(int pass);
+    ~cLongRealPass();
+    cLongRealPass(const cLongRealPass&) = delete;
+    cLongRealPass& operator=(const cLongRealPass&) = delete;
+    static bool Active();
+
+private:
+    slong aSavedBits;
+    bool aSavedFinal;
+    bool aSavedActive;
+};
+
+// A final result: a ball that still contains 0 after the last pass counts
+// as exactly 0 when it is narrower than the internal zero, and fails when
+// it is not; a ball that proves no digit at all fails.
+cLongReal Settled(cLongReal value);
 
 // Free functions: arguments by const reference, result a new value.
 cLongReal abs(const cLongReal& x);

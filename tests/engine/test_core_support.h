@@ -6,7 +6,6 @@
 #include "cParser.h"
 
 #include <gtest/gtest.h>
-#include <mpfr.h>
 
 #include <cstdio>
 #include <string>
@@ -29,10 +28,11 @@ inline void RecordReport(uint16_t level, uint8_t activity, uint32_t total, uint3
 // Whole numbers as integers, others with a few digits: independent of the
 // number library's output settings.
 inline std::string NumberText(const cLongReal& value) {
-    if (mpfr_integer_p(value.mpfr()) && mpfr_fits_slong_p(value.mpfr(), MPFR_RNDN))
-        return std::to_string(mpfr_get_si(value.mpfr(), MPFR_RNDN));
+    const arf_struct* mid = arb_midref(value.arb());
+    if (value.IsExact() && arf_is_int(mid) && arf_cmpabs_2exp_si(mid, 62) < 0)
+        return std::to_string(arf_get_si(mid, ARF_RND_DOWN));
     char text[64];
-    std::snprintf(text, sizeof text, "%.6g", mpfr_get_d(value.mpfr(), MPFR_RNDN));
+    std::snprintf(text, sizeof text, "%.6g", arf_get_d(mid, ARF_RND_NEAR));
     return text;
 }
 
