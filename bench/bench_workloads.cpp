@@ -1,7 +1,9 @@
 // Workloads through the engine against the same work written directly in MPFR
-// (reusing its numbers), in the same run; prints the ratio per workload.
+// and directly in Arb (reusing their numbers), in the same run; prints the
+// ratios per workload.
 #include "cFormulaEngine.h"
 
+#include <arb.h>
 #include <benchmark/benchmark.h>
 #include <mpfr.h>
 
@@ -27,7 +29,7 @@ void RunEngine(benchmark::State& state, const char* formula, uint16_t digits) {
     UsePrecision(digits);
     cFormulaEngine engine;
     for (auto _ : state) {
-        mpfr_free_cache(); // constants are not reused between runs, as in the baseline
+        flint_cleanup(); // constants are not reused between runs, as in the baselines
         engine.Parse(formula);
         cLongReal value = engine.Evaluate();
         benchmark::DoNotOptimize(static_cast<const char*>(value));
@@ -143,12 +145,126 @@ void Mpfr_W5(benchmark::State& state) {
     mpfr_clears(i, j, t, inner, acc, (mpfr_ptr)nullptr);
 }
 
+// The same workloads written directly in Arb, with the same text at the end.
+slong ArbBits(uint16_t nativeDigits) { return 16 * static_cast<slong>(nativeDigits); }
+
+void ArbRender(const arb_t x, uint16_t digits) {
+    const slong n = static_cast<slong>((digits - (digits > 2 ? 2 : 0)) * 16 * 0.30103);
+    char* s = arb_get_str(x, n, ARB_STR_NO_RADIUS);
+    benchmark::DoNotOptimize(s);
+    flint_free(s);
+}
+
+class cArbs {
+public:
+    explicit cArbs(int count) : aCount(count) { aValues = _arb_vec_init(count); }
+    ~cArbs() { _arb_vec_clear(aValues, aCount); }
+    cArbs(const cArbs&) = delete;
+    cArbs& operator=(const cArbs&) = delete;
+    arb_ptr operator[](int i) { return aValues + i; }
+
+private:
+    int aCount;
+    arb_ptr aValues;
+};
+
+void Arb_W1(benchmark::State& state) {
+    const slong p = ArbBits(6);
+    cArbs v(3);
+    arb_ptr i = v[0], t = v[1], acc = v[2];
+    for (auto _ : state) {
+        arb_zero(acc);
+        for (arb_one(i); arf_cmp_ui(arb_midref(i), 1000000) <= 0; arb_add_ui(i, i, 1, p)) {
+            arb_sqr(t, i, p);
+            arb_ui_div(t, 1, t, p);
+            arb_add(acc, acc, t, p);
+        }
+        ArbRender(acc, 6);
+    }
+}
+
+void Arb_W2(benchmark::State& state) {
+    const slong p = ArbBits(6);
+    cArbs v(4);
+    arb_ptr i = v[0], t = v[1], u = v[2], acc = v[3];
+    for (auto _ : state) {
+        flint_cleanup();
+        arb_zero(acc);
+        for (arb_one(i); arf_cmp_ui(arb_midref(i), 100000) <= 0; arb_add_ui(i, i, 1, p)) {
+            arb_div_ui(t, i, 180, p);
+            arb_sin_pi(t, t, p);
+            arb_log(u, i, p);
+            arb_mul(t, t, u, p);
+            arb_sqrt(u, i, p);
+            arb_add(t, t, u, p);
+            arb_add(acc, acc, t, p);
+        }
+        ArbRender(acc, 6);
+    }
+}
+
+void Arb_W3(benchmark::State& state, int which) {
+    cArbs v(1);
+    arb_ptr x = v[0];
+    for (auto _ : state) {
+        flint_cleanup();
+        if (which == 0) arb_const_pi(x, ArbBits(kBig));
+        if (which == 1) arb_const_e(x, ArbBits(kBig));
+        if (which == 2) arb_sqrt_ui(x, 2, ArbBits(kBig));
+        ArbRender(x, kBig);
+    }
+}
+
+void Arb_W4(benchmark::State& state) {
+    const slong p = ArbBits(kBig);
+    cArbs v(3);
+    arb_ptr a = v[0], b = v[1], c = v[2];
+    for (auto _ : state) {
+        flint_cleanup();
+        arb_set_ui(a, 1);
+        arb_div_ui(a, a, 3, p);
+        arb_exp(a, a, p);
+        arb_log_ui(b, 7, p);
+        arb_mul(a, a, b, p);
+        arb_sqrt_ui(b, 2, p);
+        arb_set_ui(c, 1);
+        arb_div_ui(c, c, 3, p);
+        arb_pow(b, b, c, p);
+        arb_add(a, a, b, p);
+        ArbRender(a, kBig);
+    }
+}
+
+void Arb_W5(benchmark::State& state) {
+    const slong p = ArbBits(6);
+    cArbs v(5);
+    arb_ptr i = v[0], j = v[1], t = v[2], inner = v[3], acc = v[4];
+    for (auto _ : state) {
+        arb_zero(acc);
+        for (arb_one(i); arf_cmp_ui(arb_midref(i), 300) <= 0; arb_add_ui(i, i, 1, p)) {
+            arb_zero(inner);
+            for (arb_one(j); arf_cmp_ui(arb_midref(j), 300) <= 0; arb_add_ui(j, j, 1, p)) {
+                arb_add(t, i, j, p);
+                arb_ui_div(t, 1, t, p);
+                arb_add(inner, inner, t, p);
+            }
+            arb_add(acc, acc, inner, p);
+        }
+        ArbRender(acc, 6);
+    }
+}
+
+void ArbPi(benchmark::State& s) { Arb_W3(s, 0); }
+void ArbE(benchmark::State& s) { Arb_W3(s, 1); }
+void ArbSqrt2(benchmark::State& s) { Arb_W3(s, 2); }
+
 struct cWorkload {
     const char* name;
     const char* formula;
     uint16_t digits;
     void (*baseline)(benchmark::State&);
-    double target;
+    void (*arbBaseline)(benchmark::State&);
+    double target; // engine / MPFR
 };
 
 void Pi(benchmark::State& s) { Mpfr_W3(s, 0); }
@@ -156,13 +272,15 @@ void E(benchmark::State& s) { Mpfr_W3(s, 1); }
 void Sqrt2(benchmark::State& s) { Mpfr_W3(s, 2); }
 
 const std::vector<cWorkload> kWorkloads = {
-    {"W1", "sum(1,1,1000000,1/i^2)", 6, Mpfr_W1, 3.0},
-    {"W2", "sum(1,1,100000,sin(i)*ln(i)+sqrt(i))", 6, Mpfr_W2, 1.3},
-    {"W3-pi", "pi()", kBig, Pi, 1.1},
-    {"W3-e", "e()", kBig, E, 1.1},
-    {"W3-sqrt2", "sqrt(2)", kBig, Sqrt2, 1.1},
-    {"W4", "exp(1/3)*ln(7)+sqrt(2)^(1/3)", kBig, Mpfr_W4, 1.1},
-    {"W5", "sum(1,1,300,sum(2,1,300,1/(i+j)))", 6, Mpfr_W5, 3.0},
+    {"W1", "sum(1,1,1000000,1/i^2)", 6, Mpfr_W1, Arb_W1, 2.5},
+    {"W2", "sum(1,1,100000,sin(i)*ln(i)+sqrt(i))", 6, Mpfr_W2, Arb_W2, 0.6},
+    {"W3-pi", "pi()", kBig, Pi, ArbPi, 0.8},
+    {"W3-e", "e()", kBig, E, ArbE, 0.8},
+    {"W3-sqrt2", "sqrt(2)", kBig, Sqrt2, ArbSqrt2, 1.1},
+    {"W4", "exp(1/3)*ln(7)+sqrt(2)^(1/3)", kBig, Mpfr_W4, Arb_W4, 0.8},
+    {"W5", "sum(1,1,300,sum(2,1,300,1/(i+j)))", 6, Mpfr_W5, Arb_W5, 2.5},
+    {"norm", "norm(-1)", kBig, nullptr, nullptr, 0},
+    {"invnorm", "invnorm(0.3)", kBig, nullptr, nullptr, 0},
 };
 
 // Collects the CPU times (steadier than wall time on a busy machine) so that
@@ -189,21 +307,32 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark((std::string(w.name) + "/engine").c_str(),
                                      [w](benchmark::State& s) { RunEngine(s, w.formula, w.digits); })
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string(w.name) + "/mpfr").c_str(), w.baseline)
-            ->Unit(benchmark::kMillisecond);
+        if (w.baseline != nullptr)
+            benchmark::RegisterBenchmark((std::string(w.name) + "/mpfr").c_str(), w.baseline)
+                ->Unit(benchmark::kMillisecond);
+        if (w.arbBaseline != nullptr)
+            benchmark::RegisterBenchmark((std::string(w.name) + "/arb").c_str(), w.arbBaseline)
+                ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
     cRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    std::printf("\n%-10s %12s %12s %8s %8s  %s\n", "workload", "engine cpu ms", "mpfr cpu ms", "ratio",
-                "target", "formula");
+    std::printf("\n%-10s %10s %10s %10s %11s %8s %10s  %s\n", "workload", "engine ms", "mpfr ms", "arb ms",
+                "engine/mpfr", "target", "arb/mpfr", "formula");
+    const auto ms = [&](const cWorkload& w, const char* kind) {
+        const auto found = reporter.seconds.find(std::string(w.name) + "/" + kind);
+        return found == reporter.seconds.end() ? -1.0 : found->second * 1e3;
+    };
     for (const cWorkload& w : kWorkloads) {
-        const auto engine = reporter.seconds.find(std::string(w.name) + "/engine");
-        const auto mpfr = reporter.seconds.find(std::string(w.name) + "/mpfr");
-        if (engine == reporter.seconds.end() || mpfr == reporter.seconds.end()) continue;
-        std::printf("%-10s %12.3f %12.3f %7.2fx %7.1fx  %s\n", w.name, engine->second * 1e3,
-                    mpfr->second * 1e3, engine->second / mpfr->second, w.target, w.formula);
+        const double engine = ms(w, "engine"), mpfr = ms(w, "mpfr"), arb = ms(w, "arb");
+        if (engine < 0) continue;
+        if (mpfr <= 0) {
+            std::printf("%-10s %10.3f %10s %10s %11s %8s %10s  %s\n", w.name, engine, "-", "-", "-", "-", "-", w.formula);
+            continue;
+        }
+        std::printf("%-10s %10.3f %10.3f %10.3f %10.2fx %7.1fx %9.2fx  %s\n", w.name, engine, mpfr, arb,
+                    engine / mpfr, w.target, arb / mpfr, w.formula);
     }
     cFormulaEngine::FreeStatics();
     benchmark::Shutdown();
