@@ -2,6 +2,7 @@
 // after every node.
 #include "cFormulaEngine.h"
 
+#include "cEvalStack.h"
 #include "cInPlaceArithmetic.h"
 
 #include <cstdint>
@@ -97,6 +98,7 @@ cLongReal cFormulaEngine::Evaluate() {
     if (!aRoot)
         throw std::logic_error("Evaluate: the instance holds no parsed formula");
     aBeatSent = false;
+    aStepsDone = 0; // the silent steps of the count start afresh
     try {
         aStepsTotal = _NodeCalcSteps(*aRoot);
     } catch (...) {
@@ -141,6 +143,7 @@ void cFormulaEngine::_CountStep() {
 }
 
 void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
+    evalstack::Check();
     switch (node.aKind) {
     case nkUserFunction:
         _EvalUserFunction(node, out);
@@ -255,6 +258,7 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
 }
 
 uint32_t cFormulaEngine::_NodeCalcSteps(const cNode& node) {
+    evalstack::Check();
     const cNode* child = node.aChildren.get();
     switch (node.aKind) {
     case nkUserFunction:
