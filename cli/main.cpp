@@ -126,9 +126,18 @@ int main(int argc, char** argv)
         }
     }
 
+    std::string refusal;
+    cKorundSettings settings = ReadKorundIni(iniPath, &refusal);
+    if (!refusal.empty()) {
+        std::cerr << "korund-cli: the settings file " << iniPath << " is refused: " << refusal << '\n';
+        return kExitUsage;
+    }
+    for (const std::string& note : ClampCapacities(settings))
+        std::cerr << "korund-cli: " << iniPath << ": " << note << '\n';
+
     InstallCliProgress(isatty(STDERR_FILENO) == 1);
     InstallLibraryHooks();
-    ApplySettings(ReadKorundIni(iniPath));
+    ApplySettings(settings);
 
     std::unique_ptr<cEngineStatics> statics;
     try {

@@ -1,3 +1,4 @@
+#include "../settings/SpecialFiles.h"
 #include "../settings/TempDir.h"
 #include "CliRunner.h"
 
@@ -252,6 +253,61 @@ TEST(KorundCli, FailedSaveKeepsTheOldFile)
         EXPECT_THAT(line, StartsWith("error: "));
     EXPECT_EQ(ReadText(krc), "old content");
     EXPECT_EQ(result.aStatus, 1);
+}
+
+TEST(KorundCli, SettingsFileThatIsNoFileIsRefusedWithStatusTwo)
+{
+    cTempDir dir;
+    std::filesystem::create_directory(dir.File("dir.ini"));
+    ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
+    WriteText(dir.File("large.ini"), std::string((size_t{1} << 20) + 1, '\n'));
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("dir.ini"), "directory"},
+        {dir.File("fifo.ini"), "not a regular file"}, // answered at once, not blocked
+        {"/dev/zero", "not a regular file"},
+        {dir.File("large.ini"), "larger than 1 MiB"},
+    };
+    for (const auto& [path, reason] : cases) {
+        const cCliResult result = RunCli({"--ini", path, "-e", "1+1"});
+        EXPECT_EQ(result.aStatus, 2) << path;
+        EXPECT_EQ(result.aOut, "") << path;
+        EXPECT_THAT(result.aErr, HasSubstr(path)) << path;
+        EXPECT_THAT(result.aErr, HasSubstr(reason)) << path;
+    }
+}
+
+TEST(KorundCli, HandEditedCapacitiesAreClampedAndSaid)
+{
+    cTempDir dir;
+    WriteText(dir.File("huge.ini"), "[Parser]\nMaxConst=10000000\nMaxFunc=-1\n");
+    const cCliResult result = RunCli({"--ini", dir.File("huge.ini"), "-e", ":func f(x)=x", "-e", "2"});
+    EXPECT_THAT(result.aErr, HasSubstr("MaxConst=10000000 is above the maximum of 100000; 100000 is used"));
+    EXPECT_THAT(result.aErr, HasSubstr("MaxFunc=-1 is below 0; 0 is used"));
+    EXPECT_THAT(result.Lines(), ElementsAre(StartsWith("error: the function library is full"), "2"));
+}
+
+TEST(KorundCli, SaveReplacesOnlyRegularFiles)
+{
+    cTempDir dir;
+    ASSERT_TRUE(MakeFifo(dir.File("pipe.krc")));
+    ASSERT_TRUE(MakeSocket(dir.File("socket.krc")));
+    ASSERT_EQ(symlink("nothing", dir.File("dangling.krc").c_str()), 0);
+    ASSERT_EQ(symlink("loop.krc", dir.File("loop.krc").c_str()), 0);
+    WriteText(dir.File("real.krc"), "old");
+    ASSERT_EQ(symlink("real.krc", dir.File("link.krc").c_str()), 0);
+    const cCliResult result = RunCli(EArgs({":const cc=3", ":save consts " + dir.File("pipe.krc"),
+                                            ":save consts " + dir.File("socket.krc"),
+                                            ":save consts " + dir.File("dangling.krc"),
+                                            ":save consts " + dir.File("loop.krc"),
+                                            ":save consts " + dir.File("link.krc")}));
+    EXPECT_THAT(result.Lines(), ElementsAre(HasSubstr("a FIFO, not a regular file"), HasSubstr("a socket"),
+                                            HasSubstr("leads to nothing"), HasSubstr("cannot be followed")));
+    EXPECT_EQ(result.aStatus, 1);
+    EXPECT_EQ(TypeOf(dir.File("pipe.krc")), static_cast<mode_t>(S_IFIFO));
+    EXPECT_EQ(TypeOf(dir.File("socket.krc")), static_cast<mode_t>(S_IFSOCK));
+    EXPECT_EQ(TypeOf(dir.File("dangling.krc")), static_cast<mode_t>(S_IFLNK));
+    EXPECT_EQ(TypeOf(dir.File("link.krc")), static_cast<mode_t>(S_IFLNK));
+    EXPECT_EQ(ReadText(dir.File("real.krc")).substr(0, 3), "KRC");
 }
 
 struct LoadFailureCase {
