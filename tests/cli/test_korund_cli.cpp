@@ -310,6 +310,75 @@ TEST(KorundCli, SaveReplacesOnlyRegularFiles)
     EXPECT_EQ(ReadText(dir.File("real.krc")).substr(0, 3), "KRC");
 }
 
+TEST(KorundCli, RedefiningANameReplacesItOrSaysWhyNot)
+{
+    const cCliResult result = RunCli({},
+                                     ":func ff(x)=x+1\n"
+                                     ":func gg(x)=ff(x)*2\n"
+                                     ":func ff(x)=x+100 | shifted\n" // replaced in place: gg sees it
+                                     "gg(1)\n"
+                                     ":func ff(x,y)=x\n"             // gg would no longer compile
+                                     "gg(1)\n"
+                                     ":const cu=2\n"
+                                     ":const cv=3\n"
+                                     ":func hh(x)=x*cu\n"
+                                     ":const cv = 30\n"              // in no function: replaced
+                                     ":const cu=5\n"                 // used by hh: refused
+                                     "hh(1)+cv\n"
+                                     ":funcs\n:consts\n");
+    EXPECT_THAT(result.Lines(),
+                ElementsAre("note: replaced the earlier definition of ff", "202",
+                            StartsWith("error: the library does not compile"), "202",
+                            "note: replaced the earlier definition of cv",
+                            "error: the constant cu is used by a function and cannot be redefined", "32",
+                            "ff(x) | shifted", "gg(x)", "hh(x)", "cu", "cv"));
+    EXPECT_EQ(result.aStatus, 1);
+}
+
+TEST(KorundCli, DefinitionsNoLibraryFileCanHoldAreRefused)
+{
+    const std::string largest = ":const cl=" + std::string(65532, '1');
+    const std::string larger = ":func ff(x)=x+" + std::string(65530, '1');
+    const std::string description = ":const cd=1 | " + std::string(65536, 'd');
+    const cCliResult result = RunCli(EArgs({largest, larger, description, ":consts"}));
+    const auto lines = result.Lines();
+    ASSERT_EQ(lines.size(), 3u) << result.aOut.substr(0, 300);
+    EXPECT_THAT(lines[0], HasSubstr("at most 65535 bytes"));
+    EXPECT_THAT(lines[1], HasSubstr("at most 65535 bytes"));
+    EXPECT_EQ(lines[2], "cl");
+}
+
+TEST(KorundCli, OutputThatCannotBeWrittenIsAnError)
+{
+    // standard output on a full device, and closed
+    const std::string cli = KORUND_CLI;
+    const std::string full = "'" + cli + "' -e 1+1 >/dev/full; echo \"status $?\"";
+    const std::string closed = "'" + cli + "' -e 1+1 >&-; echo \"status $?\"";
+    for (const std::string& command : {full, closed}) {
+        const cCliResult result = RunShell(command);
+        EXPECT_THAT(result.aOut, HasSubstr("status 1")) << command;
+        EXPECT_THAT(result.aErr, HasSubstr("korund-cli: cannot write the output")) << command;
+    }
+}
+
+TEST(KorundCli, DepthAcrossUserFunctionCallsIsACalcError)
+{
+    // Each body lies within the parser's limit; their depths add up across calls.
+    std::string input = ":func fa(x)=x+1\n";
+    std::string previous = "fa";
+    for (char c = 'b'; c <= 'l'; ++c) {
+        std::string body = "x";
+        for (int i = 0; i < 3333; ++i)
+            body = previous + "(" + body + ")";
+        input += ":func f" + std::string(1, c) + "(x)=" + body + "\n";
+        previous = std::string("f") + c;
+    }
+    input += "fl(1)\nfb(1)\n";
+    const cCliResult result = RunCli({}, input);
+    EXPECT_THAT(result.Lines(), ElementsAre(StartsWith("calc error: the calculation nests too deeply"), "3334"));
+    EXPECT_EQ(result.aStatus, 1);
+}
+
 struct LoadFailureCase {
     const char* name;
     std::string bytes;
