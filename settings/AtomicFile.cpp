@@ -87,13 +87,17 @@ cAtomicFile::cAtomicFile(const std::string& target)
     }
     aTempPath = path;
     // A replaced file keeps its owner and group where the process may set
-    // them, and its permissions, but never set-user-ID or set-group-ID.
+    // them, and its permissions, but never set-user-ID or set-group-ID. The
+    // group's permissions go with the group: none when it cannot be kept.
     struct stat old {};
     if (stat(aTarget.c_str(), &old) == 0) {
+        mode_t mode = old.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID);
         if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
-            // the new file stays the saver's
+            struct stat made {};
+            if (fstat(fd, &made) != 0 || made.st_gid != old.st_gid)
+                mode &= ~static_cast<mode_t>(S_IRWXG);
         }
-        fchmod(fd, old.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
+        fchmod(fd, mode);
     }
     aStream = fdopen(fd, "wb");
     if (!aStream) {

@@ -44,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::FILE* file = std::fopen(path.c_str(), "wb");
         if (!file)
             std::abort();
-        std::fwrite(data, 1, size, file);
+        if (size > 0)
+            std::fwrite(data, 1, size, file);
         std::fclose(file);
     }
     std::string refusal;
