@@ -32,14 +32,16 @@ run: build
 bench: build
 	@scripts/bench $(BUILD)
 
-# Runs each fuzz target for FUZZ_SECONDS (clang's libFuzzer, with ASan and UBSan).
+# Runs each fuzz target (or those of FUZZ_KINDS: formula, library, settings)
+# for FUZZ_SECONDS (clang's libFuzzer, with ASan and UBSan).
 FUZZ_BUILD   ?= build-fuzz
 FUZZ_SECONDS ?= 60
+FUZZ_KINDS   ?=
 fuzz: bootstrap
 	@scripts/bootstrap clang libclang-rt-14-dev
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORUND_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
-	@scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@scripts/fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_KINDS)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -158,10 +158,11 @@ void TFConfig::BOkClick() {
         }
         settings.*(keys[i].aField) = value;
     }
-    if (!WriteKorundIni(IniPath.toStdString(), settings)) {
+    std::string reason;
+    if (!WriteKorundIni(IniPath.toStdString(), settings, &reason)) {
         Dialogs().Message(this, tMsgType::Error,
-                          QString("Error: The settings file \"%1\" could not be written.")
-                              .arg(IniPath),
+                          QString("Error: The settings file \"%1\" could not be written (%2).")
+                              .arg(IniPath, QString::fromStdString(reason)),
                           tMsgButtons::Ok);
         return;
     }

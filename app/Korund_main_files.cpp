@@ -3,9 +3,10 @@
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
 
+#include "AtomicFile.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -44,6 +45,10 @@ QString WithExtension(const QString& fileName, const QString& extension) {
 
 QString CannotOpenText(const QString& fileName, const QString& reason) {
     return QString("Error: Cannot open the file \"%1\": %2.").arg(fileName, reason);
+}
+
+QString CannotSaveText(const QString& fileName, const QString& reason) {
+    return QString("Error: Cannot save the file \"%1\": %2.").arg(fileName, reason);
 }
 
 // Releases the main window's library stream at the end of one file operation.
@@ -117,25 +122,28 @@ void TFMain::File_SaveClick() {
             continue;
 
         // Written beside the target and renamed over it only when complete, so a
-        // failed save leaves an existing file as it was.
-        auto file = std::make_unique<QSaveFile>(fileName);
-        if (!file->open(QIODevice::WriteOnly)) {
-            Dialogs().Message(this, tMsgType::Error, CannotOpenText(fileName, file->errorString()),
+        // failed save leaves an existing file as it was; only a regular file
+        // (or a link to one) is replaced.
+        cAtomicFile target(QFile::encodeName(fileName).toStdString());
+        auto file = std::make_unique<QFile>();
+        if (!target.IsOpen() ||
+            !file->open(target.Stream(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+            const QString reason = target.IsOpen() ? file->errorString()
+                                                   : QString::fromStdString(target.Error());
+            Dialogs().Message(this, tMsgType::Error, CannotSaveText(fileName, reason),
                               tMsgButtons::Ok);
             return;
         }
-        QSaveFile* saveFile = file.get();
+        QFile* stream = file.get();
         bool written = false;
         {
             const cStreamScope scope(LibraryStream);
             LibraryStream = std::move(file);
             written = constants ? cFormulaEngine::ConstantsToFile()
                                 : cFormulaEngine::FunctionsToFile();
-            if (written)
-                written = saveFile->commit();
-            else
-                saveFile->cancelWriting();
+            written = stream->flush() && written;
         }
+        written = written && target.Commit();
         if (!written) Dialogs().Message(this, tMsgType::Error, kMsgFileError, tMsgButtons::Ok);
         return;
     }

@@ -151,7 +151,25 @@ void TFMain::StartEngine() {
     cFormulaEngine::ProgressIndicator = ProgressCallback;
     cFormulaEngine::FileRead = LibraryRead;
     cFormulaEngine::FileWrite = LibraryWrite;
-    ApplySettings(ReadKorundIni(KorundIniPath()));
+    const std::string iniPath = KorundIniPath();
+    std::string refusal;
+    cKorundSettings settings = ReadKorundIni(iniPath, &refusal);
+    if (!refusal.empty())
+        Dialogs().Message(this, tMsgType::Error,
+                          QString("Error: The settings file \"%1\" cannot be used: %2. Korund starts "
+                                  "with the default settings.")
+                              .arg(QString::fromStdString(iniPath), QString::fromStdString(refusal)),
+                          tMsgButtons::Ok);
+    QStringList notes;
+    for (const std::string& note : ClampCapacities(settings))
+        notes << QString::fromStdString(note);
+    if (!notes.isEmpty())
+        Dialogs().Message(this, tMsgType::Warning,
+                          QString("Warning: The settings file \"%1\" holds capacities out of "
+                                  "range:\n%2")
+                              .arg(QString::fromStdString(iniPath), notes.join('\n')),
+                          tMsgButtons::Ok);
+    ApplySettings(settings);
     try {
         cFormulaEngine::Init();
         Engine = FE_BuildInstance();

@@ -13,6 +13,8 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 // The engine's operations on one of its two libraries.
 struct cLibraryOps {
     const char* caption;
@@ -66,6 +68,22 @@ const char* const kMsgInterpret =
     "Error: While interpreting your declarations, Korund encountered an error. It is "
     "recommented that you re-edit the declaration capable for the error. Do you want to "
     "re-edit or cancel editing?";
+
+// A library file holds at most this many bytes of a definition or a description.
+constexpr qsizetype kMaxEntryText = 65535;
+
+// Refuses texts that no library file could hold, with a message; true when they fit.
+bool FitsALibraryFile(QWidget* parent, const QByteArray& def, const QByteArray& desc) {
+    if (def.size() <= kMaxEntryText && desc.size() <= kMaxEntryText) return true;
+    Dialogs().Message(parent, tMsgType::Error,
+                      QString("Error: A definition or description may hold at most %1 characters, "
+                              "which is what a library file can hold; this one holds %2. Nothing "
+                              "has been changed.")
+                          .arg(kMaxEntryText)
+                          .arg(std::max(def.size(), desc.size())),
+                      tMsgButtons::Ok);
+    return false;
+}
 
 QPushButton* MakeButton(QWidget* parent, const char* caption, int left, int top, int width) {
     auto* button = new QPushButton(QString::fromLatin1(caption), parent);
@@ -167,6 +185,7 @@ void TFEdit::ListeClick() { ShowEntry(SelectedIndex()); }
 void TFEdit::BAddClick() {
     const QByteArray def = MemoToEngine(MDef->toPlainText());
     const QByteArray desc = MemoToEngine(MDesc->toPlainText());
+    if (!FitsALibraryFile(this, def, desc)) return;
     if (Library().Add(def.constData(), desc.constData()))
         Liste->addItem(ListLabel(def.constData()));
     else
@@ -197,6 +216,7 @@ void TFEdit::BModifyClick() {
     }
     const QByteArray def = MemoToEngine(MDef->toPlainText());
     const QByteArray desc = MemoToEngine(MDesc->toPlainText());
+    if (!FitsALibraryFile(this, def, desc)) return;
     if (Library().Replace(static_cast<uint32_t>(index), def.constData(), desc.constData()))
         Liste->item(index)->setText(ListLabel(def.constData()));
     else if (ConstantsMode)

@@ -90,7 +90,31 @@ std::optional<std::string> CheckFunctionDefinition(const std::string& definition
     return ParseFailure(body);
 }
 
-std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument)
+namespace {
+
+// The name that a definition defines: up to '=' for a constant, up to '('
+// for a function, blanks and other unprinted characters left out.
+std::string DefinedName(const char* definition, bool constant)
+{
+    const std::string text = Stripped(definition ? definition : "");
+    return text.substr(0, text.find(constant ? '=' : '('));
+}
+
+// Index of the live entry that the parser finds for the name: the first.
+std::optional<uint32_t> FindEntry(const std::string& name, bool constants)
+{
+    const uint32_t count = constants ? cFormulaEngine::GetConstantCount() : cFormulaEngine::GetFunctionCount();
+    for (uint32_t i = 0; i < count; ++i) {
+        const tOwnedText definition = constants ? cFormulaEngine::GetConstantDef(i) : cFormulaEngine::GetFunctionDef(i);
+        if (DefinedName(definition.get(), constants) == name)
+            return i;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument, std::string* note)
 {
     argument = Trim(argument);
     std::string description;
@@ -101,10 +125,15 @@ std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view a
     const std::string definition(argument);
     if (definition.empty())
         return "a definition is needed";
+    if (definition.size() > kMaxEntryText || description.size() > kMaxEntryText)
+        return "a definition or description may hold at most " + std::to_string(kMaxEntryText) +
+               " bytes, which is what a library file can hold";
 
     const bool constants = kind == eLibraryKind::Constants;
     if (auto reason = constants ? CheckConstantDefinition(definition) : CheckFunctionDefinition(definition))
         return reason;
+    const std::string name = DefinedName(definition.c_str(), constants);
+    const std::optional<uint32_t> existing = FindEntry(name, constants);
 
     if (constants)
         cFormulaEngine::StartConstantEdit();
@@ -112,12 +141,23 @@ std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view a
         cFormulaEngine::StartFunctionEdit();
     const auto cancel = constants ? &cFormulaEngine::CancelConstantEdit : &cFormulaEngine::CancelFunctionEdit;
     try {
-        const bool added = constants ? cFormulaEngine::AddConstant(definition.c_str(), description.c_str())
-                                     : cFormulaEngine::AddFunction(definition.c_str(), description.c_str());
-        if (!added) {
-            cancel();
-            return constants ? "the constant library is full (see MaxConst)"
-                             : "the function library is full (see MaxFunc)";
+        if (existing) {
+            // Replaced in place, so functions that use it keep finding it.
+            const bool replaced =
+                constants ? cFormulaEngine::ReplaceConstant(*existing, definition.c_str(), description.c_str())
+                          : cFormulaEngine::ReplaceFunction(*existing, definition.c_str(), description.c_str());
+            if (!replaced) {
+                cancel();
+                return "the constant " + name + " is used by a function and cannot be redefined";
+            }
+        } else {
+            const bool added = constants ? cFormulaEngine::AddConstant(definition.c_str(), description.c_str())
+                                         : cFormulaEngine::AddFunction(definition.c_str(), description.c_str());
+            if (!added) {
+                cancel();
+                return constants ? "the constant library is full (see MaxConst)"
+                                 : "the function library is full (see MaxFunc)";
+            }
         }
         const int32_t failed = constants ? cFormulaEngine::StopConstantEdit() : cFormulaEngine::StopFunctionEdit();
         if (failed >= 0) {
@@ -128,6 +168,8 @@ std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view a
         cancel();
         throw;
     }
+    if (existing && note)
+        *note = "replaced the earlier definition of " + name;
     return std::nullopt;
 }
 

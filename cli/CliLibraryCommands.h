@@ -4,6 +4,7 @@
 
 #include "CliLibraryFiles.h"
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,9 +14,15 @@
 std::optional<std::string> CheckConstantDefinition(const std::string& definition);
 std::optional<std::string> CheckFunctionDefinition(const std::string& definition);
 
+// The longest definition or description: what a library file can hold.
+constexpr size_t kMaxEntryText = 65535;
+
 // Adds "DEFINITION" or "DEFINITION | DESCRIPTION" to a library and commits
-// it; on failure the library is unchanged and the reason is returned.
-std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument);
+// it; on failure the library is unchanged and the reason is returned. A
+// name that the library holds already is redefined in place, and *note
+// says so; a constant that a function uses is not redefined.
+std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument,
+                                           std::string* note = nullptr);
 
 // One line per entry: its label (the definition up to '='), then
 // " | " and the description when there is one.

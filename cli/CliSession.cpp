@@ -106,8 +106,11 @@ bool cCliSession::Command(std::string_view line)
         }
         if (command == ":const" || command == ":func") {
             const auto kind = command == ":const" ? eLibraryKind::Constants : eLibraryKind::Functions;
-            if (auto reason = AddLibraryEntry(kind, argument))
+            std::string note;
+            if (auto reason = AddLibraryEntry(kind, argument, &note))
                 return Fail(*reason);
+            if (!note.empty())
+                aOut << "note: " << note << '\n';
             return true;
         }
         if ((command == ":consts" || command == ":funcs") && argument.empty()) {

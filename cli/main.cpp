@@ -8,6 +8,7 @@
 
 #include "cFormulaEngine.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,6 +37,37 @@ public:
     cEngineStatics(const cEngineStatics&) = delete;
     cEngineStatics& operator=(const cEngineStatics&) = delete;
 };
+
+// A closed standard descriptor would be taken by the next file opened, so
+// that answers could end up in a library being saved. /dev/null takes it,
+// opened the other way round, so that using it fails as before.
+void OccupyClosedStandardDescriptors()
+{
+    const int modes[3] = {O_WRONLY, O_RDONLY, O_RDONLY};
+    for (int fd = 0; fd < 3; ++fd) {
+        if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
+            continue;
+        const int got = open("/dev/null", modes[fd] | O_CLOEXEC);
+        if (got >= 0 && got != fd) {
+            dup2(got, fd);
+            close(got);
+        }
+    }
+}
+
+// False, with the reason on standard error, when not all of the output
+// could be written.
+bool OutputWritten()
+{
+    errno = 0;
+    std::cout.flush();
+    if (std::cout.good())
+        return true;
+    const int error = errno;
+    std::cerr << "korund-cli: cannot write the output" << (error != 0 ? ": " : "")
+              << (error != 0 ? std::strerror(error) : "") << '\n';
+    return false;
+}
 
 bool LoadLibraries(const cCliOptions& options)
 {
@@ -93,6 +125,8 @@ int RunInput(cCliSession& session, bool interactive)
         if (CliInterruptRequested())
             break;
         allOk = session.Run(line) && allOk;
+        if (!std::cout.good())
+            break; // nobody reads the answers
     }
     if (CliInterruptRequested()) {
         if (interactive)
@@ -102,9 +136,7 @@ int RunInput(cCliSession& session, bool interactive)
     return allOk ? 0 : kExitFailed;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     const cCliOptions options = ParseCliOptions(argc, argv);
     if (!options.aError.empty()) {
@@ -126,9 +158,18 @@ int main(int argc, char** argv)
         }
     }
 
+    std::string refusal;
+    cKorundSettings settings = ReadKorundIni(iniPath, &refusal);
+    if (!refusal.empty()) {
+        std::cerr << "korund-cli: the settings file " << iniPath << " is refused: " << refusal << '\n';
+        return kExitUsage;
+    }
+    for (const std::string& note : ClampCapacities(settings))
+        std::cerr << "korund-cli: " << iniPath << ": " << note << '\n';
+
     InstallCliProgress(isatty(STDERR_FILENO) == 1);
     InstallLibraryHooks();
-    ApplySettings(ReadKorundIni(iniPath));
+    ApplySettings(settings);
 
     std::unique_ptr<cEngineStatics> statics;
     try {
@@ -151,6 +192,8 @@ int main(int argc, char** argv)
             if (CliInterruptRequested())
                 return kExitInterrupted;
             allOk = session.Run(formula) && allOk;
+            if (!std::cout.good())
+                break;
         }
         return allOk ? 0 : kExitFailed;
     } catch (const std::exception& e) {
@@ -158,4 +201,15 @@ int main(int argc, char** argv)
         std::cerr << "korund-cli: " << e.what() << '\n';
         return kExitFailed;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    OccupyClosedStandardDescriptors();
+    const int status = Run(argc, argv);
+    if (!OutputWritten() && (status == 0 || status == kExitFailed))
+        return kExitFailed;
+    return status;
 }

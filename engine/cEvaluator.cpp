@@ -2,6 +2,8 @@
 // after every node.
 #include "cFormulaEngine.h"
 
+#include "cEvalStack.h"
+
 #include <array>
 #include <cstdint>
 #include <stdexcept>
@@ -161,6 +163,7 @@ cLongReal cFormulaEngine::Evaluate() {
 
 cLongReal cFormulaEngine::_EvaluatePass() {
     aBeatSent = false;
+    aStepsDone = 0; // the silent steps of the count start afresh
     try {
         aStepsTotal = _NodeCalcSteps(*aRoot);
     } catch (...) {
@@ -205,6 +208,7 @@ void cFormulaEngine::_CountStep() {
 }
 
 void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
+    evalstack::Check();
     switch (node.aKind) {
     case nkUserFunction:
         _EvalUserFunction(node, out);
@@ -321,6 +325,7 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
 }
 
 uint32_t cFormulaEngine::_NodeCalcSteps(const cNode& node) {
+    evalstack::Check();
     const cNode* child = node.aChildren.get();
     switch (node.aKind) {
     case nkUserFunction:

@@ -179,8 +179,9 @@ public:
     static int32_t FunctionsFromFile();
     static int32_t ConstantsFromFile();
 
-    // Deepest recursion of _BuildNode, and the most operators plus brackets a
-    // whole formula may hold; beyond either a parse throws feErrTooDeep.
+    // The most operators plus brackets (a '(' weighs 3) a whole formula may
+    // hold; _BuildNode recurses at most once more, for the innermost operand.
+    // Beyond either a parse throws feErrTooDeep.
     static constexpr uint32_t aMaxParseDepth = 10000;
 
 private:

@@ -104,7 +104,9 @@ namespace {
 class cDepthGuard {
 public:
     explicit cDepthGuard(uint32_t& depth) : aDepth(depth) {
-        if (++aDepth > cFormulaEngine::aMaxParseDepth) {
+        // A formula of the largest weight recurses once per operator and
+        // bracket, and once more for its innermost operand.
+        if (++aDepth > cFormulaEngine::aMaxParseDepth + 1) {
             --aDepth;
             throw feErrTooDeep;
         }
@@ -158,9 +160,10 @@ cSplit SplitPoint(const char* first, const char* last) {
 } // namespace
 
 void cFormulaEngine::Parse(const char* formula) {
+    // Stripped before the old text goes: formula may point into it.
+    std::unique_ptr<char[]> stripped = StripFormula(formula);
     aRoot.reset();
-    aFormula.reset();
-    aFormula = StripFormula(formula);
+    aFormula = std::move(stripped);
     aRoot = std::make_unique<cNode>();
     *aRoot = _BuildFormula();
 }

@@ -12,14 +12,47 @@
 
 namespace {
 
-// A symbolic link is replaced through its target, so the link survives.
-std::string ResolveTarget(const std::string& target)
+// What a path names, for a refusal.
+const char* KindName(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return "a directory";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a special file";
+}
+
+// The file to replace: the target itself, or the regular file that a chain
+// of symbolic links leads to, so the link survives. Empty with the reason
+// when it names anything but a regular file or nothing at all.
+std::string ResolveTarget(const std::string& target, std::string& refusal)
 {
     struct stat info {};
-    if (lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-        return target;
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(target.c_str(), nullptr), &std::free);
-    return resolved ? std::string(resolved.get()) : target;
+    if (lstat(target.c_str(), &info) != 0)
+        return target; // a new file (or a failure that creating it reports)
+    std::string resolved = target;
+    if (S_ISLNK(info.st_mode)) {
+        std::unique_ptr<char, decltype(&std::free)> real(realpath(target.c_str(), nullptr), &std::free);
+        if (!real) {
+            refusal = errno == ENOENT ? "the symbolic link leads to nothing"
+                                      : std::string("the symbolic link cannot be followed: ") + std::strerror(errno);
+            return {};
+        }
+        resolved = real.get();
+        if (stat(resolved.c_str(), &info) != 0) {
+            refusal = std::string("the symbolic link cannot be followed: ") + std::strerror(errno);
+            return {};
+        }
+    }
+    if (!S_ISREG(info.st_mode)) {
+        refusal = std::string("it is ") + KindName(info.st_mode) + ", not a regular file";
+        return {};
+    }
+    return resolved;
 }
 
 // Creates a new file beside the target, readable and writable as the umask
@@ -38,8 +71,14 @@ int CreateTemporary(const std::string& target, std::string& path)
 
 } // namespace
 
-cAtomicFile::cAtomicFile(const std::string& target) : aTarget(ResolveTarget(target))
+cAtomicFile::cAtomicFile(const std::string& target)
 {
+    std::string refusal;
+    aTarget = ResolveTarget(target, refusal);
+    if (aTarget.empty()) {
+        aError = refusal;
+        return;
+    }
     std::string path;
     const int fd = CreateTemporary(aTarget, path);
     if (fd < 0) {
@@ -47,10 +86,19 @@ cAtomicFile::cAtomicFile(const std::string& target) : aTarget(ResolveTarget(targ
         return;
     }
     aTempPath = path;
-    // A replaced file keeps its permissions.
+    // A replaced file keeps its owner and group where the process may set
+    // them, and its permissions, but never set-user-ID or set-group-ID. The
+    // group's permissions go with the group: none when it cannot be kept.
     struct stat old {};
-    if (stat(aTarget.c_str(), &old) == 0)
-        fchmod(fd, old.st_mode & 07777);
+    if (stat(aTarget.c_str(), &old) == 0) {
+        mode_t mode = old.st_mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID);
+        if (fchown(fd, old.st_uid, old.st_gid) != 0 && fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            struct stat made {};
+            if (fstat(fd, &made) != 0 || made.st_gid != old.st_gid)
+                mode &= ~static_cast<mode_t>(S_IRWXG);
+        }
+        fchmod(fd, mode);
+    }
     aStream = fdopen(fd, "wb");
     if (!aStream) {
         Fail("cannot open the temporary file", errno);

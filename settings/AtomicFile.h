@@ -2,6 +2,12 @@
 // the content goes into a temporary file in the same directory, which
 // Commit() renames over the target. Without Commit() the temporary file is
 // removed and the target stays as it was.
+//
+// Only a regular file is replaced, also when a symbolic link leads to it
+// (the link stays); a directory, device, FIFO or socket, and a link that
+// leads nowhere or loops, are refused and left untouched. The new file keeps
+// the old one's owner and group where the process may set them, and its
+// permissions without set-user-ID and set-group-ID.
 #pragma once
 
 #include <cstdio>
@@ -9,7 +15,8 @@
 
 class cAtomicFile {
 public:
-    // Creates the temporary file; check IsOpen() (and Error()) afterwards.
+    // Checks the target and creates the temporary file; check IsOpen() (and
+    // Error()) afterwards.
     explicit cAtomicFile(const std::string& target);
     ~cAtomicFile();
     cAtomicFile(const cAtomicFile&) = delete;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -41,11 +42,27 @@ std::string KorundIniPath();
 // Test seam: makes KorundIniPath() return path; an empty path restores the default.
 void SetKorundIniPath(const std::string& path);
 
-// Missing file, section or key, or a value that is not a whole number: the default.
-cKorundSettings ReadKorundIni(const std::string& path);
+// The largest settings file that is read.
+constexpr size_t kMaxIniBytes = size_t{1} << 20;
+
+// Missing file, section or key, or a value that is not a whole number: the
+// default. A file that exists but is no regular file, is larger than
+// kMaxIniBytes or cannot be read is refused: every default, and the reason
+// in *refusal. Never blocks on a FIFO or device.
+cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal = nullptr);
 // Writes the twelve keys, keeping any other lines of an existing file.
-// Returns false (the old file untouched) when the file cannot be written.
-bool WriteKorundIni(const std::string& path, const cKorundSettings& settings);
+// Returns false (the old file untouched, the reason in *error) when the file
+// cannot be read as a settings file or cannot be written.
+bool WriteKorundIni(const std::string& path, const cKorundSettings& settings, std::string* error = nullptr);
+
+// Capacities a hand-edited file may ask for: MaxConst and MaxFunc at most
+// kMaxCapacity, RefAlloc (a 16-bit growth step) at most kMaxRefAlloc, none
+// below 0.
+constexpr int32_t kMaxCapacity = 100000;
+constexpr int32_t kMaxRefAlloc = 65535;
+// Brings the capacities into their ranges; one line for the user per change,
+// such as "MaxConst=10000000 is above the maximum of 100000; 100000 is used".
+std::vector<std::string> ClampCapacities(cKorundSettings& settings);
 
 // Stores the settings into the cLongReal and cFormulaEngine statics (16-bit
 // settings keep their low 16 bits; EngMode maps to aEngOn/aEngBinary).

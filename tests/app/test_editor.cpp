@@ -227,6 +227,32 @@ TEST_F(EditorTest, ModifyRelabelsEntry) {
     EXPECT_EQ(Text(Engine::GetFunctionDesc(1)), "doubles\r\n");
 }
 
+TEST_F(EditorTest, TextsNoLibraryFileCanHoldAreRefusedOnAddAndModify) {
+    CommitFunctions({"f(x)=x"});
+    Open(false);
+    // the memo's text reaches the engine with a CR LF after its last line
+    const std::string largest = "g(x)=" + std::string(65528, '1');
+    Type(largest.c_str());
+    edit.BAddClick();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Text(Engine::GetFunctionDef(1)).size(), 65535u);
+
+    const std::string larger = "h(x)=" + std::string(65529, '1');
+    Type(larger.c_str());
+    edit.BAddClick();
+    Select(0);
+    Type("f(x)=2*x", std::string(70000, 'd').c_str());
+    edit.BModifyClick();
+    ASSERT_EQ(dialogs.messages.size(), 2u);
+    for (const auto& m : dialogs.messages) {
+        EXPECT_EQ(m.type, tMsgType::Error);
+        EXPECT_TRUE(m.text.contains("at most 65535")) << m.text.toStdString();
+    }
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"f(x)", "g(x)"}));
+    EXPECT_EQ(Engine::GetFunctionCount(), 2u);
+    EXPECT_EQ(Text(Engine::GetFunctionDef(0)), "f(x)=x");
+}
+
 TEST_F(EditorTest, DoneWithBadDeclarationOffersReEdit) {
     CommitConstants({"a1=1"});
     Open(true);

@@ -1,5 +1,6 @@
 // File > Open and File > Save of the main window, with real library files.
 #include "AppTestSupport.h"
+#include "../settings/SpecialFiles.h"
 #include "KorundSettings.h"
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
@@ -151,6 +152,34 @@ TEST_F(FilesTest, FailedSaveKeepsOldFile) {
     EXPECT_EQ(MessageTexts(), QStringList({kMsgOverwrite, kMsgFileError}));
     EXPECT_EQ(ReadFile("lib.krc"), "old contents");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"lib.krc"}));
+    EXPECT_EQ(main->LibraryStream, nullptr);
+}
+
+TEST_F(FilesTest, SaveReplacesOnlyRegularFilesThroughTheirLinks) {
+    Commit(true, {"c=3"});
+    const std::string fifo = Path("pipe.krc").toStdString();
+    ASSERT_TRUE(MakeFifo(fifo));
+    ASSERT_EQ(symlink("nothing.krc", Path("dangling.krc").toStdString().c_str()), 0);
+    WriteFile("real.krc", "old");
+    ASSERT_EQ(symlink("real.krc", Path("link.krc").toStdString().c_str()), 0);
+
+    Choose("pipe.krc", 1);
+    main->File_SaveClick();
+    Choose("dangling.krc", 1);
+    main->File_SaveClick();
+    const QStringList texts = MessageTexts();
+    ASSERT_EQ(texts.size(), 3) << texts.join('\n').toStdString(); // the FIFO exists: a warning first
+    EXPECT_EQ(texts[1], "Error: Cannot save the file \"" + Path("pipe.krc") + "\": it is a FIFO, not a regular file.");
+    EXPECT_TRUE(texts[2].contains("leads to nothing")) << texts[2].toStdString();
+    EXPECT_EQ(TypeOf(fifo), static_cast<mode_t>(S_IFIFO));
+    EXPECT_EQ(TypeOf(Path("dangling.krc").toStdString()), static_cast<mode_t>(S_IFLNK));
+
+    dialogs.messages.clear();
+    Choose("link.krc", 1);
+    main->File_SaveClick();
+    EXPECT_EQ(MessageTexts(), QStringList({kMsgOverwrite}));
+    EXPECT_EQ(ReadFile("real.krc"), LibraryBytes("KRC", {{"c=3", ""}}));
+    EXPECT_EQ(TypeOf(Path("link.krc").toStdString()), static_cast<mode_t>(S_IFLNK));
     EXPECT_EQ(main->LibraryStream, nullptr);
 }
 

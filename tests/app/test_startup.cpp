@@ -73,6 +73,30 @@ TEST_F(Startup, SettingsReachTheMemoLineByLine) {
     }
 }
 
+TEST_F(Startup, RefusedSettingsFileIsShownAndTheDefaultsApply) {
+    ASSERT_TRUE(QDir().mkpath(ini.Path()));
+    Start();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
+    EXPECT_EQ(dialogs.messages[0].text, "Error: The settings file \"" + ini.Path() +
+                                            "\" cannot be used: it is a directory, not a file. "
+                                            "Korund starts with the default settings.");
+    EXPECT_EQ(MemoLines(), kDefaultLines);
+}
+
+TEST_F(Startup, HandEditedCapacitiesAreClampedWithAWarning) {
+    ini.Write("[Parser]\nMaxConst=10000000\nMaxFunc=100000\nRefAlloc=-3\n");
+    Start();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].type, tMsgType::Warning);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(ini.Path()));
+    EXPECT_TRUE(dialogs.messages[0].text.contains(
+        "MaxConst=10000000 is above the maximum of 100000; 100000 is used\n"
+        "RefAlloc=-3 is below 0; 0 is used"))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_EQ(MemoLines()[6], "memory > constants: 100000; functions: 100000; ref alloc: 0");
+}
+
 TEST_F(Startup, NoRoomForUserFunctionsWithMaxFuncZero) {
     ini.Write("[Parser]\nMaxFunc=0\n");
     Start();

@@ -38,11 +38,12 @@ struct cCliResult {
     }
 };
 
-// onOutput runs with the child's pid and its output so far after every
-// piece of standard output that arrives.
-inline cCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
-                         const std::function<void(pid_t, const std::string&)>& onOutput = {},
-                         bool keepInputOpen = false)
+// Runs program with the arguments (argv[0] included). onOutput runs with
+// the child's pid and its output so far after every piece of standard
+// output that arrives.
+inline cCliResult RunProgram(const char* program, std::vector<std::string> all, const std::string& input = "",
+                             const std::function<void(pid_t, const std::string&)>& onOutput = {},
+                             bool keepInputOpen = false)
 {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
@@ -53,15 +54,13 @@ inline cCliResult RunCli(const std::vector<std::string>& args, const std::string
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_adddup2(&actions, err[1], 2);
 
-    std::vector<std::string> all{KORUND_CLI};
-    all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
     pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, KORUND_CLI, &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(in[0]);
     close(out[1]);
@@ -107,4 +106,19 @@ inline cCliResult RunCli(const std::vector<std::string>& args, const std::string
     waitpid(pid, &status, 0);
     result.aStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
+}
+
+inline cCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
+                         const std::function<void(pid_t, const std::string&)>& onOutput = {},
+                         bool keepInputOpen = false)
+{
+    std::vector<std::string> all{KORUND_CLI};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram(KORUND_CLI, std::move(all), input, onOutput, keepInputOpen);
+}
+
+// A shell command line, for redirections the runner does not make itself.
+inline cCliResult RunShell(const std::string& command)
+{
+    return RunProgram("/bin/sh", {"sh", "-c", command});
 }

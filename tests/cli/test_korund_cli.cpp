@@ -1,3 +1,4 @@
+#include "../settings/SpecialFiles.h"
 #include "../settings/TempDir.h"
 #include "CliRunner.h"
 
@@ -251,6 +252,130 @@ TEST(KorundCli, FailedSaveKeepsTheOldFile)
     for (const auto& line : lines)
         EXPECT_THAT(line, StartsWith("error: "));
     EXPECT_EQ(ReadText(krc), "old content");
+    EXPECT_EQ(result.aStatus, 1);
+}
+
+TEST(KorundCli, SettingsFileThatIsNoFileIsRefusedWithStatusTwo)
+{
+    cTempDir dir;
+    std::filesystem::create_directory(dir.File("dir.ini"));
+    ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
+    WriteText(dir.File("large.ini"), std::string((size_t{1} << 20) + 1, '\n'));
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.File("dir.ini"), "directory"},
+        {dir.File("fifo.ini"), "not a regular file"}, // answered at once, not blocked
+        {"/dev/zero", "not a regular file"},
+        {dir.File("large.ini"), "larger than 1 MiB"},
+    };
+    for (const auto& [path, reason] : cases) {
+        const cCliResult result = RunCli({"--ini", path, "-e", "1+1"});
+        EXPECT_EQ(result.aStatus, 2) << path;
+        EXPECT_EQ(result.aOut, "") << path;
+        EXPECT_THAT(result.aErr, HasSubstr(path)) << path;
+        EXPECT_THAT(result.aErr, HasSubstr(reason)) << path;
+    }
+}
+
+TEST(KorundCli, HandEditedCapacitiesAreClampedAndSaid)
+{
+    cTempDir dir;
+    WriteText(dir.File("huge.ini"), "[Parser]\nMaxConst=10000000\nMaxFunc=-1\n");
+    const cCliResult result = RunCli({"--ini", dir.File("huge.ini"), "-e", ":func f(x)=x", "-e", "2"});
+    EXPECT_THAT(result.aErr, HasSubstr("MaxConst=10000000 is above the maximum of 100000; 100000 is used"));
+    EXPECT_THAT(result.aErr, HasSubstr("MaxFunc=-1 is below 0; 0 is used"));
+    EXPECT_THAT(result.Lines(), ElementsAre(StartsWith("error: the function library is full"), "2"));
+}
+
+TEST(KorundCli, SaveReplacesOnlyRegularFiles)
+{
+    cTempDir dir;
+    ASSERT_TRUE(MakeFifo(dir.File("pipe.krc")));
+    ASSERT_TRUE(MakeSocket(dir.File("socket.krc")));
+    ASSERT_EQ(symlink("nothing", dir.File("dangling.krc").c_str()), 0);
+    ASSERT_EQ(symlink("loop.krc", dir.File("loop.krc").c_str()), 0);
+    WriteText(dir.File("real.krc"), "old");
+    ASSERT_EQ(symlink("real.krc", dir.File("link.krc").c_str()), 0);
+    const cCliResult result = RunCli(EArgs({":const cc=3", ":save consts " + dir.File("pipe.krc"),
+                                            ":save consts " + dir.File("socket.krc"),
+                                            ":save consts " + dir.File("dangling.krc"),
+                                            ":save consts " + dir.File("loop.krc"),
+                                            ":save consts " + dir.File("link.krc")}));
+    EXPECT_THAT(result.Lines(), ElementsAre(HasSubstr("a FIFO, not a regular file"), HasSubstr("a socket"),
+                                            HasSubstr("leads to nothing"), HasSubstr("cannot be followed")));
+    EXPECT_EQ(result.aStatus, 1);
+    EXPECT_EQ(TypeOf(dir.File("pipe.krc")), static_cast<mode_t>(S_IFIFO));
+    EXPECT_EQ(TypeOf(dir.File("socket.krc")), static_cast<mode_t>(S_IFSOCK));
+    EXPECT_EQ(TypeOf(dir.File("dangling.krc")), static_cast<mode_t>(S_IFLNK));
+    EXPECT_EQ(TypeOf(dir.File("link.krc")), static_cast<mode_t>(S_IFLNK));
+    EXPECT_EQ(ReadText(dir.File("real.krc")).substr(0, 3), "KRC");
+}
+
+TEST(KorundCli, RedefiningANameReplacesItOrSaysWhyNot)
+{
+    const cCliResult result = RunCli({},
+                                     ":func ff(x)=x+1\n"
+                                     ":func gg(x)=ff(x)*2\n"
+                                     ":func ff(x)=x+100 | shifted\n" // replaced in place: gg sees it
+                                     "gg(1)\n"
+                                     ":func ff(x,y)=x\n"             // gg would no longer compile
+                                     "gg(1)\n"
+                                     ":const cu=2\n"
+                                     ":const cv=3\n"
+                                     ":func hh(x)=x*cu\n"
+                                     ":const cv = 30\n"              // in no function: replaced
+                                     ":const cu=5\n"                 // used by hh: refused
+                                     "hh(1)+cv\n"
+                                     ":funcs\n:consts\n");
+    EXPECT_THAT(result.Lines(),
+                ElementsAre("note: replaced the earlier definition of ff", "202",
+                            StartsWith("error: the library does not compile"), "202",
+                            "note: replaced the earlier definition of cv",
+                            "error: the constant cu is used by a function and cannot be redefined", "32",
+                            "ff(x) | shifted", "gg(x)", "hh(x)", "cu", "cv"));
+    EXPECT_EQ(result.aStatus, 1);
+}
+
+TEST(KorundCli, DefinitionsNoLibraryFileCanHoldAreRefused)
+{
+    const std::string largest = ":const cl=" + std::string(65532, '1');
+    const std::string larger = ":func ff(x)=x+" + std::string(65530, '1');
+    const std::string description = ":const cd=1 | " + std::string(65536, 'd');
+    const cCliResult result = RunCli(EArgs({largest, larger, description, ":consts"}));
+    const auto lines = result.Lines();
+    ASSERT_EQ(lines.size(), 3u) << result.aOut.substr(0, 300);
+    EXPECT_THAT(lines[0], HasSubstr("at most 65535 bytes"));
+    EXPECT_THAT(lines[1], HasSubstr("at most 65535 bytes"));
+    EXPECT_EQ(lines[2], "cl");
+}
+
+TEST(KorundCli, OutputThatCannotBeWrittenIsAnError)
+{
+    // standard output on a full device, and closed
+    const std::string cli = KORUND_CLI;
+    const std::string full = "'" + cli + "' -e 1+1 >/dev/full; echo \"status $?\"";
+    const std::string closed = "'" + cli + "' -e 1+1 >&-; echo \"status $?\"";
+    for (const std::string& command : {full, closed}) {
+        const cCliResult result = RunShell(command);
+        EXPECT_THAT(result.aOut, HasSubstr("status 1")) << command;
+        EXPECT_THAT(result.aErr, HasSubstr("korund-cli: cannot write the output")) << command;
+    }
+}
+
+TEST(KorundCli, DepthAcrossUserFunctionCallsIsACalcError)
+{
+    // Each body lies within the parser's limit; their depths add up across calls.
+    std::string input = ":func fa(x)=x+1\n";
+    std::string previous = "fa";
+    for (char c = 'b'; c <= 'l'; ++c) {
+        std::string body = "x";
+        for (int i = 0; i < 3333; ++i)
+            body = previous + "(" + body + ")";
+        input += ":func f" + std::string(1, c) + "(x)=" + body + "\n";
+        previous = std::string("f") + c;
+    }
+    input += "fl(1)\nfb(1)\n";
+    const cCliResult result = RunCli({}, input);
+    EXPECT_THAT(result.Lines(), ElementsAre(StartsWith("calc error: the calculation nests too deeply"), "3334"));
     EXPECT_EQ(result.aStatus, 1);
 }
 

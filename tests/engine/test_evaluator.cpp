@@ -2,9 +2,15 @@
 // functions on the next level, step counts and the exact progress reports.
 #include "test_core_support.h"
 
-#include <algorithm>
+#include "cEvalStack.h"
 
+#include <pthread.h>
+
+#include <algorithm>
+#include <exception>
+#include <functional>
 #include <stdexcept>
+#include <string>
 
 using namespace core_test;
 
@@ -290,6 +296,109 @@ TEST_F(EvaluatorTest, UnknownNodeKindsYieldZeroWithoutAStep) {
     aEngine.aStepsDone = 0;
     EXPECT_TRUE(aEngine._EvalNode(call) == cLongReal(0L));
     EXPECT_EQ(aEngine.aStepsDone, 0u);
+}
+
+std::string Repeat(const std::string& piece, size_t times) {
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+        text += piece;
+    return text;
+}
+
+// Runs work on a thread whose stack has the given size; rethrows what it threw.
+void OnStackOf(size_t bytes, const std::function<void()>& work) {
+    struct cJob {
+        const std::function<void()>* work;
+        std::exception_ptr failure;
+    } job{&work, nullptr};
+    pthread_attr_t attr;
+    ASSERT_EQ(pthread_attr_init(&attr), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attr, bytes), 0);
+    pthread_t thread;
+    const int created = pthread_create(
+        &thread, &attr,
+        [](void* arg) -> void* {
+            auto* j = static_cast<cJob*>(arg);
+            try {
+                (*j->work)();
+            } catch (...) {
+                j->failure = std::current_exception();
+            }
+            return nullptr;
+        },
+        &job);
+    pthread_attr_destroy(&attr);
+    ASSERT_EQ(created, 0);
+    pthread_join(thread, nullptr);
+    if (job.failure)
+        std::rethrow_exception(job.failure);
+}
+
+// Levels opened and closed by the reports, properly nested.
+bool LevelsNestAndClose(const std::vector<tReport>& reports) {
+    std::vector<int> open;
+    for (const tReport& r : reports) {
+        const int level = std::get<0>(r);
+        if (std::get<1>(r) == faIdle) {
+            if (open.empty() || open.back() != level)
+                return false;
+            open.pop_back();
+        } else if (open.empty() || open.back() != level) {
+            open.push_back(level);
+        }
+    }
+    return open.empty();
+}
+
+TEST_F(EvaluatorTest, DepthAcrossUserFunctionCallsIsBoundedByTheStack) {
+    // Every body lies within the parser's limit; their depths add up across
+    // the calls: fb nests fa 3333 times, fc nests fb, ... fl nests fk.
+    AddUserFunction("fa", "x", "x+1");
+    std::string previous = "fa";
+    for (char c = 'b'; c <= 'l'; ++c) {
+        const std::string body = Repeat(previous + "(", 3333) + "x" + Repeat(")", 3333);
+        const std::string name = std::string("f") + c;
+        AddUserFunction(name.c_str(), "x", body.c_str());
+        previous = name;
+    }
+    EXPECT_TRUE(aEngine.SetVar('q', cLongReal(5L)));
+    for (const size_t stack : {size_t{1} << 20, size_t{4} << 20}) {
+        OnStackOf(stack, [&] {
+            Reports().clear();
+            aEngine.Parse("q+fl(1)");
+            EXPECT_THROW(aEngine.Evaluate(), cEvalTooDeep) << stack;
+            EXPECT_TRUE(LevelsNestAndClose(Reports())) << stack;
+            EXPECT_FALSE(Reports().empty());
+            EXPECT_EQ(EvalLong("fa(fa(q))"), 7) << stack;
+        });
+    }
+    // on the thread of the test as well, and nothing is lost
+    aEngine.Parse("fl(1)");
+    EXPECT_THROW(aEngine.Evaluate(), cEvalTooDeep);
+    EXPECT_EQ(aEngine.aSilent, 0);
+    EXPECT_EQ(Var('q'), 5);
+    EXPECT_EQ(EvalLong("q+fb(2)"), 3340);
+}
+
+TEST_F(EvaluatorTest, LoopBoundsOfAUserFunctionCountAgainstTheSameStack) {
+    // The step count evaluates bounds, and calls within them, before any report.
+    AddUserFunction("fa", "x", "x+1");
+    AddUserFunction("fb", "x", (Repeat("fa(", 3333) + "x" + Repeat(")", 3333)).c_str());
+    const std::string deep = "sum(1,1," + Repeat("fb(", 3000) + "0" + Repeat(")", 3000) + ",1)";
+    aEngine.Parse(deep.c_str());
+    OnStackOf(size_t{1} << 20, [&] {
+        EXPECT_THROW(aEngine.Evaluate(), cEvalTooDeep);
+        EXPECT_EQ(aEngine.aSilent, 0);
+    });
+}
+
+TEST_F(EvaluatorTest, SilentStepsOfTheCountStartAfreshInEveryEvaluation) {
+    // 4095 steps, one short of a silent beat ...
+    EXPECT_EQ(EvalLong((Repeat("1+", 2047) + "1").c_str()), 2048);
+    ASSERT_EQ(aEngine.aStepsDone, 4095u);
+    // ... and a short sum gives no report without a total
+    EXPECT_EQ(EvalLong("sum(1,1,2,i)"), 3);
+    EXPECT_EQ(std::count(Reports().begin(), Reports().end(), tReport{0, 1, 0, 0}), 0);
 }
 
 } // namespace

@@ -296,4 +296,21 @@ TEST_F(ParserTest, ArgumentListsBeyondSixteenBitsAreRejected) {
     EXPECT_EQ(ParseError(most.c_str()), std::optional<int>(feErrArgCount));
 }
 
+TEST_F(ParserTest, FormulaOfTheLargestWeightIsAccepted) {
+    const std::string sums = Repeat("1+", 10000) + "1";
+    const std::string calls = Repeat("sin(", 3333) + "0" + Repeat(")", 3333) + "+1";
+    const std::string mixed = Repeat("2*", 5001) + Repeat("(", 1666) + "1" + Repeat(")", 1666) + "^2";
+    for (const std::string& formula : {sums, calls, mixed})
+        EXPECT_EQ(ParseError(formula.c_str()), std::nullopt) << formula.substr(0, 20);
+    EXPECT_EQ(ParseError((sums + "+1").c_str()), std::optional<int>(feErrTooDeep));
+    EXPECT_EQ(ParseError(("2*" + mixed).c_str()), std::optional<int>(feErrTooDeep));
+}
+
+TEST_F(ParserTest, ParseOfTheInstancesOwnText) {
+    cFormulaEngine engine("1+2*3");
+    engine.Parse(engine.aFormula.get());
+    EXPECT_STREQ(engine.aFormula.get(), "1+2*3");
+    EXPECT_EQ(TreeText(*engine.aRoot), "Add(1,Mul(2,3))");
+}
+
 } // namespace

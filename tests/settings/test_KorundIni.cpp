@@ -1,9 +1,13 @@
 #include "AtomicFile.h"
 #include "IniText.h"
 #include "KorundSettings.h"
+#include "SpecialFiles.h"
 #include "TempDir.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -257,6 +261,145 @@ TEST(AtomicFile, KeepsPermissionsAndSymbolicLinks)
     umask(oldMask);
     ASSERT_EQ(stat(dir.File("new.ini").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "a new file gets what the umask allows";
+}
+
+// ---- files that are no settings files
+
+struct cRefusedCase {
+    std::string path;
+    const char* reason; // part of the refusal
+};
+
+TEST(ReadKorundIni, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking)
+{
+    cTempDir dir;
+    std::filesystem::create_directory(dir.File("dir.ini"));
+    ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
+    ASSERT_TRUE(MakeSocket(dir.File("socket.ini")));
+    const std::string large = std::string(kMaxIniBytes - 19, '\n') + "[Parser]\nMaxFunc=7\n";
+    ASSERT_EQ(large.size(), kMaxIniBytes);
+    WriteText(dir.File("largest.ini"), large);
+    WriteText(dir.File("larger.ini"), large + "\n");
+    const cRefusedCase cases[] = {
+        {dir.File("dir.ini"), "directory"},
+        {dir.File("fifo.ini"), "not a regular file"}, // would block a reader
+        {dir.File("socket.ini"), "cannot open"},
+        {"/dev/zero", "not a regular file"},
+        {"/proc/self/mem", "cannot read"},
+        {dir.File("larger.ini"), "larger than 1 MiB"},
+    };
+    for (const cRefusedCase& c : cases) {
+        std::string refusal;
+        EXPECT_TRUE(ReadKorundIni(c.path, &refusal) == Defaults()) << c.path;
+        EXPECT_THAT(refusal, ::testing::HasSubstr(c.reason)) << c.path;
+    }
+    std::string refusal;
+    EXPECT_EQ(ReadKorundIni(dir.File("largest.ini"), &refusal).MaxFunc, 7);
+    EXPECT_EQ(refusal, "");
+    EXPECT_EQ(ReadKorundIni(dir.File("missing.ini"), &refusal).MaxFunc, 30);
+    EXPECT_EQ(refusal, "") << "a missing file is no refusal";
+}
+
+TEST(WriteKorundIni, RefusesSpecialFilesAndLeavesThemAlone)
+{
+    cTempDir dir;
+    ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
+    WriteText(dir.File("larger.ini"), std::string(kMaxIniBytes + 1, '\n'));
+    for (const char* name : {"fifo.ini", "larger.ini"}) {
+        std::string error;
+        EXPECT_FALSE(WriteKorundIni(dir.File(name), Sample(), &error)) << name;
+        EXPECT_NE(error, "") << name;
+    }
+    EXPECT_EQ(TypeOf(dir.File("fifo.ini")), static_cast<mode_t>(S_IFIFO));
+    EXPECT_EQ(std::filesystem::file_size(dir.File("larger.ini")), kMaxIniBytes + 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
+}
+
+TEST(ClampCapacities, HandEditedCapacitiesComeIntoRangeWithANote)
+{
+    cKorundSettings settings = Defaults();
+    EXPECT_TRUE(ClampCapacities(settings).empty());
+    settings.MaxConst = 10000000;
+    settings.MaxFunc = -1;
+    settings.RefAlloc = 70000;
+    const std::vector<std::string> notes = ClampCapacities(settings);
+    EXPECT_THAT(notes, ::testing::ElementsAre("MaxConst=10000000 is above the maximum of 100000; 100000 is used",
+                                              "MaxFunc=-1 is below 0; 0 is used",
+                                              "RefAlloc=70000 is above the maximum of 65535; 65535 is used"));
+    EXPECT_EQ(settings.MaxConst, kMaxCapacity);
+    EXPECT_EQ(settings.MaxFunc, 0);
+    EXPECT_EQ(settings.RefAlloc, kMaxRefAlloc);
+    settings.MaxConst = kMaxCapacity; // the largest stays
+    EXPECT_TRUE(ClampCapacities(settings).empty());
+}
+
+// ---- replacing files
+
+TEST(AtomicFile, ReplacesOnlyRegularFilesAndLeavesEverythingElseUntouched)
+{
+    cTempDir dir;
+    WriteText(dir.File("real"), "old");
+    std::filesystem::create_directory(dir.File("dir"));
+    ASSERT_TRUE(MakeFifo(dir.File("fifo")));
+    ASSERT_TRUE(MakeSocket(dir.File("socket")));
+    const bool device = MakeDevice(dir.File("device"));
+    ASSERT_EQ(symlink("nothing", dir.File("dangling").c_str()), 0);
+    ASSERT_EQ(symlink("loop2", dir.File("loop1").c_str()), 0);
+    ASSERT_EQ(symlink("loop1", dir.File("loop2").c_str()), 0);
+    ASSERT_EQ(symlink("fifo", dir.File("to-fifo").c_str()), 0);
+    ASSERT_EQ(symlink("to-real", dir.File("to-to-real").c_str()), 0);
+    ASSERT_EQ(symlink("real", dir.File("to-real").c_str()), 0);
+
+    const cRefusedCase cases[] = {
+        {"dir", "a directory"},          {"fifo", "a FIFO"},       {"socket", "a socket"},
+        {"device", "a device"},          {"dangling", "leads to nothing"},
+        {"loop1", "cannot be followed"}, {"to-fifo", "a FIFO"},
+    };
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
+    for (const cRefusedCase& c : cases) {
+        if (c.path == "device" && !device)
+            continue;
+        const std::string path = dir.File(c.path);
+        const mode_t type = TypeOf(path);
+        cAtomicFile file(path);
+        EXPECT_FALSE(file.IsOpen()) << c.path;
+        EXPECT_THAT(file.Error(), ::testing::HasSubstr(c.reason)) << c.path;
+        EXPECT_FALSE(file.Commit()) << c.path;
+        EXPECT_EQ(TypeOf(path), type) << c.path;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), entries);
+
+    cAtomicFile file(dir.File("to-to-real")); // a chain of links to a regular file
+    ASSERT_TRUE(file.IsOpen()) << file.Error();
+    std::fputs("new", file.Stream());
+    ASSERT_TRUE(file.Commit()) << file.Error();
+    EXPECT_EQ(ReadText(dir.File("real")), "new");
+    EXPECT_EQ(TypeOf(dir.File("to-to-real")), static_cast<mode_t>(S_IFLNK));
+    EXPECT_EQ(TypeOf(dir.File("to-real")), static_cast<mode_t>(S_IFLNK));
+}
+
+TEST(AtomicFile, KeepsOwnerAndGroupButNeverSetIdBits)
+{
+    cTempDir dir;
+    const std::string path = dir.File("tool.krf");
+    WriteText(path, "old");
+    ASSERT_EQ(chmod(path.c_str(), 06755), 0);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(path.c_str(), 4321, 8765), 0);
+    }
+    cAtomicFile file(path);
+    ASSERT_TRUE(file.IsOpen()) << file.Error();
+    ASSERT_TRUE(file.Commit()) << file.Error();
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0755u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 8765u);
+    } else {
+        EXPECT_EQ(info.st_uid, geteuid());
+    }
 }
 
 TEST(KorundIniPath, BesideTheExecutableUnlessOverridden)

@@ -1,0 +1,31 @@
+// A bound on the stack that one evaluation may use. Each user-function call
+// evaluates its body one level deeper on the same stack, so the depths of
+// the bodies add up; the parser's limit bounds each body, this bounds the sum.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+
+// Thrown when an evaluation would come closer to the end of the thread's
+// stack than the reserve kept for the number library and the host's hooks.
+class cEvalTooDeep : public std::runtime_error {
+public:
+    cEvalTooDeep();
+};
+
+namespace evalstack {
+
+// Lowest frame address that evaluation may reach on the calling thread:
+// the thread's stack end plus the reserve, found once per thread.
+uintptr_t Floor();
+
+[[noreturn]] void ThrowTooDeep();
+
+// Throws cEvalTooDeep when the caller's frame lies below the floor.
+[[gnu::always_inline]] inline void Check()
+{
+    if (reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < Floor())
+        ThrowTooDeep();
+}
+
+} // namespace evalstack
