@@ -66,7 +66,10 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int left) {
 TFConfig::TFConfig(cKorundWindows& windows, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      IniPath(QString::fromStdString(KorundIniPath())), W(windows) {
+      W(windows) {
+    const cIniLocation location = LocateKorundIni();
+    IniPath = QString::fromStdString(location.aReadPath);
+    IniWritePath = QString::fromStdString(location.aWritePath);
     setWindowTitle("Preferences");
     move(155, 175);
     setFixedSize(503, 302);
@@ -158,13 +161,15 @@ void TFConfig::BOkClick() {
         }
         settings.*(keys[i].aField) = value;
     }
-    if (!WriteKorundIni(IniPath.toStdString(), settings)) {
-        Dialogs().Message(this, tMsgType::Error,
-                          QString("Error: The settings file \"%1\" could not be written.")
-                              .arg(IniPath),
-                          tMsgButtons::Ok);
+    const std::string path = IniWritePath.toStdString();
+    std::string folderError;
+    if (!MakeParentDirs(path, folderError) || !WriteKorundIni(path, settings)) {
+        QString text = QString("Error: The settings file \"%1\" could not be written").arg(IniWritePath);
+        if (!folderError.empty()) text += QString(": %1").arg(QString::fromStdString(folderError));
+        Dialogs().Message(this, tMsgType::Error, text + ".", tMsgButtons::Ok);
         return;
     }
+    IniPath = IniWritePath;
     accept();
 }
 

@@ -11,6 +11,10 @@ cCliOptions ParseCliOptions(int argc, const char* const* argv)
             options.aHelp = true;
             continue;
         }
+        if (arg == "--version") {
+            options.aVersion = true;
+            continue;
+        }
         // Options with a value: "-e F", "--ini F" or "--ini=F".
         std::string_view name = arg;
         const char* inlineValue = nullptr;

@@ -115,6 +115,10 @@ int main(int argc, char** argv)
         std::cout << kCliUsage;
         return 0;
     }
+    if (options.aVersion) {
+        std::cout << "korund-cli " << KorundVersion() << '\n';
+        return 0;
+    }
 
     std::string iniPath = KorundIniPath();
     if (!options.aIniPath.empty()) {
