@@ -86,3 +86,7 @@ cDialogs& Dialogs() {
 void SetDialogs(cDialogs* dialogs) {
     gInstalled = dialogs;
 }
+
+cDialogs* InstalledDialogs() {
+    return gInstalled;
+}

@@ -35,3 +35,5 @@ public:
 cDialogs& Dialogs();
 // Installs a replacement (not owned); null restores the standard implementation.
 void SetDialogs(cDialogs* dialogs);
+// The installed replacement; null while the standard implementation is in use.
+cDialogs* InstalledDialogs();

@@ -11,6 +11,7 @@
 #include "Progress_unit.h"
 
 #include <QBuffer>
+#include <QIcon>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPlainTextEdit>
@@ -214,6 +215,15 @@ TEST_F(Startup, AnExceptionFromAMenuHandlerIsShown) {
     dialogs.onModal = {};
     Main().Help_About->trigger(); // the menu still works
     EXPECT_EQ(dialogs.modalShown.size(), 2u);
+}
+
+// The window icon comes from the program's resources, at every size installed.
+TEST(Application, WindowIconHoldsEveryIconSize) {
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(48, 48).isNull());
+    EXPECT_EQ(QApplication::applicationVersion(), KorundVersion());
 }
 
 } // namespace
