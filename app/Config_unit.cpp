@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Config_unit.h"
 
 #include "Korund_dialogs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFConfig: the preferences window; edits Korund.ini for the next start.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seam through which every window shows message boxes, file dialogs and
 // modal windows. The program uses the standard implementation; tests install
 // a fake that records and answers instead of blocking.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File menu of the main window: opening and saving library files.
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"

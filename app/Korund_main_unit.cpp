@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Korund_main_unit.h"
 
 #include "Config_unit.h"

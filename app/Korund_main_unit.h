@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFMain: the calculator window, the engine hooks and the program's start-up.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFSplash: the picture shown while the program starts.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korund-cli: Korund's calculator for terminals, scripts and pipes.
 #include "CliHelp.h"
 #include "CliLibraryFiles.h"

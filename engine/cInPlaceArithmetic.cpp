@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // In-place arithmetic for the evaluator; see the header for the contract.
 #include "cInPlaceArithmetic.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arithmetic of the evaluator's hot path, done in place without allocating.
 // Each operation yields exactly what the cLongReal operator or function of
 // the same name yields: the fast path covers ordinary finite results that no

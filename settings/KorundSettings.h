@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Korund.ini: the twelve settings of the number library and the engine,
 // read at start-up by the desktop program and korund-cli, written by the
 // preferences window.

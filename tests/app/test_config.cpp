@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences window: fields loaded from and written to Korund.ini.
 #include "Config_unit.h"
 #include "FakeDialogs.h"

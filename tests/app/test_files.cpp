@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Open and File > Save of the main window, with real library files.
 #include "AppTestSupport.h"
 #include "KorundSettings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven like a user would: calculation, memory keys, the
 // variable letter, sizes, clipboard, menu items and their shortcuts.
 #include "AppTestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash, About and info windows.
 #include "FakeDialogs.h"
 

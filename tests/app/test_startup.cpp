@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown: the settings file as the engine-state memo shows it,
 // the order of the windows, missing pictures, the file hooks and exceptions
 // that escape an event handler.

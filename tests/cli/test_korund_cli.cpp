@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "../settings/TempDir.h"
 #include "CliRunner.h"
 

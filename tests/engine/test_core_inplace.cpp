@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // In-place arithmetic of the evaluator gives exactly what the cLongReal
 // operators give: values, precision and failures.
 #include "cInPlaceArithmetic.h"
