@@ -1,10 +1,12 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Korund: the two commands of the README and a few more.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+PREFIX     ?= /usr/local
 
-.PHONY: all bootstrap build test test-asan run bench fuzz clean
+.PHONY: all bootstrap build test test-asan run install bench fuzz clean
 
 all: build
 
@@ -28,6 +30,10 @@ test-asan: bootstrap
 
 run: build
 	@scripts/run $(BUILD)
+
+# Installs into PREFIX (DESTDIR, when set, is put in front, for packaging).
+install: build
+	cmake --install $(BUILD) --prefix $(abspath $(PREFIX))
 
 bench: build
 	@scripts/bench $(BUILD)

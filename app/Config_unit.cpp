@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Config_unit.h"
 
 #include "Korund_dialogs.h"
@@ -66,7 +67,10 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int left) {
 TFConfig::TFConfig(cKorundWindows& windows, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      IniPath(QString::fromStdString(KorundIniPath())), W(windows) {
+      W(windows) {
+    const cIniLocation location = LocateKorundIni();
+    IniPath = QString::fromStdString(location.aReadPath);
+    IniWritePath = QString::fromStdString(location.aWritePath);
     setWindowTitle("Preferences");
     move(155, 175);
     setFixedSize(503, 302);
@@ -158,14 +162,16 @@ void TFConfig::BOkClick() {
         }
         settings.*(keys[i].aField) = value;
     }
+    const std::string path = IniWritePath.toStdString();
     std::string reason;
-    if (!WriteKorundIni(IniPath.toStdString(), settings, &reason)) {
+    if (!MakeParentDirs(path, reason) || !WriteKorundIni(path, settings, &reason)) {
         Dialogs().Message(this, tMsgType::Error,
                           QString("Error: The settings file \"%1\" could not be written (%2).")
-                              .arg(IniPath, QString::fromStdString(reason)),
+                              .arg(IniWritePath, QString::fromStdString(reason)),
                           tMsgButtons::Ok);
         return;
     }
+    IniPath = IniWritePath;
     accept();
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFConfig: the preferences window; edits Korund.ini for the next start.
 #pragma once
 
@@ -30,7 +31,11 @@ class TFConfig : public QDialog {
     Q_OBJECT
 public:
     explicit TFConfig(cKorundWindows& windows, QWidget* parent = nullptr);
-    QString IniPath; // Korund.ini beside the executable; tests point it elsewhere
+    // Where FormShow reads and BOkClick writes Korund.ini (LocateKorundIni at
+    // construction; tests point them elsewhere). After a successful write the
+    // window reads where it wrote.
+    QString IniPath;
+    QString IniWritePath;
 
     QGroupBox* GroupBox2 = nullptr;
     QLineEdit* EDigitsUse = nullptr;

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Credits_unit.h"
 
+#include "KorundSettings.h"
 #include "Splash_unit.h"
 
 #include <QGroupBox>
@@ -16,8 +18,7 @@ TFCredits::TFCredits(cKorundWindows& windows, QWidget* parent, const QString& pi
     LogoImage = new QLabel(this);
     LogoImage->setGeometry(8, 8, 200, 50);
     LogoImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    LogoImage->setPixmap(
-        LoadPicture((pictureDir.isEmpty() ? ProgramDir() : pictureDir) + "krlogo.dat"));
+    LogoImage->setPixmap(LoadProgramPicture(pictureDir, "krlogo.dat"));
 
     GroupBox1 = new QGroupBox("Info", this);
     GroupBox1->setGeometry(8, 64, 201, 105);
@@ -34,9 +35,9 @@ TFCredits::TFCredits(cKorundWindows& windows, QWidget* parent, const QString& pi
         return l;
     };
     Label2 = label(24, "");
-    Label1 = label(40, "Korund developers");
-    Label3 = label(56, "korund-dev@example.org");
-    Label4 = label(72, "https://korund.example.org");
+    Label1 = label(40, "The Korund project");
+    Label3 = label(56, QString("Version %1").arg(KorundVersion()));
+    Label4 = label(72, "Licence: GNU GPL 3 or later");
 
     BOk = new QPushButton("OK", this);
     BOk->setGeometry(136, 176, 75, 25);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFCredits: the About window.
 #pragma once
 
@@ -13,8 +14,8 @@ class QPushButton;
 class TFCredits : public QDialog {
     Q_OBJECT
 public:
-    // Loads pictureDir + "krlogo.dat" (default: the executable's directory);
-    // throws std::runtime_error when it cannot be read as a bitmap.
+    // Loads "krlogo.dat" (see LoadProgramPicture); throws std::runtime_error
+    // when it cannot be read as a bitmap.
     TFCredits(cKorundWindows& windows, QWidget* parent = nullptr,
               const QString& pictureDir = QString());
 

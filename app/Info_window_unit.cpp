@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Info_window_unit.h"
 
 #include "Korund_dialogs.h"

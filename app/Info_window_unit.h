@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFInfoText: a titled text, shown modally.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Korund_dialogs.h"
 
 #include <QApplication>
@@ -85,4 +86,8 @@ cDialogs& Dialogs() {
 
 void SetDialogs(cDialogs* dialogs) {
     gInstalled = dialogs;
+}
+
+cDialogs* InstalledDialogs() {
+    return gInstalled;
 }

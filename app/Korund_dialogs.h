@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The seam through which every window shows message boxes, file dialogs and
 // modal windows. The program uses the standard implementation; tests install
 // a fake that records and answers instead of blocking.
@@ -35,3 +36,5 @@ public:
 cDialogs& Dialogs();
 // Installs a replacement (not owned); null restores the standard implementation.
 void SetDialogs(cDialogs* dialogs);
+// The installed replacement; null while the standard implementation is in use.
+cDialogs* InstalledDialogs();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File menu of the main window: opening and saving library files.
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
@@ -69,11 +70,26 @@ void TFMain::File_OpenClick() {
     const tFileChoice choice =
         Dialogs().OpenFile(this, "Load library file", kLibraryFilter, 1);
     if (!choice.accepted) return;
-    const bool constants = IsConstantKind(choice.filterIndex);
+    LoadLibraryFile(choice.fileName, IsConstantKind(choice.filterIndex));
+}
 
-    auto file = std::make_unique<QFile>(choice.fileName);
+void TFMain::OpenStartFile(const QString& fileName) {
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix != "krc" && suffix != "krf") {
+        Dialogs().Message(this, tMsgType::Error,
+                          QString("Error: \"%1\" is not a Korund library file: its name must end "
+                                  "in .krc (constants) or .krf (functions).")
+                              .arg(fileName),
+                          tMsgButtons::Ok);
+        return;
+    }
+    LoadLibraryFile(fileName, suffix == "krc");
+}
+
+void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
+    auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::ReadOnly)) {
-        Dialogs().Message(this, tMsgType::Error, CannotOpenText(choice.fileName, file->errorString()),
+        Dialogs().Message(this, tMsgType::Error, CannotOpenText(fileName, file->errorString()),
                           tMsgButtons::Ok);
         return;
     }

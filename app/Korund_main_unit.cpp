@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Korund_main_unit.h"
 
 #include "Config_unit.h"
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIODevice>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +29,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
+#include <optional>
 
 namespace {
 
@@ -666,6 +670,12 @@ void ShowException(std::exception_ptr exception) {
 
 TKorundApplication::TKorundApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName("Korund");
+    setApplicationVersion(KorundVersion());
+    setDesktopFileName("org.example.korund");
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/korund/korund-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     // The windows are laid out in pixels, so their text is sized in pixels too.
     QFont text = font();
     text.setPixelSize(11);
@@ -729,39 +739,122 @@ cKorundProgram::~cKorundProgram() = default;
 
 namespace {
 
-// Start-up probe for timing the program (bench/startup.sh): with the
-// environment variable KORUND_EXIT_WHEN_SHOWN=1 the main window is closed
-// right after its first paint, which ends the run the normal way (engine
-// instance and tables released, exit code 0).
+// Start-up probe for timing the program (bench/startup.sh) and for testing
+// an installed program: the main window is closed right after its first
+// paint, which ends the run the normal way (engine instance and tables
+// released). With "preferences", the preferences are loaded and saved first.
 class cExitWhenShown : public QObject {
 public:
-    static bool Wanted() { return qgetenv("KORUND_EXIT_WHEN_SHOWN") == "1"; }
+    enum class tMode { Off, Exit, Preferences };
+    static tMode Wanted() {
+        const QByteArray value = qgetenv("KORUND_EXIT_WHEN_SHOWN");
+        if (value == "1") return tMode::Exit;
+        if (value == "preferences") return tMode::Preferences;
+        return tMode::Off;
+    }
+    explicit cExitWhenShown(std::function<void()> beforeClose) : aBeforeClose(std::move(beforeClose)) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, static_cast<QWidget*>(watched), &QWidget::close);
+            QTimer::singleShot(0, static_cast<QWidget*>(watched), [this, watched] {
+                RunGuarded(aBeforeClose);
+                static_cast<QWidget*>(watched)->close();
+            });
         }
         return false;
     }
+
+private:
+    std::function<void()> aBeforeClose;
+};
+
+// The probe's dialogs: messages go to standard error, nothing waits for the user.
+class cStderrDialogs : public cDialogs {
+public:
+    cStderrDialogs() : aPrevious(InstalledDialogs()) { SetDialogs(this); }
+    ~cStderrDialogs() override { SetDialogs(aPrevious); }
+    cStderrDialogs(const cStderrDialogs&) = delete;
+    cStderrDialogs& operator=(const cStderrDialogs&) = delete;
+
+    int errors = 0;
+
+    tMsgResult Message(QWidget*, tMsgType type, const QString& text, tMsgButtons) override {
+        if (type == tMsgType::Error) ++errors;
+        std::fprintf(stderr, "Korund: %s\n", text.toLocal8Bit().constData());
+        return tMsgResult::Ok;
+    }
+    tFileChoice OpenFile(QWidget*, const QString&, const QString&, int) override { return {}; }
+    tFileChoice SaveFile(QWidget*, const QString&, const QString&, int) override { return {}; }
+    void ShowModal(QDialog*) override {}
+
+private:
+    cDialogs* aPrevious;
 };
 
 } // namespace
 
-int RunKorund(const QString& pictureDir) {
+int RunKorund(const QString& pictureDir, const QString& startFile) {
+    const cExitWhenShown::tMode mode = cExitWhenShown::Wanted();
+    std::optional<cStderrDialogs> quiet;
+    if (mode != cExitWhenShown::tMode::Off && !InstalledDialogs()) quiet.emplace();
     try {
         cKorundProgram program(pictureDir);
         QApplication::setQuitOnLastWindowClosed(false);
         QObject::connect(program.W.Main, &TFMain::Closed, qApp, &QCoreApplication::quit,
                          Qt::QueuedConnection);
-        cExitWhenShown probe;
-        if (cExitWhenShown::Wanted()) program.W.Main->installEventFilter(&probe);
+        cExitWhenShown probe([&program, mode] {
+            if (mode != cExitWhenShown::tMode::Preferences) return;
+            program.W.Config->FormShow();
+            program.W.Config->BOkClick();
+        });
+        if (mode != cExitWhenShown::tMode::Off) program.W.Main->installEventFilter(&probe);
         program.W.Main->show();
+        if (!startFile.isEmpty()) {
+            TFMain* main = program.W.Main;
+            QTimer::singleShot(0, main, [main, startFile] {
+                RunGuarded([main, &startFile] { main->OpenStartFile(startFile); });
+            });
+        }
         QApplication::exec();
-        return 0;
+        return quiet && quiet->errors > 0 ? 1 : 0;
     } catch (...) {
         ShowException(std::current_exception());
     }
     return 1;
+}
+
+const char* const kKorundUsage =
+    "Usage: Korund [FILE.krc | FILE.krf]\n"
+    "High-precision algebraic calculator. A library file given is loaded at\n"
+    "start as File > Open would: .krc into the constants, .krf into the functions.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n";
+
+tKorundArguments ParseKorundArguments(const QStringList& arguments, bool optionsOnly) {
+    tKorundArguments result;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size() && result.error.isEmpty(); ++i) {
+        const QString& arg = arguments[i];
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
+            result.help = true;
+        } else if (!optionsEnded && (arg == "-v" || arg == "--version")) {
+            result.version = true;
+        } else if (optionsOnly) {
+            continue;
+        } else if (!optionsEnded && arg.startsWith('-') && arg != "-") {
+            result.error = QString("unknown option '%1'").arg(arg);
+        } else if (arg.isEmpty()) {
+            result.error = "an empty file name was given";
+        } else if (!result.startFile.isEmpty()) {
+            result.error = QString("only one library file can be opened, not also '%1'").arg(arg);
+        } else {
+            result.startFile = arg;
+        }
+    }
+    return result;
 }

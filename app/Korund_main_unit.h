@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFMain: the calculator window, the engine hooks and the program's start-up.
 #pragma once
 
@@ -126,6 +127,15 @@ public slots:
     void File_OpenClick();  // Korund_main_files.cpp
     void File_SaveClick();  // Korund_main_files.cpp
 
+public:
+    // Loads a library file as File > Open does, with its messages: into the
+    // constants or the functions (Korund_main_files.cpp).
+    void LoadLibraryFile(const QString& fileName, bool constants);
+    // The same for a file named on the command line, whose extension (.krc
+    // or .krf, in any case) gives the kind; any other name is refused with a
+    // message.
+    void OpenStartFile(const QString& fileName);
+
 signals:
     // The window was closed and the engine released: the program ends.
     void Closed();
@@ -198,7 +208,8 @@ class cKorundProgram {
 public:
     // trace, when given, receives "TFSplash" once the splash is on the screen
     // and each window's class name as it is created.
-    explicit cKorundProgram(const QString& pictureDir = ProgramDir(),
+    // pictureDir empty: the pictures are looked for in PictureDirs().
+    explicit cKorundProgram(const QString& pictureDir = QString(),
                             std::function<void(const QString&)> trace = {});
     ~cKorundProgram();
     cKorundProgram(const cKorundProgram&) = delete;
@@ -218,5 +229,25 @@ private:
 };
 
 // Runs the program: start-up, message loop, shutdown. Returns the exit code;
-// a start-up failure is shown in an error box and gives 1.
-int RunKorund(const QString& pictureDir = ProgramDir());
+// a start-up failure is shown in an error box and gives 1. A startFile is
+// opened once the main window is shown (TFMain::OpenStartFile).
+//
+// Test seam: the environment variable KORUND_EXIT_WHEN_SHOWN ends the run
+// after the main window's first paint: with "1" at once, with "preferences"
+// after loading and saving the preferences as their OK button does. Messages
+// then go to standard error instead of message boxes (unless a test has
+// installed its own dialogs), and an error message makes the exit code 1.
+int RunKorund(const QString& pictureDir = QString(), const QString& startFile = QString());
+
+// The command line of the desktop program, after the window system's own
+// options have been taken out: [FILE.krc|FILE.krf], --help, --version.
+struct tKorundArguments {
+    QString startFile;
+    bool help = false;
+    bool version = false;
+    QString error; // a usage error, for standard error
+};
+// optionsOnly: look only for --help and --version, ignoring everything else
+// (the window system's options are still in the list then).
+tKorundArguments ParseKorundArguments(const QStringList& arguments, bool optionsOnly = false);
+extern const char* const kKorundUsage;

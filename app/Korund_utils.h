@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text helpers shared by the palettes and the library editor, and the help
 // table of the built-in page.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows, created once at start-up and known to each other
 // through this record (filled in creation order).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFEdit: the library editor (constants or user functions).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "Palettes_unit.h"
 
 #include "Info_window_unit.h"

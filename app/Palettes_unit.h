@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFPalettes: variables, constants and functions to look at and paste.
 #pragma once
 

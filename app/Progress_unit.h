@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFProgress: one text and one bar per nesting level of a running engine operation.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cLongReal on its own against the same work written directly in MPFR:
 // short-lived values in a loop, text of 48,000 digits both ways, degree sines.
 #include "cLongReal.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Workloads through the engine against the same work written directly in MPFR
 // and directly in Arb (reusing their numbers), in the same run; prints the
 // ratios per workload.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the benchmark workloads through korund-cli, GNU bc (bc -l) and qalc,
 # each as a whole process, and prints Korund's speed ratio to each peer.
 # Usage: bench/peers.sh [BUILD_DIR] [TIMEOUT_SECONDS]

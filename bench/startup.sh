@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up time: korund-cli -e 1 against a minimal C program that prints one
 # MPFR number, and the desktop program from start to its main window shown.
 # Usage: bench/startup.sh [BUILD_DIR] [RUNS]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliHelp.h"
 
 const char* const kCliUsage =
@@ -8,12 +9,19 @@ const char* const kCliUsage =
     "  -e FORMULA          calculate FORMULA (repeatable, in order); a command\n"
     "                      such as :vars works too. Without -e, formulas are read\n"
     "                      from standard input, one per line.\n"
-    "  --ini FILE          read the settings from FILE instead of Korund.ini\n"
-    "                      beside the program\n"
+    "  --ini FILE          read the settings from FILE instead of the usual\n"
+    "                      settings file (see below)\n"
     "  --constants FILE    load a constant library (.krc) at start (repeatable)\n"
     "  --functions FILE    load a function library (.krf) at start (repeatable;\n"
     "                      loaded after all constant libraries)\n"
     "  -h, --help          show this help and exit\n"
+    "  --version           show the version and exit\n"
+    "\n"
+    "Settings are read from the first of: Korund.ini beside the program, when\n"
+    "its folder is writable; $XDG_CONFIG_HOME/korund/Korund.ini (by default\n"
+    "~/.config/korund/Korund.ini), which the desktop program's preferences\n"
+    "write; Korund.ini beside the program in a read-only folder. Without any,\n"
+    "the defaults apply.\n"
     "\n"
     "Every formula answers with exactly one line on standard output: the result,\n"
     "or \"parse error: \" or \"calc error: \" followed by the reason. Blank input\n"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of korund-cli's --help and :help.
 #pragma once
 

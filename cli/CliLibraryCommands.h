@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The library commands of korund-cli: adding one constant or function
 // through edit mode, and listing a library.
 #pragma once

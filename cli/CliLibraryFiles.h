@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Library files for korund-cli: the engine's file hooks over an open file,
 // loading and saving, and the messages for the load results.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliOptions.h"
 
 #include <string_view>
@@ -9,6 +10,10 @@ cCliOptions ParseCliOptions(int argc, const char* const* argv)
         std::string_view arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             options.aHelp = true;
+            continue;
+        }
+        if (arg == "--version") {
+            options.aVersion = true;
             continue;
         }
         // Options with a value: "-e F", "--ini F" or "--ini=F".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line options of korund-cli.
 #pragma once
 
@@ -6,10 +7,11 @@
 
 struct cCliOptions {
     std::vector<std::string> aFormulas;      // -e, in order
-    std::string aIniPath;                    // --ini; empty: Korund.ini beside the program
+    std::string aIniPath;                    // --ini; empty: the usual settings file
     std::vector<std::string> aConstantFiles; // --constants, in order
     std::vector<std::string> aFunctionFiles; // --functions, in order
     bool aHelp = false;
+    bool aVersion = false;
     std::string aError; // non-empty: a usage error, to be reported with exit status 2
 };
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Progress line and Ctrl-C handling of korund-cli, both driven by the
 // engine's progress hook.
 #pragma once

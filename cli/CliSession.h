@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One korund-cli session: a single engine instance that answers formulas
 // and commands line by line, and the last result for the memory commands.
 #pragma once

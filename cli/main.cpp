@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // korund-cli: Korund's calculator for terminals, scripts and pipes.
 #include "CliHelp.h"
 #include "CliLibraryFiles.h"
@@ -145,6 +146,10 @@ int Run(int argc, char** argv)
     }
     if (options.aHelp) {
         std::cout << kCliUsage;
+        return 0;
+    }
+    if (options.aVersion) {
+        std::cout << "korund-cli " << KorundVersion() << '\n';
         return 0;
     }
 

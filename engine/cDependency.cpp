@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Constant reference lists: which nkConstant nodes of user-function bodies
 // name which constant of the live table.
 #include "cFormulaEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluator: walks a parsed tree, counts its steps and reports progress
 // after every node.
 #include "cFormulaEngine.h"

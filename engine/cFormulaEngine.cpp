@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cFormulaEngine: class-wide tables, construction and the instance helpers
 // exported as free functions.
 #include "cFormulaEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cFormulaEngine: Korund's formula engine.
 //
 // Class-wide (static) state: the built-in function table, the constant and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The constant and user-function libraries: edit modes, entry operations on
 // the edit copies, and compiling an edit copy into the live table.
 #include "cFormulaEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Library files: the live constants or functions as a list of definition and
 // description texts, moved through the host's FileRead/FileWrite hooks.
 //

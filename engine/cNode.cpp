@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cNode: deep copy and moves of expression trees.
 #include "cFormulaEngine.h"
 

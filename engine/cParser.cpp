@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Formula parser: splits a stretch of text at its rightmost operator of the
 // lowest precedence class, recursively; operands are resolved against the
 // built-in, constant and user-function tables.

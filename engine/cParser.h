@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Free functions of the formula parser. Stretches of text are given by
 // pointers to their first and last character (inclusive).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaces a file only once its new content has been written completely:
 // the content goes into a temporary file in the same directory, which
 // Commit() renames over the target. Without Commit() the temporary file is

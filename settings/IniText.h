@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line-level reading of ini text: sections, key=value lines and whole numbers.
 #pragma once
 

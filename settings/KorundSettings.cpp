@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "KorundSettings.h"
 
 #include "cFormulaEngine.h"
@@ -45,10 +46,20 @@ std::string& IniPathOverride()
 }
 } // namespace
 
+cIniLocation LocateKorundIni()
+{
+    if (const std::string& path = IniPathOverride(); !path.empty())
+        return {path, path};
+    const std::string dir = ExecutableDir();
+    const std::string beside = dir + "Korund.ini";
+    const std::string user = UserKorundIniPath();
+    return ChooseKorundIni(beside, access(beside.c_str(), F_OK) == 0, access(dir.c_str(), W_OK | X_OK) == 0,
+                           user, !user.empty() && access(user.c_str(), F_OK) == 0);
+}
+
 std::string KorundIniPath()
 {
-    const std::string& path = IniPathOverride();
-    return path.empty() ? ExecutableDir() + "Korund.ini" : path;
+    return LocateKorundIni().aReadPath;
 }
 
 void SetKorundIniPath(const std::string& path)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Korund.ini: the twelve settings of the number library and the engine,
 // read at start-up by the desktop program and korund-cli, written by the
 // preferences window.
@@ -37,10 +38,46 @@ const std::array<cSettingKey, 12>& SettingKeys();
 
 // Directory of the running executable, with a trailing '/'.
 std::string ExecutableDir();
-// ExecutableDir() + "Korund.ini", unless tests have set another path.
+
+// Where Korund.ini is read from, and where the preferences window writes it.
+struct cIniLocation {
+    std::string aReadPath;
+    std::string aWritePath;
+    bool operator==(const cIniLocation&) const = default;
+};
+
+// The per-user settings file: $XDG_CONFIG_HOME/korund/Korund.ini, else
+// ~/.config/korund/Korund.ini (HOME, else the password database). Empty when
+// no absolute home directory is known.
+std::string UserKorundIniPath();
+
+// The choice between Korund.ini beside the executable and the per-user file:
+// - a file beside the executable in a writable folder is read and written
+//   (a portable install); so is that place when there is no per-user path;
+// - otherwise an existing per-user file is read and written;
+// - otherwise a file beside the executable (in a read-only folder) is read,
+//   and the per-user file written, which takes over from then on;
+// - otherwise the per-user file (absent yet) for both.
+cIniLocation ChooseKorundIni(const std::string& besidePath, bool besideExists, bool besideDirWritable,
+                             const std::string& userPath, bool userExists);
+// ChooseKorundIni for this executable and user, or the test override for both.
+cIniLocation LocateKorundIni();
+// LocateKorundIni().aReadPath.
 std::string KorundIniPath();
-// Test seam: makes KorundIniPath() return path; an empty path restores the default.
+// Test seam: makes LocateKorundIni() answer path for reading and writing; an
+// empty path restores the default.
 void SetKorundIniPath(const std::string& path);
+
+// Creates the missing folders above path (new ones private to the user, as
+// configuration folders are). False, with the reason, when that fails.
+bool MakeParentDirs(const std::string& path, std::string& error);
+
+// The installed data folder, <prefix>/share/korund/, found from the
+// executable's folder <prefix>/bin/ (with a trailing '/').
+std::string InstalledDataDir();
+
+// The version of this build, as the project defines it.
+const char* KorundVersion();
 
 // The largest settings file that is read.
 constexpr size_t kMaxIniBytes = size_t{1} << 20;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the window tests: a private Korund.ini, the fake dialog seam and
 // the program's windows built the way the program builds them.
 #pragma once

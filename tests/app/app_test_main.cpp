@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared main of the window tests: the program's application object on the
 // offscreen platform, then the tests.
 #include "Korund_main_unit.h"

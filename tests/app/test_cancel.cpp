@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cancelling a running evaluation from the progress window: only evaluations
 // end, the program stays usable and nothing in memory is lost.
 #include "AppTestSupport.h"

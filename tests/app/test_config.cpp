@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences window: fields loaded from and written to Korund.ini.
 #include "Config_unit.h"
 #include "FakeDialogs.h"
@@ -25,11 +26,12 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        config.IniPath = dir.filePath("Korund.ini");
+        config.IniPath = config.IniWritePath = dir.filePath("Korund.ini");
     }
     void Open() { Dialogs().ShowModal(&config); }
-    QByteArray IniBytes() const {
-        QFile file(config.IniPath);
+    QByteArray IniBytes() const { return FileBytes(config.IniPath); }
+    static QByteArray FileBytes(const QString& path) {
+        QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
     void WriteIni(const QByteArray& text) {
@@ -136,6 +138,40 @@ TEST_F(ConfigTest, HandEditedValuesOutsideTheControlsSurviveOk) {
     EXPECT_EQ(s.DigitsUse, 9999);
     EXPECT_EQ(s.EngMode, 5);
     EXPECT_EQ(s.AngleMode, 7);
+}
+
+// A read-only Korund.ini beside the program seeds the fields; OK writes the
+// per-user file, creating its folder, and the next showing reads that.
+TEST_F(ConfigTest, OkWritesThePerUserFileWhenItDiffersFromTheOneRead) {
+    WriteIni("[Calculation]\nDigitsUse=9\n");
+    const QString seedPath = config.IniPath;
+    config.IniWritePath = dir.filePath("config/korund/Korund.ini");
+    Open();
+    EXPECT_EQ(config.EDigitsUse->text(), "9");
+    config.EMaxFunc->setText("7");
+    config.BOk->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(FileBytes(seedPath), "[Calculation]\nDigitsUse=9\n") << "the file read stays as it was";
+    const cKorundSettings written = ReadKorundIni(config.IniWritePath.toStdString());
+    EXPECT_EQ(written.DigitsUse, 9);
+    EXPECT_EQ(written.MaxFunc, 7);
+    EXPECT_EQ(config.IniPath, config.IniWritePath);
+    Open();
+    EXPECT_EQ(config.EMaxFunc->text(), "7");
+}
+
+TEST_F(ConfigTest, UnwritablePerUserFolderIsReportedAndTheWindowStaysOpen) {
+    WriteIni("[Calculation]\nDigitsUse=9\n");
+    config.IniWritePath = dir.filePath("Korund.ini/korund/Korund.ini"); // a file is in the way
+    Open();
+    config.BOk->click();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
+        "Error: The settings file \"" + config.IniWritePath + "\" could not be written"))
+        << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(config.isVisible());
+    EXPECT_EQ(config.IniPath, dir.filePath("Korund.ini"));
 }
 
 TEST(ConfigWithMain, OkChangesNothingInRunningProgram) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The library editor driven through its buttons against the real engine.
 #include "FakeDialogs.h"
 #include "Lib_editor.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Open and File > Save of the main window, with real library files.
 #include "AppTestSupport.h"
 #include "../settings/SpecialFiles.h"
@@ -255,6 +256,67 @@ TEST_F(FilesTest, LoadingTwiceAddsTwiceAndRefreshesPalettes) {
     main->File_OpenClick();
     ASSERT_EQ(palettes->LUserFunc->count(), 1);
     EXPECT_EQ(palettes->LUserFunc->item(0)->text(), "sq(x)");
+}
+
+// A library file named on the command line: its extension gives the kind,
+// and it is loaded with File > Open's messages.
+TEST_F(FilesTest, StartFileLoadsByExtensionWithTheMessagesOfOpen) {
+    WriteFile("lib.krc", LibraryBytes("KRC", {{"g = 9.80665", "gravity"}}));
+    WriteFile("LIB.KRF", LibraryBytes("KRF", {{"sq(x)=x^2", ""}}));
+    main->OpenStartFile(Path("lib.krc"));
+    main->OpenStartFile(Path("LIB.KRF"));
+    EXPECT_TRUE(dialogs.messages.empty()) << MessageTexts().join('\n').toStdString();
+    EXPECT_EQ(Definitions(true), (std::vector<std::string>{"g = 9.80665"}));
+    EXPECT_EQ(Definitions(false), (std::vector<std::string>{"sq(x)=x^2"}));
+    EXPECT_EQ(palettes->LUserFunc->count(), 1);
+
+    WriteFile("funcs.krc", LibraryBytes("KRF", {{"cube(x)=x^3", ""}}));
+    WriteFile("notes.txt", LibraryBytes("KRC", {{"h=1", ""}}));
+    main->OpenStartFile(Path("funcs.krc"));    // a function library under the constants' name
+    main->OpenStartFile(Path("missing.krf"));
+    main->OpenStartFile(Path("notes.txt"));
+    const QStringList texts = MessageTexts();
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_EQ(texts[0], kMsgNotLibrary);
+    EXPECT_TRUE(texts[1].startsWith("Error: Cannot open the file \"" + Path("missing.krf")))
+        << texts[1].toStdString();
+    EXPECT_TRUE(texts[2].contains("is not a Korund library file")) << texts[2].toStdString();
+    for (const auto& m : dialogs.messages) EXPECT_EQ(m.type, tMsgType::Error);
+    EXPECT_EQ(Definitions(true), (std::vector<std::string>{"g = 9.80665"})) << "nothing else was loaded";
+    EXPECT_EQ(Definitions(false), (std::vector<std::string>{"sq(x)=x^2"}));
+}
+
+TEST(KorundArguments, OneLibraryFileAndTheTwoOptions) {
+    struct tRow {
+        QStringList args;
+        QString file;
+        bool help, version;
+        const char* error; // part of the error, or nullptr
+    } rows[] = {
+        {{"Korund"}, "", false, false, nullptr},
+        {{"Korund", "lib.krc"}, "lib.krc", false, false, nullptr},
+        {{"Korund", "--", "-odd.krf"}, "-odd.krf", false, false, nullptr},
+        {{"Korund", "--version"}, "", false, true, nullptr},
+        {{"Korund", "-h", "x.krc"}, "x.krc", true, false, nullptr},
+        {{"Korund", "a.krc", "b.krf"}, "a.krc", false, false, "only one library file"},
+        {{"Korund", "--frob"}, "", false, false, "unknown option '--frob'"},
+        {{"Korund", ""}, "", false, false, "empty file name"},
+    };
+    for (const tRow& row : rows) {
+        const tKorundArguments a = ParseKorundArguments(row.args);
+        const std::string what = row.args.join(' ').toStdString();
+        EXPECT_EQ(a.startFile, row.file) << what;
+        EXPECT_EQ(a.help, row.help) << what;
+        EXPECT_EQ(a.version, row.version) << what;
+        if (row.error)
+            EXPECT_TRUE(a.error.contains(row.error)) << what << ": " << a.error.toStdString();
+        else
+            EXPECT_TRUE(a.error.isEmpty()) << what << ": " << a.error.toStdString();
+    }
+    // Before the window system has taken its own options out, only --help and --version count.
+    const tKorundArguments early = ParseKorundArguments({"Korund", "-platform", "offscreen", "--version"}, true);
+    EXPECT_TRUE(early.version);
+    EXPECT_TRUE(early.error.isEmpty());
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven like a user would: calculation, memory keys, the
 // variable letter, sizes, clipboard, menu items and their shortcuts.
 #include "AppTestSupport.h"
@@ -305,23 +306,57 @@ TEST_F(MainWindow, CloseDuringALibraryFileOperationWaitsForItsEnd) {
 
 // The start-up probe of the timing script: the run ends by itself, the normal
 // way, once the main window has been painted.
-TEST(StartupProbe, ExitWhenShownEndsTheRunAfterTheFirstPaint) {
+class StartupProbe : public ::testing::Test {
+protected:
     cTestIni ini;
     cFakeDialogs dialogs;
-    qputenv("KORUND_EXIT_WHEN_SHOWN", "1");
     bool timedOut = false;
-    QTimer guard; // stopped with the test, whatever happens
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        timedOut = true;
-        QCoreApplication::quit();
-    });
-    guard.start(5000);
-    EXPECT_EQ(RunKorund(), 0);
-    qunsetenv("KORUND_EXIT_WHEN_SHOWN");
+
+    // RunKorund with the probe set to mode; a guard ends a run that hangs.
+    int Run(const char* mode, const QString& startFile = QString()) {
+        qputenv("KORUND_EXIT_WHEN_SHOWN", mode);
+        QTimer guard; // stopped with the test, whatever happens
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&] {
+            timedOut = true;
+            QCoreApplication::quit();
+        });
+        guard.start(5000);
+        const int code = RunKorund(QString(), startFile);
+        qunsetenv("KORUND_EXIT_WHEN_SHOWN");
+        return code;
+    }
+};
+
+TEST_F(StartupProbe, ExitWhenShownEndsTheRunAfterTheFirstPaint) {
+    EXPECT_EQ(Run("1"), 0);
     EXPECT_FALSE(timedOut);
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(cFormulaEngine::aUserFunctionArray, nullptr); // the engine was released
+    EXPECT_FALSE(QFile::exists(ini.Path())) << "nothing is written";
+}
+
+TEST_F(StartupProbe, PreferencesModeSavesThePreferencesWhereTheWindowWould) {
+    ini.Write("[Parser]\nMaxFunc=7\n");
+    EXPECT_EQ(Run("preferences"), 0);
+    EXPECT_FALSE(timedOut);
+    EXPECT_TRUE(dialogs.messages.empty());
+    const cKorundSettings saved = ReadKorundIni(ini.Path().toStdString());
+    EXPECT_EQ(saved.MaxFunc, 7);
+    EXPECT_EQ(saved.DigitsUse, 6) << "every key is written";
+    QFile file(ini.Path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("DigitsUse=6"));
+}
+
+TEST_F(StartupProbe, StartFileIsOpenedOnceTheWindowIsShown) {
+    QTemporaryDir dir;
+    const QString missing = dir.filePath("missing.krc");
+    EXPECT_EQ(Run("1", missing), 0);
+    EXPECT_FALSE(timedOut);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Error: Cannot open the file \"" + missing))
+        << dialogs.messages[0].text.toStdString();
 }
 
 } // namespace

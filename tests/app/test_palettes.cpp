@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The palettes window against the real main window and engine.
 #include "AppTestSupport.h"
 #include "Info_window_unit.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The progress window as the engine's reports drive it, with the calendar
 // second under the test's control.
 #include "AppTestSupport.h"

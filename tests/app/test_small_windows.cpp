@@ -1,10 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The splash, About and info windows.
 #include "FakeDialogs.h"
 
 #include "Credits_unit.h"
 #include "Info_window_unit.h"
+#include "KorundSettings.h"
 #include "Splash_unit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -52,9 +55,13 @@ TEST_F(SmallWindows, AboutShowsLogoAuthorLinesAndClosesWithOk) {
     TFCredits credits(W);
     EXPECT_FALSE(credits.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_EQ(credits.LogoImage->pixmap().size(), QSize(200, 50));
-    EXPECT_EQ(credits.Label1->text(), "Korund developers");
-    EXPECT_FALSE(credits.Label3->text().isEmpty());
-    EXPECT_FALSE(credits.Label4->text().isEmpty());
+    // The project, its version and its licence, each clear of the group's edge.
+    EXPECT_EQ(credits.Label2->text(), "");
+    EXPECT_EQ(credits.Label1->text(), "The Korund project");
+    EXPECT_EQ(credits.Label3->text(), QString("Version ") + KorundVersion());
+    EXPECT_TRUE(credits.Label4->text().contains("GPL 3 or later"));
+    for (QLabel* label : {credits.Label1, credits.Label3, credits.Label4})
+        EXPECT_LE(label->sizeHint().width(), label->width()) << label->text().toStdString();
     credits.show();
     credits.BOk->click();
     EXPECT_FALSE(credits.isVisible());
@@ -78,6 +85,26 @@ TEST_F(SmallWindows, MissingOrBrokenPictureMakesConstructionFail) {
         EXPECT_NE(std::string(e.what()).find("krlogo.dat"), std::string::npos) << e.what();
     }
     EXPECT_THROW(TFSplash{path}, std::runtime_error);
+}
+
+} // namespace
+
+namespace {
+
+// Beside the program first, then the installed data folder; each picture on its own.
+TEST(Pictures, FirstFolderHoldingThePictureWins) {
+    QTemporaryDir beside, data;
+    const QString b = beside.path() + '/', d = data.path() + '/';
+    for (const QString& path : {b + "krlogo.dat", d + "krlogo.dat", d + "krsplash.dat"}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QDir(b).mkdir("krsplash.dat")) << "a folder of that name is no picture";
+    EXPECT_EQ(FindPicture({b, d}, "krlogo.dat"), b + "krlogo.dat");
+    EXPECT_EQ(FindPicture({b, d}, "krsplash.dat"), d + "krsplash.dat");
+    EXPECT_EQ(FindPicture({b, d}, "other.dat"), "");
+    EXPECT_EQ(PictureDirs().first(), ProgramDir());
+    EXPECT_TRUE(PictureDirs().last().endsWith("/share/korund/")) << PictureDirs().last().toStdString();
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and shutdown: the settings file as the engine-state memo shows it,
 // the order of the windows, missing pictures, the file hooks and exceptions
 // that escape an event handler.
@@ -11,6 +12,7 @@
 #include "Progress_unit.h"
 
 #include <QBuffer>
+#include <QIcon>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPlainTextEdit>
@@ -238,6 +240,15 @@ TEST_F(Startup, AnExceptionFromAMenuHandlerIsShown) {
     dialogs.onModal = {};
     Main().Help_About->trigger(); // the menu still works
     EXPECT_EQ(dialogs.modalShown.size(), 2u);
+}
+
+// The window icon comes from the program's resources, at every size installed.
+TEST(Application, WindowIconHoldsEveryIconSize) {
+    const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    EXPECT_FALSE(QApplication::windowIcon().pixmap(48, 48).isNull());
+    EXPECT_EQ(QApplication::applicationVersion(), KorundVersion());
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text helpers of the lists: names of definitions, shortened labels, memo texts.
 #include "Korund_utils.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs korund-cli as a child process with the given arguments and standard
 // input, and collects its standard output, standard error and exit status.
 #pragma once

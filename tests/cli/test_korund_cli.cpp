@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "../settings/SpecialFiles.h"
 #include "../settings/TempDir.h"
 #include "CliRunner.h"
@@ -186,6 +187,37 @@ TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_THAT(lines[0], StartsWith("error: "));
     EXPECT_EQ(lines[1], "parse error: feErrUnknownConstant");
+}
+
+// Without --ini and without Korund.ini beside the program, the per-user file
+// of XDG_CONFIG_HOME is read; --ini wins over it.
+TEST(KorundCli, PerUserSettingsApplyUnlessIniIsGiven)
+{
+    cTempDir dir;
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string saved = old ? old : "";
+    setenv("XDG_CONFIG_HOME", dir.Path().c_str(), 1);
+    std::filesystem::create_directories(dir.Path() / "korund");
+    WriteText(dir.File("korund/Korund.ini"), "[Calculation]\nOutputSys=16\n");
+    WriteText(dir.File("dec.ini"), "[Calculation]\nOutputSys=10\n");
+
+    const auto perUser = RunCli({"-e", "255"}).Lines();
+    const auto given = RunCli({"--ini", dir.File("dec.ini"), "-e", "255"}).Lines();
+    old ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    EXPECT_THAT(perUser, ElementsAre(::testing::StrCaseEq("ff")));
+    EXPECT_THAT(given, ElementsAre("255"));
+}
+
+TEST(KorundCli, VersionAndHelpNameTheSettingsOrder)
+{
+    const cCliResult version = RunCli({"--version"});
+    EXPECT_EQ(version.aStatus, 0);
+    EXPECT_THAT(version.aOut, ::testing::MatchesRegex("korund-cli [0-9]+(\\.[0-9]+)+\n"));
+    const cCliResult help = RunCli({"--help", "-e", "1"});
+    EXPECT_EQ(help.aStatus, 0);
+    EXPECT_THAT(help.aOut, HasSubstr("--version"));
+    EXPECT_THAT(help.aOut, HasSubstr("~/.config/korund/Korund.ini"));
+    EXPECT_THAT(help.aOut, HasSubstr("$XDG_CONFIG_HOME/korund/Korund.ini"));
 }
 
 TEST(KorundCli, LibraryEntriesCompileOrReportWhyNot)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the engine core tests: a fixture with fresh tables, a
 // compact text form of trees, and a recorder for progress reports.
 #pragma once

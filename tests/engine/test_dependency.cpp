@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Constant reference lists: block-wise growth and shrink, registration order,
 // and what committing functions and constants does to them.
 #include "test_lib_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluator: values, order of evaluation, loops and their counters, user
 // functions on the next level, step counts and the exact progress reports.
 #include "test_core_support.h"

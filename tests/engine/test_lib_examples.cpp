@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The example libraries shipped in examples/ load and compute what they say.
 #include "test_lib_fixture.h"
 

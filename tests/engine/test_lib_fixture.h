@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared fixture of the library tests: fresh engine tables per test, an
 // in-memory library file behind the file hooks and a recorded progress log.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The constant and function libraries: edit modes, entry operations,
 // compiling, progress and the behaviour of a failing Stop.
 #include "test_lib_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Library files: the byte layout, every load result, the progress reports of
 // both directions, and that a failed load leaves the library as it was.
 #include "test_lib_fixture.h"

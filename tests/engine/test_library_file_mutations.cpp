@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readers against damaged files: thousands of deterministic mutations
 // and truncations of real library files. Every read must end with a result
 // code in range, leave no edit mode behind, and change nothing unless it

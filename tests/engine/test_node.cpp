@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Node copies and moves, the class-wide tables and instance lifetime.
 #include "test_core_support.h"
 

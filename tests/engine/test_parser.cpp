@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Parser: tree shapes, error codes and their order, parameter substitution,
 // and protection against formulas too deep for the recursion.
 #include "test_core_support.h"

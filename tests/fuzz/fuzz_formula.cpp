@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: arbitrary formula text through Parse and Evaluate.
 // Evaluations are bounded by a step budget enforced from the progress hook.
 #include "cFormulaEngine.h"

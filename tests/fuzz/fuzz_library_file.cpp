@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: arbitrary bytes as constant and function library files,
 // then a write-read round trip of whatever was loaded.
 #include "cFormulaEngine.h"

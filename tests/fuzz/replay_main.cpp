@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays fuzz inputs (files, or every file of a directory) through a fuzz
 // target, so the normal test run keeps every finding fixed.
 #include <cstdint>

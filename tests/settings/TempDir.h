@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh directory under /tmp, removed with its content at the end of a test.
 #pragma once
 

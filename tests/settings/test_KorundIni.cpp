@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "AtomicFile.h"
 #include "IniText.h"
 #include "KorundSettings.h"
@@ -403,15 +404,19 @@ TEST(AtomicFile, KeepsOwnerAndGroupButNeverSetIdBits)
 }
 
 TEST(KorundIniPath, BesideTheExecutableUnlessOverridden)
+TEST(KorundIniPath, PerUserWithoutAFileBesideTheExecutableUnlessOverridden)
 {
     const std::string dir = ExecutableDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');
-    EXPECT_EQ(KorundIniPath(), dir + "Korund.ini");
+    ASSERT_NE(access((dir + "Korund.ini").c_str(), F_OK), 0) << "the test folder holds a Korund.ini";
+    const cIniLocation user{UserKorundIniPath(), UserKorundIniPath()};
+    EXPECT_EQ(LocateKorundIni(), user);
     SetKorundIniPath("/tmp/elsewhere.ini");
+    EXPECT_EQ(LocateKorundIni(), (cIniLocation{"/tmp/elsewhere.ini", "/tmp/elsewhere.ini"}));
     EXPECT_EQ(KorundIniPath(), "/tmp/elsewhere.ini");
     SetKorundIniPath("");
-    EXPECT_EQ(KorundIniPath(), dir + "Korund.ini");
+    EXPECT_EQ(LocateKorundIni(), user);
 }
 
 } // namespace
