@@ -403,7 +403,6 @@ TEST(AtomicFile, KeepsOwnerAndGroupButNeverSetIdBits)
     }
 }
 
-TEST(KorundIniPath, BesideTheExecutableUnlessOverridden)
 TEST(KorundIniPath, PerUserWithoutAFileBesideTheExecutableUnlessOverridden)
 {
     const std::string dir = ExecutableDir();
