@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -315,7 +316,14 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     _Journal();
     out = cLongReal(isSum ? 0L : 1L);
     counter = std::move(lo);
-    while (counter <= *hi) {
+    cScratchSlot start(*this); // the counter at the start of the last iteration
+    for (bool first = true; counter <= *hi; first = false) {
+        // An inner loop over the same counter may set it back: then this
+        // loop would never end.
+        if (!first && counter <= *start)
+            throw std::runtime_error(std::string(isSum ? "sum" : "mul")
+                                     + ": an inner loop sets the counter back, so the loop never ends");
+        *start = counter;
         _EvalInto(child[3], *value);
         if (isSum)
             out += *value;

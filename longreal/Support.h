@@ -38,13 +38,18 @@ struct PassState {
     slong bits = 0;     // 0: the working precision
     bool final = true;  // decisions are final (last pass, or no pass)
     bool active = false;
+    bool cleanup = false; // the thread frees Arb's caches when it ends
 };
 
 [[gnu::tls_model("initial-exec")]] extern constinit thread_local PassState tPass;
 
+void ArrangeCleanup();
+
 // Precision of operations now.
 inline slong Prec()
 {
+    if (!tPass.cleanup) [[unlikely]]
+        ArrangeCleanup();
     return tPass.bits != 0 ? tPass.bits : gSettings.bits;
 }
 

@@ -23,6 +23,22 @@ constinit thread_local PassState tPass;
 
 namespace {
 
+// Arb keeps constants (pi, logarithms, ...) per thread; they go with the thread.
+struct ThreadCleanup {
+    ~ThreadCleanup() { flint_cleanup(); }
+};
+
+} // namespace
+
+void ArrangeCleanup()
+{
+    static thread_local ThreadCleanup cleanup;
+    (void)cleanup;
+    tPass.cleanup = true;
+}
+
+namespace {
+
 int UsableBase(uint16_t base)
 {
     return base >= 2 && base <= 36 ? base : 10;

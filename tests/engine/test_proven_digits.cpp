@@ -1,0 +1,361 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Every digit shown is right: formulas that cancel, or sit near a point where
+// a function loses accuracy, evaluated through the engine at the default
+// settings and rendered in every base, against the same value computed
+// independently with MPFR at 4,000 bits.
+#include "cFormulaEngine.h"
+
+#include <gtest/gtest.h>
+#include <mpfr.h>
+
+#include <cctype>
+#include <cstdio>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr mpfr_prec_t kReferenceBits = 4000;
+
+class cRef {
+public:
+    cRef() { mpfr_init2(aValue, kReferenceBits); }
+    ~cRef() { mpfr_clear(aValue); }
+    cRef(const cRef&) = delete;
+    cRef& operator=(const cRef&) = delete;
+    operator mpfr_ptr() { return aValue; }
+
+private:
+    mpfr_t aValue;
+};
+
+// 10^e, exactly or nearly so.
+void PowerOfTen(mpfr_ptr out, long e)
+{
+    mpfr_set_ui(out, 10, MPFR_RNDN);
+    mpfr_pow_si(out, out, e, MPFR_RNDN);
+}
+
+// x degrees in radians.
+void Degrees(mpfr_ptr out, mpfr_srcptr x)
+{
+    cRef pi;
+    mpfr_const_pi(pi, MPFR_RNDN);
+    mpfr_mul(out, x, pi, MPFR_RNDN);
+    mpfr_div_ui(out, out, 180, MPFR_RNDN);
+}
+
+struct cRow {
+    std::string formula;
+    std::function<void(mpfr_ptr)> reference;
+};
+
+std::string Format(const char* pattern, long a, long b = 0, long c = 0)
+{
+    char text[256];
+    std::snprintf(text, sizeof text, pattern, a, b, c);
+    return text;
+}
+
+// The rows: a template each, with random parameters.
+std::vector<cRow> Rows(int count)
+{
+    std::mt19937 random(20261207);
+    auto pick = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(random); };
+    const std::string piDigits = "3.14159265358979323846264338327950288419716939937510582097494459230781640628620899862803482534211706798214808651";
+    std::vector<cRow> rows;
+    for (int i = 0; static_cast<int>(rows.size()) < count; ++i) {
+        switch (i % 15) {
+        case 0: {
+            const long e = pick(1, 60);
+            rows.push_back({Format("(1+10^(-%ld))-1", e), [e](mpfr_ptr r) { PowerOfTen(r, -e); }});
+            break;
+        }
+        case 1: {
+            const long e = pick(60, 300), c = pick(1, 999);
+            rows.push_back({Format("(2^%ld+%ld)-2^%ld", e, c, e), [c](mpfr_ptr r) { mpfr_set_si(r, c, MPFR_RNDN); }});
+            break;
+        }
+        case 2: {
+            const long e = pick(5, 60);
+            rows.push_back({Format("ln(1+10^(-%ld))", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                mpfr_log1p(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 3: {
+            const long e = pick(5, 60);
+            rows.push_back({Format("arctanh(1-10^(-%ld))", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                mpfr_ui_sub(r, 1, r, MPFR_RNDN);
+                                mpfr_atanh(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 4: {
+            const long e = pick(10, 60), c = pick(1, 99);
+            rows.push_back({Format("exp(ln(10^%ld+%ld))-10^%ld", e, c, e), [c](mpfr_ptr r) { mpfr_set_si(r, c, MPFR_RNDN); }});
+            break;
+        }
+        case 5: {
+            const long e = pick(3, 40);
+            rows.push_back({Format("sqrt((10^%ld)^2+1)-10^%ld", e, e), [e](mpfr_ptr r) {
+                                cRef x;
+                                PowerOfTen(x, e);
+                                mpfr_sqr(r, x, MPFR_RNDN);
+                                mpfr_add_ui(r, r, 1, MPFR_RNDN);
+                                mpfr_sqrt(r, r, MPFR_RNDN);
+                                mpfr_sub(r, r, x, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 6: {
+            const long e = pick(1, 60);
+            rows.push_back({Format("sin(180-10^(-%ld))", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                Degrees(r, r);
+                                mpfr_sin(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 7: {
+            const long a = pick(0, 359), b = pick(1, 999999);
+            rows.push_back({Format("cos(%ld.%06ld)", a, b), [a, b](mpfr_ptr r) {
+                                cRef f;
+                                mpfr_set_si(r, a * 1000000 + b, MPFR_RNDN);
+                                mpfr_div_ui(r, r, 1000000, MPFR_RNDN);
+                                Degrees(r, r);
+                                mpfr_cos(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 8: {
+            const long k = pick(5, 90);
+            const std::string cut = piDigits.substr(0, static_cast<size_t>(k) + 2);
+            rows.push_back({"pi()-" + cut, [cut](mpfr_ptr r) {
+                                cRef c;
+                                mpfr_set_str(c, cut.c_str(), 10, MPFR_RNDN);
+                                mpfr_const_pi(r, MPFR_RNDN);
+                                mpfr_sub(r, r, c, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 9: {
+            const long x = pick(1, 37);
+            rows.push_back({Format("norm(-%ld)", x), [x](mpfr_ptr r) {
+                                cRef s;
+                                mpfr_sqrt_ui(s, 2, MPFR_RNDN);
+                                mpfr_set_si(r, x, MPFR_RNDN);
+                                mpfr_div(r, r, s, MPFR_RNDN);
+                                mpfr_erfc(r, r, MPFR_RNDN);
+                                mpfr_div_2ui(r, r, 1, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 10: {
+            const long a = pick(-999999, 999999), b = pick(1, 999999);
+            rows.push_back({a < 0 ? Format("-%ld/%ld", -a, b) : Format("%ld/%ld", a, b), [a, b](mpfr_ptr r) {
+                                mpfr_set_si(r, a, MPFR_RNDN);
+                                mpfr_div_si(r, r, b, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 11: {
+            const long a = pick(1, 99), b = pick(1, 999), c = pick(-40, 40);
+            rows.push_back({c < 0 ? Format("%ld.%03ld^(-%ld)", a, b, -c) : Format("%ld.%03ld^%ld", a, b, c),
+                            [a, b, c](mpfr_ptr r) {
+                                mpfr_set_si(r, a * 1000 + b, MPFR_RNDN);
+                                mpfr_div_ui(r, r, 1000, MPFR_RNDN);
+                                mpfr_pow_si(r, r, c, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 12: {
+            const long e = pick(1, 20);
+            rows.push_back({Format("1-cos(10^(-%ld))", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                Degrees(r, r);
+                                mpfr_cos(r, r, MPFR_RNDN);
+                                mpfr_ui_sub(r, 1, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 13: {
+            const long e = pick(1, 50);
+            rows.push_back({Format("tan(90-10^(-%ld))", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                Degrees(r, r);
+                                mpfr_cot(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        default: {
+            const long e = pick(2, 60);
+            rows.push_back({Format("arcsin(1-10^(-%ld))", e), [e](mpfr_ptr r) {
+                                cRef pi;
+                                PowerOfTen(r, -e);
+                                mpfr_ui_sub(r, 1, r, MPFR_RNDN);
+                                mpfr_asin(r, r, MPFR_RNDN);
+                                mpfr_const_pi(pi, MPFR_RNDN);
+                                mpfr_mul_ui(r, r, 180, MPFR_RNDN);
+                                mpfr_div(r, r, pi, MPFR_RNDN);
+                            }});
+            break;
+        }
+        }
+    }
+    return rows;
+}
+
+// A rendering split into sign, significant digits (no trailing zeros) and
+// the exponent of the leading digit.
+struct cShown {
+    bool negative = false;
+    std::string digits;
+    long k = 0;
+};
+
+bool Split(const std::string& text, int base, cShown& out)
+{
+    std::string s = text;
+    if (!s.empty() && s[0] == '-') {
+        out.negative = true;
+        s.erase(0, 1);
+    }
+    long exponent = 0;
+    const size_t marker = s.find(base <= 14 ? 'E' : '@');
+    if (marker != std::string::npos) {
+        exponent = std::stol(s.substr(marker + 1));
+        s.resize(marker);
+    }
+    const size_t point = s.find('.');
+    const long whole = static_cast<long>(point == std::string::npos ? s.size() : point);
+    if (point != std::string::npos)
+        s.erase(point, 1);
+    size_t zeros = 0;
+    while (zeros < s.size() && s[zeros] == '0')
+        ++zeros;
+    if (zeros == s.size())
+        return false;
+    out.digits = s.substr(zeros);
+    while (out.digits.size() > 1 && out.digits.back() == '0')
+        out.digits.pop_back();
+    out.k = whole - 1 - static_cast<long>(zeros) + exponent;
+    return true;
+}
+
+TEST(ProvenDigits, RandomFormulasShowOnlyRightDigitsInEveryBase)
+{
+    cLongReal::Init();
+    cFormulaEngine::Init();
+    cFormulaEngine engine;
+    std::mt19937 random(7);
+    int wrong = 0, short_ = 0;
+    for (const cRow& row : Rows(300)) {
+        engine.Parse(row.formula.c_str());
+        const cLongReal value = engine.Evaluate();
+        cRef reference;
+        row.reference(reference);
+        const int base = std::uniform_int_distribution<int>(2, 36)(random);
+        cLongReal::aOutputSystem = static_cast<uint16_t>(base);
+        cLongReal::Init();
+        const std::string text = static_cast<const char*>(value);
+        cShown shown;
+        ASSERT_TRUE(Split(text, base, shown)) << row.formula << " = " << text;
+        mpfr_exp_t e = 0;
+        char* expected = mpfr_get_str(nullptr, &e, -base, shown.digits.size(), reference, MPFR_RNDN);
+        std::string want = expected;
+        mpfr_free_str(expected);
+        const bool negative = want[0] == '-';
+        if (negative)
+            want.erase(0, 1);
+        if (want != shown.digits || e - 1 != shown.k || negative != shown.negative) {
+            ++wrong;
+            ADD_FAILURE() << row.formula << " in base " << base << ": shown " << text << ", digits " << want
+                          << " at exponent " << e - 1;
+        }
+        if (!value.IsProven()) {
+            ++short_;
+            ADD_FAILURE() << row.formula << " in base " << base << " shows only " << text;
+        }
+        cLongReal::aOutputSystem = 10;
+        cLongReal::Init();
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(short_, 0);
+    cFormulaEngine::FreeStatics();
+}
+
+// The examples that showed wrong digits with fixed precision.
+TEST(ProvenDigits, FormerlyWrongExamplesShowTheirTrueValues)
+{
+    cLongReal::Init();
+    cFormulaEngine::Init();
+    cFormulaEngine engine;
+    const struct {
+        const char* formula;
+        const char* shown;
+    } rows[] = {
+        {"(1+10^(-17))-1", "1E-17"},
+        {"(2^70+3)-2^70", "3"},
+        {"ln(1+10^(-18))", "9.999999999999999995E-19"},
+        {"arctanh(0.9999999999999999999)", "22.22113197372340665"},
+        {"pi()-3.1415926535897932384", "6.26433832795028842E-20"},
+        {"exp(ln(10^25+1))-10^25", "1"},
+        {"sqrt(2)^2-2", "0"},
+        {"0.1+0.2-0.3", "0"},
+        {"sin(180)", "0"},
+        {"trunc((0.6+0.3)*10)", "9"},
+        {"trunc(7*(1/7))", "1"},
+        {"round(1.45*10)", "15"},
+        {"exp(10^10)", "1.07775060795856491E4342944819"},
+    };
+    for (const auto& row : rows) {
+        engine.Parse(row.formula);
+        EXPECT_STREQ(static_cast<const char*>(engine.Evaluate()), row.shown) << row.formula;
+    }
+    for (const char* failing : {"1/(0.1+0.2-0.3)", "tan(90)", "cot(180)"}) {
+        engine.Parse(failing);
+        EXPECT_THROW(engine.Evaluate(), cLongRealError) << failing;
+    }
+    cFormulaEngine::FreeStatics();
+}
+
+// A recomputation starts from the variables as they were: the loop counter
+// and a function body's variables end as after one evaluation.
+TEST(ProvenDigits, RecomputationStartsFromTheSameVariables)
+{
+    cLongReal::Init();
+    cFormulaEngine::Init();
+    cFormulaEngine engine;
+    engine.SetVar('i', cLongReal(42L));
+    engine.Parse("sum(1,1,3,i)+(sqrt(2)^2-2)");
+    EXPECT_STREQ(static_cast<const char*>(engine.Evaluate()), "6"); // three passes
+    EXPECT_STREQ(static_cast<const char*>(engine.GetVar('i')), "4");
+    cFormulaEngine::FreeStatics();
+}
+
+// Loops end: a counter steps exactly at any size, and a counter set back by
+// an inner loop is an error instead of an endless loop.
+TEST(ProvenDigits, LoopsEnd)
+{
+    cLongReal::Init();
+    cFormulaEngine::Init();
+    cFormulaEngine engine;
+    engine.Parse("sum(1,10^29,10^29,1)");
+    EXPECT_STREQ(static_cast<const char*>(engine.Evaluate()), "1");
+    engine.Parse("sum(1,10^40,10^40+2,i)-3*10^40");
+    EXPECT_STREQ(static_cast<const char*>(engine.Evaluate()), "3");
+    engine.Parse("sum(1,1,3,sum(1,1,3,1))");
+    EXPECT_STREQ(static_cast<const char*>(engine.Evaluate()), "3");
+    engine.Parse("sum(1,1,3,sum(1,1,1,1))");
+    EXPECT_THROW(engine.Evaluate(), std::runtime_error);
+    engine.Parse("mul(2,1,5,mul(2,1,2,2))");
+    EXPECT_THROW(engine.Evaluate(), std::runtime_error);
+    cFormulaEngine::FreeStatics();
+}
+
+} // namespace
