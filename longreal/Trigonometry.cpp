@@ -140,11 +140,11 @@ cLongReal Tangent(const cLongReal& x, long q, bool cotangent)
         for (long m = 0; m < 4; ++m) {
             if (!fmpq_equal_si(angle, m * eighth))
                 continue;
-            const long value[2][4] = {{0, 1, 0, -1}, {0, 1, 0, -1}};
+            const long value[4] = {0, 1, 0, -1}; // tan and cot alike, poles aside
             const bool atPole = cotangent ? m == 0 : m == 2;
             if (atPole)
                 Fail(pole);
-            arb_set_si(r, value[cotangent][m]);
+            arb_set_si(r, value[m]);
             return Signed(r, sign);
         }
         InHalfTurns(angle, q);
