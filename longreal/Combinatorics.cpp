@@ -35,7 +35,7 @@ void CheckGammaCost(arb_srcptr x, slong bits, const char* name)
     if (bits <= kSlowGammaBits || x == nullptr)
         return;
     if (std::fabs(arf_get_d(arb_midref(x), ARF_RND_NEAR)) > kSlowGammaArgument)
-        Fail(std::string(name) + ": an argument this large would take minutes at this precision; use fewer digits");
+        Fail(std::string(name) + ": an argument this large would take too long at this precision, and cannot be interrupted; use fewer digits");
 }
 
 // Whole x with 0 <= x <= ULONG_MAX, as ulong.
