@@ -78,6 +78,10 @@ namespace {
 // trunc (toward zero) or round (halves away from zero) of the point v.
 void WholeOf(arf_ptr out, arf_srcptr v, bool nearest)
 {
+    if (arf_is_int(v)) { // also every point too large for a fraction: no half added to it
+        arf_set(out, v);
+        return;
+    }
     if (nearest) {
         longreal::Float half;
         arf_abs(out, v);

@@ -355,6 +355,11 @@ TEST(ProvenDigits, LoopsEnd)
     EXPECT_THROW(engine.Evaluate(), std::runtime_error);
     engine.Parse("mul(2,1,5,mul(2,1,2,2))");
     EXPECT_THROW(engine.Evaluate(), std::runtime_error);
+    // Selectors and bounds far beyond the working precision end at once.
+    engine.Parse("sum(3^2222232222,1,223,l)");
+    EXPECT_STREQ(static_cast<const char*>(engine.Evaluate()), "24976");
+    engine.Parse("sum(1,3^2222232222,3^2222232222+2,1)");
+    EXPECT_THROW(engine.Evaluate(), std::exception);
     cFormulaEngine::FreeStatics();
 }
 

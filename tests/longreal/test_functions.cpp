@@ -209,6 +209,18 @@ TEST_F(Functions, PathologicalArgumentsFailFast)
     EXPECT_FALSE(sin(cLongReal("1E300000000")).IsProven());
 }
 
+TEST_F(Functions, RoundAndTruncOfHugeValuesAddNoBits)
+{
+    // 3^2222232222 has some 3.5 billion bits: adding a half exactly would
+    // take gigabytes. Points that large are whole already.
+    const cLongReal huge = power(cLongReal(3L), cLongReal(2222232222L));
+    ASSERT_FALSE(huge.IsExact());
+    for (const cLongReal& x : {huge, -huge}) {
+        EXPECT_EQ(Text(round(x)), Text(x));
+        EXPECT_EQ(Text(trunc(x)), Text(x));
+    }
+}
+
 TEST_F(Functions, GammaOfLargeArgumentsAtTheHighestPrecisionsIsRefused)
 {
     // One such call would run for minutes and cannot be interrupted.
