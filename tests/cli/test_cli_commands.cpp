@@ -169,3 +169,17 @@ TEST(KorundCliSettings, ValuesThatCannotBeUsedAsWrittenAreReported)
 }
 
 } // namespace
+
+namespace {
+
+TEST(KorundCliHelp, ExplainsTheFormulaRulesUsersTripOver)
+{
+    const cCliResult help = RunCli({"--he"});
+    EXPECT_EQ(help.aStatus, 0);
+    for (const char* text : {"1 is i, 2 is j,\n  3 is k, anything else l", "Angles are in degrees", "write 2*(-3)",
+                             "1.5E3", "lines starting with # are comments", "--digits N", "--angle rad|deg|gra",
+                             "--output-base N", "quit, exit, :q or Ctrl-D"})
+        EXPECT_THAT(help.aOut, HasSubstr(text));
+}
+
+} // namespace
