@@ -6,9 +6,12 @@
 #include "CliSession.h"
 
 #include <histedit.h>
+#include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <climits>
 #include <clocale>
 #include <cstdio>
@@ -18,24 +21,68 @@
 
 namespace {
 
+// A changed terminal size, noted by SIGWINCH and passed to the editor at
+// the next key (the handler restarts reads, so output is never cut short).
+volatile std::sig_atomic_t gResized = 0;
+
+void OnResize(int)
+{
+    gResized = 1;
+}
+
 const char* Prompt(EditLine*)
 {
     return "> ";
 }
 
+// Waits until standard input has a byte or Ctrl-C is pressed: false for
+// Ctrl-C. SIGINT is blocked between the check and the wait, so a Ctrl-C
+// that comes just before the wait is not missed.
+bool WaitForInput()
+{
+    sigset_t interrupt;
+    sigset_t old;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &interrupt, &old);
+    bool ready = false;
+    for (;;) {
+        if (CliInterruptRequested())
+            break;
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int got = ppoll(&input, 1, nullptr, &old);
+        if (got > 0) {
+            ready = true;
+            break;
+        }
+        if (got < 0 && errno != EINTR)
+            break;
+    }
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    return ready;
+}
+
 // Reads one character for the editor. Unlike the built-in reader it gives
 // up at once when Ctrl-C interrupts the wait, so that Ctrl-C at the prompt
 // ends the program as it does without line editing.
-int ReadCharacter(EditLine*, wchar_t* out)
+int ReadCharacter(EditLine* editor, wchar_t* out)
 {
     std::mbstate_t state{};
     for (;;) {
+        if (gResized) {
+            gResized = 0;
+            el_resize(editor);
+        }
+        if (!WaitForInput()) {
+            *out = L'\0';
+            return -1;
+        }
         char byte = 0;
         const ssize_t got = read(STDIN_FILENO, &byte, 1);
         if (got == 0)
             return 0;
         if (got < 0) {
-            if (errno == EINTR && !CliInterruptRequested())
+            if (errno == EINTR || errno == EAGAIN)
                 continue;
             *out = L'\0';
             return -1;
@@ -101,9 +148,19 @@ struct cTerminalInput::cState {
     EditLine* aEditor = nullptr;
     History* aHistory = nullptr;
     HistEvent aEvent{};
+    struct sigaction aOldResize {};
 
+    cState()
+    {
+        struct sigaction action {};
+        action.sa_handler = &OnResize;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGWINCH, &action, &aOldResize);
+    }
     ~cState()
     {
+        sigaction(SIGWINCH, &aOldResize, nullptr);
         if (aEditor)
             el_end(aEditor);
         if (aHistory)

@@ -49,7 +49,19 @@ public:
 
     bool Started() const { return aPid > 0 && aFd >= 0; }
 
-    void Send(const std::string& keys) { (void)!write(aFd, keys.data(), keys.size()); }
+    // Types keys once the program waits for them in the line editor (the
+    // terminal is out of canonical mode): keys typed earlier are taken by
+    // the terminal's own line discipline, which turns Ctrl-D into a NUL.
+    void Send(const std::string& keys)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        termios mode{};
+        while (tcgetattr(aFd, &mode) == 0 && (mode.c_lflag & ICANON) && std::chrono::steady_clock::now() < end)
+            ReadSome(5);
+        SendNow(keys);
+    }
+    // Types keys at once, as during a calculation.
+    void SendNow(const std::string& keys) { (void)!write(aFd, keys.data(), keys.size()); }
 
     // Reads until the output after `from` holds text; false after the timeout.
     bool WaitFor(const std::string& text, size_t from = 0, int timeoutMs = 10000)

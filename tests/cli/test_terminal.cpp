@@ -50,7 +50,7 @@ TEST_F(Terminal, EditingAndHistoryAcrossTwoRuns)
     second.Send(kUp + "*2\r");
     EXPECT_TRUE(second.WaitFor("105\r\n> ", mark)) << second.Output();
     second.Send("\x04"); // Ctrl-D on an empty line
-    EXPECT_EQ(second.Wait(), 0);
+    EXPECT_EQ(second.Wait(), 0) << second.Output();
     EXPECT_EQ(ReadText(HistoryFile()), "1+52\n1+52*2\n");
 }
 
@@ -98,7 +98,7 @@ TEST_F(Terminal, CtrlCInterruptsALongSumAndAtThePromptEndsTheProgram)
     session.Send("sum(1,1,10^9,i)\r");
     ASSERT_TRUE(session.WaitFor("sum(1,1,10^9,i)\r\n"));
     usleep(300 * 1000);
-    session.Send("\x03");
+    session.SendNow("\x03");
     EXPECT_TRUE(session.WaitFor("calc error: interrupted\r\n> ")) << session.Output();
     const size_t mark = session.Mark();
     session.Send("1+1\r");
