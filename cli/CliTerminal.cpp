@@ -185,7 +185,9 @@ cTerminalInput::cTerminalInput(const std::vector<std::string>& earlier) : aState
     el_set(editor, EL_PROMPT, &Prompt);
     el_set(editor, EL_HIST, history, aState->aHistory);
     el_set(editor, EL_GETCFN, &ReadCharacter);
-    el_set(editor, EL_ADDFN, "korund-complete", "Complete a name or command", &Complete);
+    // The wide form keeps the two texts as given; the narrow form copies them
+    // and never frees the copies.
+    el_wset(editor, EL_ADDFN, L"korund-complete", L"Complete a name or command", &Complete);
     el_set(editor, EL_BIND, "^I", "korund-complete", nullptr);
     el_source(editor, nullptr); // the user's ~/.editrc
 }
