@@ -2,7 +2,9 @@
 #include "CliLibraryFiles.h"
 
 #include "AtomicFile.h"
+#include "CliParseMessages.h"
 #include "cFormulaEngine.h"
+#include "cFormulaText.h"
 #include "cNameCheck.h"
 
 #include <cerrno>
@@ -106,12 +108,23 @@ std::optional<std::string> LoadLibraryFile(eLibraryKind kind, const std::string&
     if (result != -1)
         return LoadResultMessage(kind, result, readError);
     if (unreachable) {
-        // The library loads as it is; names that no formula reaches are said.
+        // The library loads as it is; names that no formula reaches are said,
+        // and so are definitions the engine read without some characters.
         for (const cUnreachableName& entry :
              UnreachableLibraryNames(constants ? eNameKind::Constant : eNameKind::Function)) {
             if (entry.aIndex >= before)
                 unreachable->push_back("the " + std::string(KindName(kind)) + " '" + entry.aName +
                                        "' cannot be reached by any formula: " + entry.aReason);
+        }
+        const uint32_t count = constants ? cFormulaEngine::GetConstantCount() : cFormulaEngine::GetFunctionCount();
+        for (uint32_t i = before; i < count; ++i) {
+            const tOwnedText definition =
+                constants ? cFormulaEngine::GetConstantDef(i) : cFormulaEngine::GetFunctionDef(i);
+            const std::string_view text = definition ? definition.get() : "";
+            if (const auto foreign = FindForeignChar(text))
+                unreachable->push_back("definition " + std::to_string(i - before + 1) + " of the file: " +
+                                       ForeignCharMessage(text, *foreign).aText +
+                                       "; the engine reads it without that character");
         }
     }
     return std::nullopt;

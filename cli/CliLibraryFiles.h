@@ -19,7 +19,8 @@ void InstallLibraryHooks();
 std::string LoadResultMessage(eLibraryKind kind, int32_t result, int readError = 0);
 
 // Each returns nullopt on success, otherwise the reason. A loaded library
-// may hold names no formula can reach; *unreachable gets one line for each.
+// may hold names no formula can reach, or definitions with characters the
+// engine leaves out; *unreachable gets one line for each.
 std::optional<std::string> LoadLibraryFile(eLibraryKind kind, const std::string& path,
                                            std::vector<std::string>* unreachable = nullptr);
 // Writes the live library; an existing file is replaced only by a complete new one.

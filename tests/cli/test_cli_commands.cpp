@@ -140,6 +140,13 @@ TEST(KorundCliNames, LibraryFilesWithUnreachableNamesLoadAndSaySo)
               "korund-cli: " + path + ": the constant 'X1' cannot be reached by any formula: a digit or capital "
               "letter in the name (names are written with a to z and _)\n");
 
+    // A definition with a character the engine leaves out loads, and is said.
+    WriteText(dir.File("times.krc"), "KRC\x00\x01\x01\x00\x00\x00\x07\x00" "ab=2\xc3\x97" "3\x00\x00"s);
+    const cCliResult times = RunCli({"--constants", dir.File("times.krc"), "-e", "ab"});
+    EXPECT_THAT(times.Lines(), ElementsAre("23"));
+    EXPECT_EQ(times.aErr, "korund-cli: " + dir.File("times.krc") + ": definition 1 of the file: character '\xc3\x97' "
+                          "at column 5 is not part of a formula (use *); the engine reads it without that character\n");
+
     // A second file is checked against the first: its ab repeats an earlier name.
     WriteText(dir.File("more.krc"), "KRC\x00\x01\x01\x00\x00\x00\x04\x00" "ab=9\x00\x00"s);
     const cCliResult second = RunCli({"--constants", dir.File("more.krc"), "--constants", dir.File("more.krc")});
