@@ -15,17 +15,17 @@ _korund_cli()
 
     local pattern
     case $prev in
-        -e) COMPREPLY=(); return ;;
+        -e|--digits|--base|--output-base) COMPREPLY=(); return ;;
+        --angle) COMPREPLY=($(compgen -W 'rad deg gra' -- "$cur")); return ;;
         --ini) pattern='*.ini' ;;
         --constants) pattern='*.krc' ;;
         --functions) pattern='*.krf' ;;
         *)
             if [[ $cur == -* ]]; then
-                COMPREPLY=($(compgen -W '-e --ini --constants --functions --help --version' -- "$cur"))
-            else
-                COMPREPLY=()
+                COMPREPLY=($(compgen -W '-e --ini --constants --functions --digits --angle --base --output-base --help --version' -- "$cur"))
+                return
             fi
-            return ;;
+            pattern='*' ;; # a script file
     esac
     local IFS=$'\n'
     compopt -o filenames 2>/dev/null
