@@ -4,6 +4,7 @@
 #include "CliHelp.h"
 #include "CliLibraryCommands.h"
 #include "CliLibraryFiles.h"
+#include "CliPlot.h"
 #include "CliProgress.h"
 
 namespace {
@@ -122,6 +123,11 @@ bool cCliSession::Command(std::string_view line)
         }
         if (command == ":save")
             return Save(argument);
+        if (command == ":plot") {
+            if (auto reason = PlotCommand(argument, aEngine->aVariables, aOut))
+                return Fail(*reason);
+            return true;
+        }
     } catch (const std::exception& e) {
         return Fail(e.what());
     }
