@@ -109,7 +109,8 @@ private:
     }
     void Pass(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
         if (!aOpen) {
-            if ((++aCalls & 15) != 0 || std::chrono::steady_clock::now() - aStart < aQuiet)
+            // The clock is read every 16th report.
+            if (aQuiet.count() > 0 && ((++aCalls & 15) != 0 || std::chrono::steady_clock::now() - aStart < aQuiet))
                 return;
             aOpen = true;
             Call(0, faCalculating, aCount, aDone);
