@@ -26,7 +26,8 @@ std::string_view Trim(std::string_view text)
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// The parts of text between the commas outside brackets.
+// The parts of text between the commas outside brackets; none when a
+// bracket is left open.
 std::vector<std::string> SplitTopLevel(std::string_view text)
 {
     std::vector<std::string> parts(1);
@@ -39,6 +40,8 @@ std::vector<std::string> SplitTopLevel(std::string_view text)
         depth += c == '(' ? 1 : c == ')' ? -1 : 0;
         parts.back() += c;
     }
+    if (depth > 0)
+        parts.clear();
     return parts;
 }
 
@@ -72,6 +75,8 @@ std::optional<std::string> ReadRequest(std::string_view argument, cPlotRequest& 
         argument = Trim(argument.substr(argument.find(':') + 1));
     }
     const std::vector<std::string> parts = SplitTopLevel(argument);
+    if (parts.empty())
+        return ":plot: a bracket is not closed";
     if (parts.size() != 3 || Trim(parts[0]).empty() || Trim(parts[1]).empty() || Trim(parts[2]).empty())
         return ":plot needs FORMULA, FROM, TO (or v: FORMULA, FROM, TO for another variable than x)";
     request.aFormula = Trim(parts[0]);
