@@ -36,6 +36,50 @@ double Quantile(const std::vector<double>& sorted, double q) {
     return sorted[static_cast<size_t>(q * static_cast<double>(sorted.size() - 1))];
 }
 
+// The points of a line that fall into one pixel column become its lowest
+// and highest point and the last one: many samples per pixel draw as fast
+// as one, and look the same.
+class tColumnRun {
+public:
+    void Start(QPainterPath& path, QPointF at) {
+        path.moveTo(at);
+        Begin(at);
+    }
+    void Add(QPainterPath& path, QPointF at) {
+        if (aOpen && std::floor(at.x()) == aColumn) {
+            aLow = std::min(aLow, at.y());
+            aHigh = std::max(aHigh, at.y());
+            aLast = at;
+            aMerged = true;
+            return;
+        }
+        Flush(path);
+        path.lineTo(at);
+        Begin(at);
+    }
+    void Flush(QPainterPath& path) {
+        if (aOpen && aMerged) {
+            path.lineTo(aLast.x(), aLow);
+            path.lineTo(aLast.x(), aHigh);
+            path.lineTo(aLast);
+        }
+        aOpen = false;
+    }
+
+private:
+    void Begin(QPointF at) {
+        aOpen = true;
+        aMerged = false;
+        aColumn = std::floor(at.x());
+        aLow = aHigh = at.y();
+        aLast = at;
+    }
+    bool aOpen = false;
+    bool aMerged = false;
+    double aColumn = 0, aLow = 0, aHigh = 0;
+    QPointF aLast;
+};
+
 } // namespace
 
 std::pair<double, double> PlotAutoRange(std::vector<double> values) {
@@ -138,19 +182,24 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
         if (!curve.visible) continue;
         QPainterPath path;
         QPainterPath dots;
+        tColumnRun run;
         const auto& points = curve.points;
         for (size_t i = 0; i < points.size(); ++i) {
             if (!points[i].aValid) continue;
             const QPointF at(px(points[i].aX), py(points[i].aY));
             const bool joinsBefore = i > 0 && points[i - 1].aValid && !points[i].aBreak;
             const bool joinsAfter = i + 1 < points.size() && points[i + 1].aValid && !points[i + 1].aBreak;
-            if (joinsBefore)
-                path.lineTo(at);
-            else if (joinsAfter)
-                path.moveTo(at);
-            else
-                dots.addEllipse(at, 1.5, 1.5);
+            if (joinsBefore) {
+                run.Add(path, at);
+            } else {
+                run.Flush(path);
+                if (joinsAfter)
+                    run.Start(path, at);
+                else
+                    dots.addEllipse(at, 1.5, 1.5);
+            }
         }
+        run.Flush(path);
         painter.setPen(QPen(curve.colour, 1.6));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);

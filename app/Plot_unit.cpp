@@ -152,6 +152,12 @@ void TFPlot::CreateControls() {
     f2->setContext(Qt::WindowShortcut);
     connect(f2, &QShortcut::activated, this, &TFPlot::BPlotClick);
 
+    // The keyboard goes through the formulas and the range first.
+    QWidget* order[] = {EFormula[0], EFormula[1], EFormula[2], EFormula[3], EVariable, EFrom, ETo, ESamples,
+                        BPlot,       BReset,      BExport};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    EFormula[0]->setFocus();
+
     aResampleTimer = new QTimer(this);
     aResampleTimer->setSingleShot(true);
     aResampleTimer->setInterval(kResampleDelayMs);
@@ -296,8 +302,8 @@ bool TFPlot::Draw(bool fitY) {
     }
     if (fitY) Canvas->FitY();
     Canvas->update();
-    ShowStatus(QString("%1 formula(s), %2 samples each, in %3 ms")
-                   .arg(shown)
+    ShowStatus(QString("Plotted %1, %2 samples each, in %3 ms")
+                   .arg(shown == 1 ? QString("1 formula") : QString("%1 formulas").arg(shown))
                    .arg(QLocale().toString(count))
                    .arg(clock.elapsed()),
                false);

@@ -4,6 +4,8 @@
 // the ratio.
 #include "cPlotSampler.h"
 
+#include "BenchRatio.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -39,18 +41,6 @@ void Separate(benchmark::State& state, const char* formula) {
             benchmark::DoNotOptimize(engine.Evaluate());
         }
 }
-
-class cRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
 
 const char* const kFormulas[] = {"sin(x)*x", "tan(x)", "exp(x/100)*cos(3*x)"};
 
