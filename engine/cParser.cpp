@@ -39,6 +39,58 @@ int32_t TypedOffset(const char* typed, size_t index) {
     return -1;
 }
 
+// The partner of every bracket of the text being parsed, so that a stretch
+// is searched without walking through the brackets it holds: without it,
+// a literal nested n calls deep is read n times over.
+struct cBracketTable {
+    const char* aBase = nullptr;
+    size_t aLength = 0;
+    std::vector<uint32_t> aPartner; // kNoPartner for an unmatched bracket
+};
+constexpr uint32_t kNoPartner = UINT32_MAX;
+thread_local const cBracketTable* tBrackets = nullptr;
+
+// The partner of the bracket at pos from the table, or null when the table
+// does not cover pos.
+const char* TablePartner(const char* pos, bool& known) {
+    const cBracketTable* table = tBrackets;
+    known = table && pos >= table->aBase && pos < table->aBase + table->aLength;
+    if (!known)
+        return nullptr;
+    const uint32_t partner = table->aPartner[static_cast<size_t>(pos - table->aBase)];
+    return partner == kNoPartner ? nullptr : table->aBase + partner;
+}
+
+// Installs the table of a text for as long as it lives.
+class cBracketScope {
+public:
+    explicit cBracketScope(const char* text, size_t length) : aOuter(tBrackets) {
+        if (length >= kNoPartner)
+            return;
+        aTable.aBase = text;
+        aTable.aLength = length;
+        aTable.aPartner.assign(length, kNoPartner);
+        std::vector<uint32_t> open;
+        for (uint32_t i = 0; i < length; ++i) {
+            if (text[i] == '(') {
+                open.push_back(i);
+            } else if (text[i] == ')' && !open.empty()) {
+                aTable.aPartner[i] = open.back();
+                aTable.aPartner[open.back()] = i;
+                open.pop_back();
+            }
+        }
+        tBrackets = &aTable;
+    }
+    ~cBracketScope() { tBrackets = aOuter; }
+    cBracketScope(const cBracketScope&) = delete;
+    cBracketScope& operator=(const cBracketScope&) = delete;
+
+private:
+    const cBracketTable* aOuter;
+    cBracketTable aTable;
+};
+
 } // namespace
 
 // ---- free functions
@@ -61,6 +113,12 @@ bool IsNameChar(char c) { return (c >= 'a' && c <= 'z') || c == '_'; }
 bool IsNumberChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'; }
 
 const char* MatchOpenBackward(const char* first, const char* pos) {
+    bool known = false;
+    if (const char* partner = TablePartner(pos, known); known) {
+        if (!partner || partner < first)
+            Fail(feErrBrackets, pos, pos);
+        return partner;
+    }
     long depth = 0;
     for (const char* p = pos;; --p) {
         if (*p == ')')
@@ -76,6 +134,12 @@ const char* MatchOpenBackward(const char* first, const char* pos) {
 }
 
 const char* MatchCloseForward(const char* pos, const char* last) {
+    bool known = false;
+    if (const char* partner = TablePartner(pos, known); known) {
+        if (!partner || partner > last)
+            Fail(feErrBrackets, pos, pos, true);
+        return partner;
+    }
     long depth = 0;
     for (const char* p = pos; p <= last; ++p) {
         if (*p == '(')
@@ -254,6 +318,7 @@ cNode cFormulaEngine::_BuildFormula() {
     }
     if (weight > aMaxParseDepth)
         throw feErrTooDeep;
+    const cBracketScope brackets(first, length);
     return _BuildNode(first, first + length - 1);
 }
 

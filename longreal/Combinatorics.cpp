@@ -23,6 +23,21 @@ constexpr double kExactBitsLimit = 1 << 20;
 // Whole k up to this count take the rising factorial, whatever n is.
 constexpr ulong kProductLimit = 1 << 16;
 
+// The gamma function of a large argument at very high precision runs for
+// minutes in one call that nothing can interrupt: such calls are refused.
+// Measured worst cases: 0.9 s at 160,000 bits for any argument, 3.5 s at
+// 10^7 and 73 s at 10^9 with 1,050,000 bits.
+constexpr slong kSlowGammaBits = 450000;
+constexpr double kSlowGammaArgument = 5e6;
+
+void CheckGammaCost(arb_srcptr x, slong bits, const char* name)
+{
+    if (bits <= kSlowGammaBits || x == nullptr)
+        return;
+    if (std::fabs(arf_get_d(arb_midref(x), ARF_RND_NEAR)) > kSlowGammaArgument)
+        Fail(std::string(name) + ": an argument this large would take too long at this precision, and cannot be interrupted; use fewer digits");
+}
+
 // Whole x with 0 <= x <= ULONG_MAX, as ulong.
 bool AsCount(const cLongReal& x, ulong& out)
 {
@@ -103,6 +118,9 @@ cLongReal GammaQuotient(arb_srcptr num, arb_srcptr den1, arb_srcptr den2, const 
     if (IsPole(num))
         Fail(undefined);
     const slong bits = longreal::Guarded();
+    CheckGammaCost(num, bits, name);
+    CheckGammaCost(den1, bits, name);
+    CheckGammaCost(den2, bits, name);
     Ball r, d;
     arb_gamma(r, num, bits);
     arb_rgamma(d, den2, bits);
@@ -124,6 +142,7 @@ cLongReal fak(const cLongReal& x)
         Fail("fak: undefined for negative whole numbers");
     ulong n = 0;
     Ball r;
+    CheckGammaCost(x.arb(), Prec(), "fak");
     if (AsCount(x, n)) {
         arb_fac_ui(r, n, Prec());
     } else {

@@ -398,7 +398,7 @@ TEST_F(EvaluatorTest, OperandsBeyondTheMemoryBudgetFailBeforeTheyAllocate) {
     const uint16_t savedPrecision = cLongReal::aPrecision;
     cLongReal::aPrecision = 4096; // 65,536 bits: some 16 KiB an operand
     cLongReal::Init();
-    evalmemory::SetBudget(size_t{4} << 20);
+    evalmemory::SetBudget(size_t{16} << 20);
     EXPECT_TRUE(aEngine.SetVar('q', cLongReal(5L)));
     EXPECT_TRUE(aEngine.SetVar('r', sqrt(cLongReal(2L))));
     // Left-deep: every level holds its right operand, a number of the full

@@ -209,4 +209,27 @@ TEST_F(Functions, PathologicalArgumentsFailFast)
     EXPECT_FALSE(sin(cLongReal("1E300000000")).IsProven());
 }
 
+TEST_F(Functions, GammaOfLargeArgumentsAtTheHighestPrecisionsIsRefused)
+{
+    // One such call would run for minutes and cannot be interrupted.
+    cLongReal::aPrecision = 65535;
+    cLongReal::Init();
+    const cLongReal big("1E8");
+    const std::function<cLongReal()> slow[] = {
+        [&] { return fak(big); },
+        [&] { return fak(big + cLongReal("0.5")); },
+        [&] { return com(big, big / cLongReal(2L)); },
+        [&] { return per(big, big / cLongReal(2L)); },
+        [&] { return com(big + cLongReal("0.5"), cLongReal("2.5")); },
+        [&] { return norm(-big); },
+    };
+    for (const auto& call : slow)
+        EXPECT_THROW(call(), cLongRealError);
+    EXPECT_TRUE(fak(cLongReal(20L)) == cLongReal("2432902008176640000")); // small ones still work
+    // At the precisions in common use the same calls are computed.
+    cLongReal::aPrecision = 9999;
+    cLongReal::Init();
+    EXPECT_TRUE(fak(cLongReal("1E6") + cLongReal("0.5")).IsProven());
+}
+
 } // namespace
