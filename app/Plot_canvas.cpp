@@ -37,8 +37,8 @@ double Quantile(const std::vector<double>& sorted, double q) {
 }
 
 // The points of a line that fall into one pixel column become its lowest
-// and highest point and the last one: many samples per pixel draw as fast
-// as one, and look the same.
+// and highest point, in the order they came, and the last one: many samples
+// per pixel draw as fast as one, and look the same.
 class tColumnRun {
 public:
     void Start(QPainterPath& path, QPointF at) {
@@ -47,10 +47,10 @@ public:
     }
     void Add(QPainterPath& path, QPointF at) {
         if (aOpen && std::floor(at.x()) == aColumn) {
-            aLow = std::min(aLow, at.y());
-            aHigh = std::max(aHigh, at.y());
+            ++aCount;
+            if (at.y() < aLow.y()) aLow = {at, aCount};
+            if (at.y() > aHigh.y()) aHigh = {at, aCount};
             aLast = at;
-            aMerged = true;
             return;
         }
         Flush(path);
@@ -58,25 +58,33 @@ public:
         Begin(at);
     }
     void Flush(QPainterPath& path) {
-        if (aOpen && aMerged) {
-            path.lineTo(aLast.x(), aLow);
-            path.lineTo(aLast.x(), aHigh);
+        if (aOpen && aCount > 0) {
+            const tExtreme& first = aLow.order < aHigh.order ? aLow : aHigh;
+            const tExtreme& second = aLow.order < aHigh.order ? aHigh : aLow;
+            for (const tExtreme* e : {&first, &second})
+                if (e->order > 0 && e->order < aCount) path.lineTo(e->at);
             path.lineTo(aLast);
         }
         aOpen = false;
     }
 
 private:
+    struct tExtreme {
+        QPointF at;
+        int order = 0; // 0: the run's first point, drawn already
+        double y() const { return at.y(); }
+    };
     void Begin(QPointF at) {
         aOpen = true;
-        aMerged = false;
+        aCount = 0;
         aColumn = std::floor(at.x());
-        aLow = aHigh = at.y();
+        aLow = aHigh = {at, 0};
         aLast = at;
     }
     bool aOpen = false;
-    bool aMerged = false;
-    double aColumn = 0, aLow = 0, aHigh = 0;
+    int aCount = 0; // points after the first
+    double aColumn = 0;
+    tExtreme aLow, aHigh;
     QPointF aLast;
 };
 
@@ -200,7 +208,7 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
             }
         }
         run.Flush(path);
-        painter.setPen(QPen(curve.colour, 1.6));
+        painter.setPen(QPen(curve.colour, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);
         painter.setBrush(curve.colour);
