@@ -13,6 +13,7 @@ constexpr slong kFirstPassBits = 64;
 constexpr int kPasses = 3;          // 64, 128, 256 bits
 constexpr slong kProvenBits = 55;   // relative accuracy a sample must prove
 constexpr slong kZeroExponent = -128; // a ball holding 0 this narrow is 0
+constexpr std::chrono::milliseconds kBoundQuietTime{200};
 
 bool HasLoop(const cNode& node) {
     if (node.aKind == nkSum || node.aKind == nkProduct)
@@ -53,28 +54,13 @@ cLongReal FromDouble(double value) {
 
 double ToDouble(const cLongReal& value) { return arf_get_d(arb_midref(value.arb()), ARF_RND_NEAR); }
 
-} // namespace
-
-std::string PlotParseReason(feFehlerCode code, bool unclosed) {
-    switch (code) {
-    case feErrBrackets: return "unmatched bracket";
-    case feErrUnknownFunction: return unclosed ? "missing closing bracket" : "unknown function";
-    case feErrUnknownConstant: return "unknown constant";
-    case feErrBadSymbol: return "bad symbol";
-    case feErrEmpty: return "missing operand";
-    case feErrArgCount: return "wrong number of arguments";
-    case feErrTooDeep: return "formula nested too deeply";
-    }
-    return "cannot parse";
-}
-
-// While a sampling runs: the engine's progress hook is the sampler's, which
+// While a sampling (or a bound) is computed: the engine's progress hook is the sampler's, which
 // passes the reports on to the host's hook one level deeper, once the quiet
 // time is over. Restores the host's hook and closes its level on every way out.
-class cPlotSampler::cHookScope {
+class cHookScope {
 public:
-    cHookScope(const cPlotSampler& sampler, uint32_t count)
-        : aHost(cFormulaEngine::ProgressIndicator), aOuter(sActive), aQuiet(sampler.aQuietTime), aCount(count),
+    cHookScope(std::chrono::milliseconds quiet, uint32_t count)
+        : aHost(cFormulaEngine::ProgressIndicator), aOuter(sActive), aQuiet(quiet), aCount(count),
           aStart(std::chrono::steady_clock::now()) {
         if (aHost) {
             sActive = this;
@@ -140,6 +126,21 @@ private:
 public:
     static cHookScope* Active() { return sActive; }
 };
+
+} // namespace
+
+std::string PlotParseReason(feFehlerCode code, bool unclosed) {
+    switch (code) {
+    case feErrBrackets: return "unmatched bracket";
+    case feErrUnknownFunction: return unclosed ? "missing closing bracket" : "unknown function";
+    case feErrUnknownConstant: return "unknown constant";
+    case feErrBadSymbol: return "bad symbol";
+    case feErrEmpty: return "missing operand";
+    case feErrArgCount: return "wrong number of arguments";
+    case feErrTooDeep: return "formula nested too deeply";
+    }
+    return "cannot parse";
+}
 
 cPlotSampler::cPlotSampler(const std::string& formula, char variable, tPlotVariables variables)
     : aEngine(std::make_unique<cFormulaEngine>()), aRunning(variable - 'a') {
@@ -249,7 +250,7 @@ std::vector<cPlotPoint> cPlotSampler::Sample(const cLongReal& from, const cLongR
     if (count == 0)
         throw std::invalid_argument("a plot needs at least one sample");
     aEvaluations = 0;
-    cHookScope hook(*this, count);
+    cHookScope hook(aQuietTime, count);
     std::vector<cPlotPoint> points(count);
     std::vector<cLongReal> xs(count);
     const cLongReal span = to - from;
@@ -276,5 +277,6 @@ cLongReal EvaluatePlotBound(const std::string& formula, tPlotVariables variables
     cFormulaEngine engine;
     ParseInto(engine, formula);
     CopyVariables(engine.aVariables, variables);
+    cHookScope hook(kBoundQuietTime, 1);
     return engine.Evaluate();
 }

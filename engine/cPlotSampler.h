@@ -72,8 +72,6 @@ public:
     uint32_t Evaluations() const { return aEvaluations; }
 
 private:
-    class cHookScope;
-    friend class cHookScope;
     std::unique_ptr<cFormulaEngine> aEngine;
     cLongReal aVariables[26];
     int aRunning;
@@ -89,7 +87,7 @@ private:
 
 // Evaluates a range bound (a formula, at the user's precision) with a copy
 // of the variables; a parse failure throws cPlotParseError, an evaluation
-// error what the engine throws.
+// error what the engine throws. Progress reports as for Sample.
 cLongReal EvaluatePlotBound(const std::string& formula, tPlotVariables variables);
 
 // "unknown function", "missing closing bracket", ...: the reason of a parse failure.
