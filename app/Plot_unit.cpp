@@ -24,6 +24,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 const QColor kPalette[] = {QColor(0, 90, 200),  QColor(200, 30, 30),  QColor(0, 140, 60),
