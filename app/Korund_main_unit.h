@@ -203,7 +203,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The program's windows for one run: the splash is shown while the seven
+// The program's windows for one run: the splash is shown while the eight
 // windows are created in order, then destroyed. The modal windows are
 // children of the main window; the palettes and progress windows stand alone,
 // so that disabling the main window leaves them usable.
