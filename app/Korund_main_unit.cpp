@@ -8,6 +8,7 @@
 #include "KorundSettings.h"
 #include "Lib_editor.h"
 #include "Palettes_unit.h"
+#include "Plot_unit.h"
 #include "Progress_unit.h"
 
 #include <QActionGroup>
@@ -364,6 +365,9 @@ void TFMain::CreateMenu() {
     Palettes_Functions_builtin =
         item(Palettes_Menue, "Palettes_Functions_builtin", "Functions (built-in)",
              QKeySequence("Ctrl+Alt+B"), &TFMain::Palettes_Functions_builtinClick);
+
+    Plot_Menue = menu("Plot_Menue", "Plot");
+    Plot_Show = item(Plot_Menue, "Plot_Show", "Plot window", QKeySequence("Ctrl+P"), &TFMain::Plot_ShowClick);
 
     Help_Menue = menu("Help_Menue", "Help");
     Help_Dokumentation = item(Help_Menue, "Help_Dokumentation", "Documentation",
@@ -731,6 +735,9 @@ cKorundProgram::cKorundProgram(const QString& pictureDir,
     aCredits = std::make_unique<TFCredits>(W, aMain.get(), pictureDir);
     W.Credits = aCredits.get();
     note("TFCredits");
+    aPlot = std::make_unique<TFPlot>(W);
+    W.Plot = aPlot.get();
+    note("TFPlot");
 
     splash->hide();
 }

@@ -89,6 +89,8 @@ public:
     QAction* Palettes_Constants = nullptr;
     QAction* Palettes_Functions_user = nullptr;
     QAction* Palettes_Functions_builtin = nullptr;
+    QMenu* Plot_Menue = nullptr;
+    QAction* Plot_Show = nullptr;
     QMenu* Help_Menue = nullptr;
     QAction* Help_Dokumentation = nullptr;
     QAction* Help_About = nullptr;
@@ -122,6 +124,7 @@ public slots:
     void Palettes_ConstantsClick();
     void Palettes_Functions_userClick();
     void Palettes_Functions_builtinClick();
+    void Plot_ShowClick(); // Plot_unit.cpp
     void Help_DokumentationClick();
     void Help_AboutClick();
     void File_OpenClick();  // Korund_main_files.cpp
@@ -200,7 +203,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The program's windows for one run: the splash is shown while the seven
+// The program's windows for one run: the splash is shown while the eight
 // windows are created in order, then destroyed. The modal windows are
 // children of the main window; the palettes and progress windows stand alone,
 // so that disabling the main window leaves them usable.
@@ -226,6 +229,7 @@ private:
     std::unique_ptr<TFPalettes> aPalettes;
     std::unique_ptr<TFInfoText> aInfoText;
     std::unique_ptr<TFCredits> aCredits;
+    std::unique_ptr<TFPlot> aPlot;
 };
 
 // Runs the program: start-up, message loop, shutdown. Returns the exit code;

@@ -10,6 +10,7 @@ class TFConfig;
 class TFPalettes;
 class TFInfoText;
 class TFCredits;
+class TFPlot;
 
 struct cKorundWindows {
     TFMain* Main = nullptr;
@@ -19,4 +20,5 @@ struct cKorundWindows {
     TFPalettes* Palettes = nullptr;
     TFInfoText* InfoText = nullptr;
     TFCredits* Credits = nullptr;
+    TFPlot* Plot = nullptr;
 };

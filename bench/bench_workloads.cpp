@@ -2,6 +2,7 @@
 // Workloads through the engine against the same work written directly in MPFR
 // and directly in Arb (reusing their numbers), in the same run; prints the
 // ratios per workload.
+#include "BenchRatio.h"
 #include "cFormulaEngine.h"
 
 #include <arb.h>
@@ -282,20 +283,6 @@ const std::vector<cWorkload> kWorkloads = {
     {"W5", "sum(1,1,300,sum(2,1,300,1/(i+j)))", 6, Mpfr_W5, Arb_W5, 2.5},
     {"norm", "norm(-1)", kBig, nullptr, nullptr, 0},
     {"invnorm", "invnorm(0.3)", kBig, nullptr, nullptr, 0},
-};
-
-// Collects the CPU times (steadier than wall time on a busy machine) so that
-// the ratios can be printed at the end.
-class cRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
 };
 
 } // namespace

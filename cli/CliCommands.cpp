@@ -3,6 +3,7 @@
 #include "CliHelp.h"
 #include "CliLibraryCommands.h"
 #include "CliLibraryFiles.h"
+#include "CliPlot.h"
 #include "CliSession.h"
 #include "CliText.h"
 #include "KorundSettings.h"
@@ -91,6 +92,13 @@ bool Save(cCliSession& session, std::string_view, std::string_view argument)
     return true;
 }
 
+bool Plot(cCliSession& session, std::string_view, std::string_view argument)
+{
+    if (auto reason = PlotCommand(argument, session.Engine().aVariables, session.Out()))
+        return session.Fail(*reason);
+    return true;
+}
+
 bool Settings(cCliSession& session, std::string_view, std::string_view)
 {
     for (const std::string& line : EngineStateLines())
@@ -128,6 +136,7 @@ const std::vector<cCliCommandEntry>& cCliSession::Commands()
         {":consts", Alone(Listing)},
         {":funcs", Alone(Listing)},
         {":save", Save},
+        {":plot", Plot},
         {":settings", Alone(Settings)},
         {":help", Help},
         {":q", Alone(Quit)},

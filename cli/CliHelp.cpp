@@ -80,6 +80,7 @@ const char* const kCliCommands =
     "  :funcs               list the user-defined functions\n"
     "  :save consts FILE    save the constants to a library file\n"
     "  :save funcs FILE     save the user-defined functions to a library file\n"
+    "  :plot [V:] F, A, B   draw F over V (default x) from A to B in the terminal\n"
     "  :settings            show the precision, bases, angle unit and capacities\n"
     "  :help [NAME]         show this list, or what built-in function NAME does\n"
     "  quit, exit, :q       end the session\n"

@@ -7,6 +7,7 @@
 #include "Info_window_unit.h"
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
+#include "Plot_unit.h"
 #include "KorundSettings.h"
 
 #include <QFile>

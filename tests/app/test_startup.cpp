@@ -119,11 +119,11 @@ TEST_F(Startup, CreatesTheWindowsInOrderWhileTheSplashIsShown) {
         splashShownThroughout &= splashVisible;
     });
     EXPECT_EQ(steps, QStringList({"TFSplash", "TFMain", "TFEdit", "TFProgress", "TFConfig",
-                                  "TFPalettes", "TFInfoText", "TFCredits"}));
+                                  "TFPalettes", "TFInfoText", "TFCredits", "TFPlot"}));
     EXPECT_TRUE(splashShownThroughout);
     const cKorundWindows& W = program->W;
     for (QWidget* w : std::initializer_list<QWidget*>{W.Main, W.Edit, W.Progress, W.Config,
-                                                      W.Palettes, W.InfoText, W.Credits}) {
+                                                      W.Palettes, W.InfoText, W.Credits, W.Plot}) {
         ASSERT_NE(w, nullptr);
         EXPECT_FALSE(w->isVisible());
     }
