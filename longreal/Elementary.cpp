@@ -105,9 +105,12 @@ cLongReal Whole(const cLongReal& x, bool nearest)
     arb_srcptr ball = x.arb();
     if (arb_is_exact(ball) && arf_is_int(arb_midref(ball)))
         return x;
+    // The ends rounded outward: exactly they could need as many bits as the
+    // midpoint's exponent lies above the radius's.
+    const slong boundBits = 4 * Prec() + 64;
     longreal::Float low, high, a, b;
-    arb_get_lbound_arf(low, ball, ARF_PREC_EXACT);
-    arb_get_ubound_arf(high, ball, ARF_PREC_EXACT);
+    arb_get_lbound_arf(low, ball, boundBits);
+    arb_get_ubound_arf(high, ball, boundBits);
     WholeOf(a, low, nearest);
     WholeOf(b, high, nearest);
     Ball r;
@@ -117,7 +120,7 @@ cLongReal Whole(const cLongReal& x, bool nearest)
     }
     Ball step;
     arb_set_arf(step, b);
-    arb_sub_arf(step, step, a, ARF_PREC_EXACT);
+    arb_sub_arf(step, step, a, 64); // exact when it is 1
     if (!arb_equal_si(step, 1) || mag_cmp_2exp_si(arb_radref(ball), -2) >= 0) {
         arb_set_interval_arf(r, a, b, Prec());
         Finish(r, reason);
