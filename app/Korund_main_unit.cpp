@@ -85,9 +85,9 @@ const char* const kDocumentationText =
     "Note: This feature is not implemented yet. It will be aviable in the final release of "
     "version 1.0 when beta testing is finished.";
 
-// Outer window sizes and formula-field widths of the three sizes. The client
-// area of the design is the outer size less a frame of 8 x 46 pixels
-// (border, title bar and menu bar).
+// Outer window sizes of the design and formula-field widths of the three
+// sizes. The client area is the outer size less a frame of 8 x 46 pixels
+// (border, title bar and menu bar), whatever frame the window manager draws.
 struct tSizeRow {
     int width, height, formelWidth;
 };
@@ -224,6 +224,18 @@ void TFMain::FormClose(QCloseEvent* event) {
     emit Closed();
 }
 
+void TFMain::LockForJob() {
+    aFocusBeforeLock = focusWidget();
+    setEnabled(false);
+}
+
+void TFMain::UnlockAfterJob() {
+    setEnabled(true);
+    QWidget* focus = aFocusBeforeLock ? aFocusBeforeLock.data() : EFormel;
+    aFocusBeforeLock = nullptr;
+    if (focus->isVisible() && focus->isEnabled()) focus->setFocus(Qt::OtherFocusReason);
+}
+
 // ---- controls and menu
 
 void TFMain::CreateControls() {
@@ -232,10 +244,11 @@ void TFMain::CreateControls() {
 
     EFormel = new QLineEdit("<formula>", client);
     EFormel->setGeometry(8, 8, 481, 21);
+    EFormel->selectAll(); // the first keystroke replaces the placeholder
     connect(EFormel, &QLineEdit::returnPressed, this,
             [this] { RunGuarded([this] { Edit_CalculateClick(); }); });
 
-    LErgebnis = new QLabel("<result>", client);
+    LErgebnis = new TResultLine("<result>", client);
     LErgebnis->setGeometry(8, 40, 481, 18);
     QFont bold = LErgebnis->font();
     bold.setBold(true);
@@ -288,8 +301,9 @@ void TFMain::CreateControls() {
     BCalculate = button("Calculate", {8, 88, 73, 25}, &TFMain::Edit_CalculateClick);
     BClear = button("Clear", {88, 88, 75, 25}, &TFMain::Edit_ClearClick);
 
-    // Tab order: the formula first.
-    setTabOrder(EFormel, EStoreVar);
+    // Tab order: the formula first, then the result.
+    setTabOrder(EFormel, LErgebnis);
+    setTabOrder(LErgebnis, EStoreVar);
     setTabOrder(EStoreVar, BM);
     setTabOrder(BM, BMplus);
     setTabOrder(BMplus, BMminus);
@@ -389,18 +403,23 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
 void TFMain::Edit_CalculateClick() {
     if (aCalculating || !Engine) return;
     aCalculating = true;
-    BCalculate->setEnabled(false);
     struct tRestore {
         TFMain* self;
+        // Disabling the window and the button takes the focus away; it goes
+        // back where it was (to the formula after a parse error).
+        QPointer<QWidget> focus;
         ~tRestore() {
             // The engine ends every evaluation with an idle report; should one
             // be missing, the main window must not stay locked.
             if (self->W.Progress && self->W.Progress->isVisible()) ProgressCallback(0, 0, 0, 0);
             self->BCalculate->setEnabled(true);
             self->aCalculating = false;
+            QWidget* to = focus ? focus.data() : self->EFormel;
+            if (to->isVisible() && to->isEnabled()) to->setFocus(Qt::OtherFocusReason);
             self->RetryPendingClose();
         }
-    } restore{this};
+    } restore{this, focusWidget()};
+    BCalculate->setEnabled(false);
 
     const QByteArray formula = EFormel->text().toUtf8();
     const char* failure = nullptr;
@@ -421,9 +440,9 @@ void TFMain::Edit_CalculateClick() {
     if (failure) {
         LastResult = cLongReal(0L);
         Dialogs().Message(this, tMsgType::Plain, failure);
-        LErgebnis->setText("<ERROR>");
+        LErgebnis->SetResult("<ERROR>");
     } else {
-        LErgebnis->setText(QString::fromUtf8(static_cast<const char*>(LastResult)));
+        LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
     }
 }
 
@@ -467,7 +486,7 @@ void TFMain::EStoreVarChange() {
 void TFMain::Edit_ClearClick() {
     EFormel->clear();
     LastResult = cLongReal(0L);
-    LErgebnis->setText(QString::fromUtf8(static_cast<const char*>(LastResult)));
+    LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
     EFormel->setFocus();
 }
 
@@ -497,31 +516,20 @@ void TFMain::SetSize(tSize size) {
 
 void TFMain::ApplySize() {
     const tSizeRow& row = aSize == tSize::Tiny ? kTiny : aSize == tSize::Small ? kSmall : kNormal;
-    // The outer size is the goal; the window manager's frame is what it is,
-    // so the client area never gets smaller than the design's.
-    const QSize frame = frameGeometry().size() - geometry().size();
+    // The client area of the design below the menu bar; the window manager
+    // adds its own frame around it.
     const int menuHeight = HauptMenue->sizeHint().height();
-    const QSize window(std::max(row.width - frame.width(), row.width - kFrameWidth),
-                       std::max(row.height - frame.height(),
-                                row.height - kFrameHeight + menuHeight));
-    setFixedSize(window);
+    setFixedSize(row.width - kFrameWidth, row.height - kFrameHeight + menuHeight);
     EFormel->resize(row.formelWidth, EFormel->height());
-    // Without a window frame the client area is larger than the design's;
-    // boxes outside the chosen size are hidden rather than cut.
+    LErgebnis->resize(row.formelWidth, LErgebnis->height());
     StatusBox->setVisible(aSize == tSize::Normal);
     GroupBox1->setVisible(aSize != tSize::Tiny);
-}
-
-void TFMain::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    // The frame is known once the window manager has decorated the window.
-    QTimer::singleShot(0, this, &TFMain::ApplySize);
 }
 
 // ---- clipboard, other windows, help
 
 void TFMain::Edit_CopyResultClick() {
-    QGuiApplication::clipboard()->setText(LErgebnis->text());
+    QGuiApplication::clipboard()->setText(LErgebnis->FullText());
 }
 
 void TFMain::Edit_ConstantsClick() {
@@ -548,6 +556,9 @@ void TFMain::ShowPalettePage(int page) {
     if (!W.Palettes) return;
     if (!W.Palettes->isVisible()) W.Palettes->show();
     W.Palettes->PageControl->setCurrentIndex(page);
+    // Another window may lie over it: bring it to the front with the keyboard.
+    W.Palettes->raise();
+    W.Palettes->activateWindow();
 }
 
 void TFMain::Palettes_VariablesClick() {
@@ -592,7 +603,7 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     if (level == 0 && activity == faIdle) {
         if (progress.isVisible()) {
             progress.SetCancellable(false);
-            main->setEnabled(true);
+            main->UnlockAfterJob();
             const QWidget* active = QApplication::activeWindow();
             progress.hide();
             // Give the keyboard back to the main window if the progress window took it.
@@ -606,7 +617,7 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
         progress.ResetRows();
         progress.CancelRequested = false; // a click meant for an earlier job
         progress.show();
-        main->setEnabled(false);
+        main->LockForJob();
     }
     if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
         progress.SetCancellable(true);
@@ -617,8 +628,7 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     }
     ThrowIfCancelled(progress, activity);
 
-    progress.RowText[level] = ProgressRowText(activity, total, done);
-    progress.RowPercent[level] = ProgressPercent(total, done);
+    progress.StoreRow(level, activity, total, done);
 
     if (CalendarSeconds() != main->LastProgressRefresh) {
         progress.ShowRows();

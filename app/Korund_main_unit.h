@@ -3,12 +3,14 @@
 #pragma once
 
 #include "Korund_windows.h"
+#include "Result_line.h"
 #include "Splash_unit.h"
 #include "cFormulaEngine.h"
 #include "cLongReal.h"
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -54,7 +56,7 @@ public:
 
     // ---- controls
     QLineEdit* EFormel = nullptr;
-    QLabel* LErgebnis = nullptr;
+    TResultLine* LErgebnis = nullptr;
     QGroupBox* StatusBox = nullptr;
     QPlainTextEdit* MState = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -142,7 +144,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -151,9 +152,14 @@ private:
     tSize aSize = tSize::Normal;
     bool aCalculating = false;
     bool aClosePending = false;
+    // The window's focus widget when a job locked it; disabling takes the
+    // focus away, unlocking gives it back.
+    QPointer<QWidget> aFocusBeforeLock;
 
     void FormClose(QCloseEvent* event);
     void RetryPendingClose();
+    void LockForJob();
+    void UnlockAfterJob();
     void CreateControls();
     void CreateMenu();
     void StartEngine();

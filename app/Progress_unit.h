@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 
@@ -32,9 +33,20 @@ public:
     QProgressBar* PStat4 = nullptr;
     QPushButton* BCancel = nullptr;
 
-    // Stored on every report, drawn by ShowRows.
-    std::array<QString, 4> RowText;
-    std::array<int32_t, 4> RowPercent{};
+    // What the last report of a level said; stored on every report, turned
+    // into text and bar only by ShowRows.
+    struct tRow {
+        uint8_t activity = 0;
+        uint32_t total = 0;
+        uint32_t done = 0;
+    };
+    std::array<tRow, 4> Rows{};
+
+    void StoreRow(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
+        Rows[level] = {activity, total, done};
+    }
+    QString RowText(size_t level) const;
+    int32_t RowPercent(size_t level) const;
 
     void ResetRows();
     void ShowRows();
