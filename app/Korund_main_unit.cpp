@@ -606,8 +606,12 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
             main->UnlockAfterJob();
             const QWidget* active = QApplication::activeWindow();
             progress.hide();
-            // Give the keyboard back to the main window if the progress window took it.
-            if (!active || active == &progress) main->activateWindow();
+            // Give the keyboard back to the main window if the progress window
+            // took it or asked for it.
+            if (!active || active == &progress)
+                main->activateWindow();
+            else
+                progress.GiveKeyboardBack();
         }
         main->RetryPendingClose();
         return;
@@ -622,7 +626,7 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
         progress.SetCancellable(true);
         // Started from the main window: Esc reaches the progress window at once.
-        if (QApplication::activeWindow() == main) progress.activateWindow();
+        if (QApplication::activeWindow() == main) progress.TakeKeyboardFrom(main);
     } else if (level == 0 && activity != faCalculating) {
         progress.SetCancellable(false);
     }

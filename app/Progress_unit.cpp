@@ -105,6 +105,23 @@ void TFProgress::ShowRows() {
     }
 }
 
+void TFProgress::TakeKeyboardFrom(QWidget* window) {
+    aKeyboardOwner = window;
+    activateWindow();
+}
+
+void TFProgress::GiveKeyboardBack() {
+    if (aKeyboardOwner && !isVisible()) aKeyboardOwner->activateWindow();
+}
+
+bool TFProgress::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    // A hidden window cannot take input: an activation meant for the shown
+    // window goes back to the one the keyboard came from.
+    if (event->type() == QEvent::WindowActivate && !isVisible()) GiveKeyboardBack();
+    return handled;
+}
+
 void TFProgress::reject() {
     BCancelClick();
 }

@@ -5,6 +5,7 @@
 #include "Korund_windows.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -58,6 +59,12 @@ public:
     bool Cancellable() const { return aCancellable; }
     void SetCancellable(bool cancellable);
 
+    // An evaluation started from window activates the progress window, so
+    // that Esc cancels. Once hidden, the progress window hands the keyboard
+    // back, also when the window manager's activation arrives after the hide.
+    void TakeKeyboardFrom(QWidget* window);
+    void GiveKeyboardBack();
+
 public slots:
     void BCancelClick();
     // Esc: Cancel while an evaluation runs, otherwise nothing. Nothing the
@@ -66,10 +73,12 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     [[maybe_unused]] cKorundWindows& W; // the program's windows
     bool aCancellable = false;
+    QPointer<QWidget> aKeyboardOwner;
 };
 
 // Thrown by the progress callback out of an evaluation the user cancelled;
