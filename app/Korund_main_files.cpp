@@ -25,6 +25,9 @@ const char* const kMsgFull =
 const char* const kMsgFileError =
     "Error: While trying to perform file operations, Korund encountered an error. You may want "
     "to restart windows.";
+const char* const kMsgOutOfMemory =
+    "Error: There is not enough memory to load this library. Nothing of it has been loaded.";
+constexpr int32_t kOutOfMemory = -100; // not a result the engine gives
 const char* const kMsgInvalidDeclaration =
     "Error: While trying to load this library, Korund has found an invalid declaration. The "
     "library cannot be loaded. You may want to contact the person who supplied this library.";
@@ -97,8 +100,12 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
     {
         const cStreamScope scope(LibraryStream);
         LibraryStream = std::move(file);
-        result = constants ? cFormulaEngine::ConstantsFromFile()
-                           : cFormulaEngine::FunctionsFromFile();
+        try {
+            result = constants ? cFormulaEngine::ConstantsFromFile()
+                               : cFormulaEngine::FunctionsFromFile();
+        } catch (const std::bad_alloc&) {
+            result = kOutOfMemory;
+        }
     }
 
     QString message;
@@ -115,6 +122,7 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
     case -3: message = kMsgFull; break;
     case -4: message = kMsgNotLibrary; break;
     case -5: message = kMsgOtherFormat; break;
+    case kOutOfMemory: message = kMsgOutOfMemory; break;
     default:
         if (result < 0) return; // not a result the engine gives
         message = QString(kMsgInvalidDeclaration) + "\n(declaration " + QString::number(result) +

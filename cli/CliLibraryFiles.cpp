@@ -77,8 +77,12 @@ std::optional<std::string> LoadLibraryFile(eLibraryKind kind, const std::string&
     int32_t result = -2;
     {
         cStreamScope scope(file.get());
-        result = kind == eLibraryKind::Constants ? cFormulaEngine::ConstantsFromFile()
-                                                 : cFormulaEngine::FunctionsFromFile();
+        try {
+            result = kind == eLibraryKind::Constants ? cFormulaEngine::ConstantsFromFile()
+                                                     : cFormulaEngine::FunctionsFromFile();
+        } catch (const std::bad_alloc&) {
+            return std::string("not enough memory to load the library; nothing of it was loaded");
+        }
     }
     if (result == -1)
         return std::nullopt;

@@ -3,6 +3,7 @@
 // after every node.
 #include "cFormulaEngine.h"
 
+#include "cEvalMemory.h"
 #include "cEvalStack.h"
 
 #include <array>
@@ -78,15 +79,19 @@ int CounterIndex(const cLongReal& selector) {
 } // namespace
 
 // One slot of the instance's scratch stack, released when it goes out of scope.
+// A slot may receive a copy of a literal or constant, which carry the bits
+// of the last pass, so it is counted at that size.
 class cScratchSlot {
 public:
-    explicit cScratchSlot(cFormulaEngine& engine) : aEngine(engine), aValue(engine._PushScratch()) {}
+    explicit cScratchSlot(cFormulaEngine& engine)
+        : aHold(cLongReal::WorkingBits() << (cLongRealPass::kPasses - 1)), aEngine(engine), aValue(engine._PushScratch()) {}
     ~cScratchSlot() { --aEngine.aScratchTop; }
     cScratchSlot(const cScratchSlot&) = delete;
     cScratchSlot& operator=(const cScratchSlot&) = delete;
     cLongReal& operator*() { return aValue; }
 
 private:
+    evalmemory::cHold aHold;
     cFormulaEngine& aEngine;
     cLongReal& aValue;
 };

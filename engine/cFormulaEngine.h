@@ -101,6 +101,13 @@ public:
     uint32_t aStepsDone = 0;
     uint16_t aLevel = 0;
     uint8_t aSilent = 0;
+    // Where the last Parse failed: byte offsets of the failing operand,
+    // bracket or name in the text as given (blanks included), inclusive; an
+    // empty formula gives 0 and -1, a successful parse -1 and -1.
+    // aErrorUnclosed: the stretch is a '(' that is never closed.
+    int32_t aErrorFirst = -1;
+    int32_t aErrorLast = -1;
+    bool aErrorUnclosed = false;
 
     cFormulaEngine();
     explicit cFormulaEngine(const char* formula); // parses; a parse error propagates
@@ -193,6 +200,7 @@ private:
     uint64_t aJournalMark = 0;      // the recomputation that saved this instance's variables
 
     cNode _BuildFormula(); // the tree of the whole of aFormula
+    void _LocateFault(const char* typed, feFehlerCode code); // sets aErrorFirst..aErrorUnclosed
     // _BuildNode into a given node, so the recursion keeps no node temporaries.
     void _BuildInto(const char* first, const char* last, cNode& node);
     // _EvalInto keeps a small frame, as deep trees recurse through it; the

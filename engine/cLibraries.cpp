@@ -1,15 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The constant and user-function libraries: edit modes, entry operations on
 // the edit copies, and compiling an edit copy into the live table.
+#include "cCompileMemory.h"
+#include "cEvalMemory.h"
 #include "cFormulaEngine.h"
 #include "cParser.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <numeric>
 #include <string>
 #include <unordered_set>
 #include <vector>
+
+bool& compilememory::OutOfMemory()
+{
+    static bool outOfMemory = false;
+    return outOfMemory;
+}
 
 namespace {
 
@@ -164,6 +173,12 @@ bool TryCompile(Compile compile, Record& record)
     try {
         compile(record);
         return true;
+    } catch (const std::bad_alloc&) {
+        compilememory::OutOfMemory() = true;
+        return false;
+    } catch (const cEvalOutOfMemory&) {
+        compilememory::OutOfMemory() = true;
+        return false;
     } catch (...) {
         return false;
     }
@@ -222,11 +237,8 @@ void RefreshConstantEditRefs()
     }
 }
 
-// Gives every referring node the index of its constant in the new live table.
-// Only nodes of live function bodies are touched: an entry that no live body
-// holds (the function table was released while constants were in edit mode)
-// is dropped without being followed.
-void RenumberReferences()
+// The nkConstant nodes of the live function bodies.
+std::unordered_set<const cNode*> BodyConstantNodes()
 {
     std::unordered_set<const cNode*> bodyNodes;
     for (uint32_t f = 0; f < LiveFunctionCount(); ++f) {
@@ -237,6 +249,15 @@ void RenumberReferences()
                     bodyNodes.insert(&node);
             });
     }
+    return bodyNodes;
+}
+
+// Gives every referring node the index of its constant in the new live table.
+// Only nodes of live function bodies (bodyNodes) are touched: an entry that
+// no live body holds (the function table was released while constants were
+// in edit mode) is dropped without being followed. Allocates nothing.
+void RenumberReferences(const std::unordered_set<const cNode*>& bodyNodes)
+{
     for (uint32_t j = 0; j < LiveConstantCount(); ++j) {
         cConstant& c = Engine::aConstantArray[j];
         uint32_t kept = 0;
@@ -252,6 +273,34 @@ void RenumberReferences()
             ClearRefs(c);
     }
 }
+
+// The reference lists of a constant table, kept so that a commit that runs
+// out of memory half-way can put them back.
+class cRefSnapshot {
+public:
+    cRefSnapshot(cConstant* table, uint32_t count) : aTable(table)
+    {
+        aLists.reserve(count);
+        for (uint32_t j = 0; j < count; ++j) {
+            cConstant copy;
+            CopyRefs(copy, table[j]);
+            copy.aRefCapacity = table[j].aRefCapacity;
+            aLists.push_back(std::move(copy));
+        }
+    }
+    void Restore() noexcept
+    {
+        for (size_t j = 0; j < aLists.size(); ++j) {
+            aTable[j].aRefs = std::move(aLists[j].aRefs);
+            aTable[j].aRefCount = aLists[j].aRefCount;
+            aTable[j].aRefCapacity = aLists[j].aRefCapacity;
+        }
+    }
+
+private:
+    cConstant* aTable;
+    std::vector<cConstant> aLists;
+};
 
 template <typename Record>
 void DeleteEntry(Record* table, uint32_t& count, uint32_t index)
@@ -296,6 +345,7 @@ int32_t cFormulaEngine::StopConstantEdit()
         return -1;
     }
     const uint32_t total = aConstantEditCount;
+    compilememory::OutOfMemory() = false;
     Report(faInterpreting, total, 0);
     for (uint32_t i = 0; i < total; ++i) {
         if (!TryCompile(CompileConstant, aConstantEditMem[i])) {
@@ -308,13 +358,14 @@ int32_t cFormulaEngine::StopConstantEdit()
     }
     Report(faIdle, 0, 0);
 
+    const std::unordered_set<const cNode*> bodyNodes = BodyConstantNodes(); // before anything changes
     aConstantArray = std::move(aConstantEditMem);
     aConstantCount = total;
     aConstantEditCount = 0;
     aConstantEditMode = false;
     gConstantOrigin.clear();
 
-    RenumberReferences();
+    RenumberReferences(bodyNodes);
     return -1;
 }
 
@@ -423,6 +474,7 @@ int32_t cFormulaEngine::StopFunctionEdit()
         return -1;
     }
     const uint32_t total = aUserFunctionEditCount;
+    compilememory::OutOfMemory() = false;
     const KeptConstants kept;
     aParsedFunctions = 0;
     Report(faInterpreting, total, 0);
@@ -448,18 +500,32 @@ int32_t cFormulaEngine::StopFunctionEdit()
     Report(faIdle, 0, 0);
     aParsedFunctions = 0;
 
-    for (uint32_t j = 0; j < LiveFunctionCount(); ++j)
-        if (aUserFunctionArray[j].aTree)
-            aUserFunctionArray[j].aTree->_DelDependency();
+    // The reference lists change below; a failed allocation on the way
+    // puts back both tables and the lists as they were.
+    cRefSnapshot liveRefs(aConstantArray.get(), LiveConstantCount());
+    cRefSnapshot editRefs(aConstantEditMem.get(), ConstantsEditable() ? aConstantEditCount : 0);
+    const uint32_t oldCount = aUserFunctionCount;
+    std::unique_ptr<cUserFunction[]> old = std::move(aUserFunctionArray);
     aUserFunctionArray = std::move(aUserFunctionEditMem);
     aUserFunctionCount = total;
+    try {
+        for (uint32_t j = 0; old && j < oldCount; ++j)
+            if (old[j].aTree)
+                old[j].aTree->_DelDependency();
+        for (uint32_t j = 0; j < aUserFunctionCount; ++j)
+            if (aUserFunctionArray[j].aTree)
+                aUserFunctionArray[j].aTree->_SetDependency();
+        RefreshConstantEditRefs();
+    } catch (const std::bad_alloc&) {
+        aUserFunctionEditMem = std::move(aUserFunctionArray);
+        aUserFunctionArray = std::move(old);
+        aUserFunctionCount = oldCount;
+        liveRefs.Restore();
+        editRefs.Restore();
+        throw;
+    }
     aUserFunctionEditCount = 0;
     aFunctionEditMode = false;
-    for (uint32_t j = 0; j < aUserFunctionCount; ++j)
-        if (aUserFunctionArray[j].aTree)
-            aUserFunctionArray[j].aTree->_SetDependency();
-
-    RefreshConstantEditRefs();
     return -1;
 }
 

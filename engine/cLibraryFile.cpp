@@ -4,9 +4,11 @@
 //
 // Layout (little-endian): magic[3] "KRC"/"KRF", version u16 0x0100,
 // count i32, then per entry: u16 length + definition, u16 length + description.
+#include "cCompileMemory.h"
 #include "cFormulaEngine.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -184,25 +186,35 @@ int32_t ReadLibrary(const LibraryKind& kind)
     const uint32_t total = count > 0 ? static_cast<uint32_t>(count) : 0;
 
     EditSession session(kind);
+    // The level closes on every way out, a failed allocation included.
+    struct cIdleOnExit {
+        bool aOpen = true;
+        ~cIdleOnExit()
+        {
+            if (aOpen)
+                Report(faIdle, 0, 0);
+        }
+    } idle;
     Report(faLoading, total, 0);
     std::vector<char> definition;
     std::vector<char> description;
     for (uint32_t i = 0; i < total; ++i) {
         if (!ReadText(definition) || !ReadText(description)) {
             session.Cancel();
-            Report(faIdle, 0, 0);
             return kReadFailed;
         }
         if (!kind.add(definition.data(), description.data())) {
             session.Cancel();
-            Report(faIdle, 0, 0);
             return kTableFull;
         }
         Report(faLoading, total, i + 1);
     }
+    idle.aOpen = false;
     Report(faIdle, 0, 0);
     const int32_t result = session.Commit();
     session.Cancel();
+    if (result >= 0 && compilememory::OutOfMemory())
+        throw std::bad_alloc();
     return result;
 }
 

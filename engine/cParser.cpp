@@ -11,6 +11,36 @@
 #include <string_view>
 #include <vector>
 
+// ---- where a parse failed
+
+namespace {
+
+// The stretch of the stripped text at which the running parse threw.
+struct cFault {
+    const char* aFirst = nullptr;
+    const char* aLast = nullptr;
+    bool aUnclosed = false;
+};
+thread_local cFault tFault;
+
+[[noreturn]] void Fail(feFehlerCode code, const char* first, const char* last, bool unclosed = false) {
+    tFault = {first, last, unclosed};
+    throw code;
+}
+
+// Offset in typed of the kept byte that is byte index of the stripped text.
+int32_t TypedOffset(const char* typed, size_t index) {
+    size_t kept = 0;
+    for (size_t i = 0; typed && typed[i]; ++i) {
+        const auto c = static_cast<signed char>(typed[i]);
+        if (c >= 0x21 && c <= 0x7E && kept++ == index)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+} // namespace
+
 // ---- free functions
 
 std::unique_ptr<char[]> StripFormula(const char* text) {
@@ -42,7 +72,7 @@ const char* MatchOpenBackward(const char* first, const char* pos) {
         if (p == first)
             break;
     }
-    throw feErrBrackets;
+    Fail(feErrBrackets, pos, pos);
 }
 
 const char* MatchCloseForward(const char* pos, const char* last) {
@@ -55,7 +85,7 @@ const char* MatchCloseForward(const char* pos, const char* last) {
         if (depth == 0)
             return p;
     }
-    throw feErrBrackets;
+    Fail(feErrBrackets, pos, pos, true);
 }
 
 const char* FindOperatorBackward(const char* first, const char* last, char c1, char c2) {
@@ -161,13 +191,51 @@ cSplit SplitPoint(const char* first, const char* last) {
 } // namespace
 
 void cFormulaEngine::Parse(const char* formula) {
-    // Stripped before the old text goes: formula may point into it.
     std::unique_ptr<char[]> stripped = StripFormula(formula);
+    // formula may point into the old text: it stays until the parse is over.
+    const std::unique_ptr<char[]> old = std::move(aFormula);
     aRoot.reset();
     aFormula = std::move(stripped);
-    aRoot = std::make_unique<cNode>();
-    *aRoot = _BuildFormula();
+    aErrorFirst = aErrorLast = -1;
+    aErrorUnclosed = false;
+    tFault = {};
+    try {
+        aRoot = std::make_unique<cNode>();
+        *aRoot = _BuildFormula();
+    } catch (feFehlerCode code) {
+        _LocateFault(formula, code);
+        throw;
+    }
 }
+
+void cFormulaEngine::_LocateFault(const char* typed, feFehlerCode code) {
+    const char* stripped = aFormula.get();
+    const size_t length = std::strlen(stripped);
+    if (length == 0) {
+        aErrorFirst = 0;
+        aErrorLast = -1;
+        return;
+    }
+    const char* first = tFault.aFirst;
+    const char* last = tFault.aLast;
+    if (code == feErrTooDeep || !first || first < stripped || last >= stripped + length) {
+        first = stripped;
+        last = stripped + length - 1;
+    }
+    aErrorFirst = TypedOffset(typed, static_cast<size_t>(first - stripped));
+    aErrorLast = TypedOffset(typed, static_cast<size_t>(last - stripped));
+    aErrorUnclosed = tFault.aUnclosed && code != feErrTooDeep;
+}
+
+namespace {
+
+// An empty operand between first-1 and first: the operator or bracket next to the gap.
+[[noreturn]] void FailEmpty(const char* formula, const char* first) {
+    const char* at = first > formula ? first - 1 : first;
+    Fail(feErrEmpty, at, at);
+}
+
+} // namespace
 
 cNode cFormulaEngine::_BuildFormula() {
     const char* first = aFormula.get();
@@ -198,7 +266,7 @@ cNode cFormulaEngine::_BuildNode(const char* first, const char* last) {
 void cFormulaEngine::_BuildInto(const char* first, const char* last, cNode& node) {
     cDepthGuard guard(aParseDepth);
     if (last < first)
-        throw feErrEmpty;
+        FailEmpty(aFormula.get(), first);
 
     const cSplit split = SplitPoint(first, last);
     if (!split.op) {
@@ -228,7 +296,7 @@ void cFormulaEngine::_BuildInto(const char* first, const char* last, cNode& node
 
 void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& node) {
     if (last < first)
-        throw feErrEmpty;
+        FailEmpty(aFormula.get(), first);
 
     if (IsNumberChar(*first)) {
         SetNumber(node, first, last);
@@ -243,7 +311,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
     if (end > last) {
         if (name.size() == 1) {
             if (*first < 'a' || *first > 'z')
-                throw feErrBadSymbol;
+                Fail(feErrBadSymbol, first, last);
             node.aKind = nkVariable;
             node.aIndex = *first - 'a';
             return;
@@ -255,7 +323,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
                 return;
             }
         }
-        throw feErrUnknownConstant;
+        Fail(feErrUnknownConstant, first, last);
     }
 
     // A name followed by an argument list that must end at the operand's end.
@@ -264,7 +332,7 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
         node.aIndex = static_cast<int32_t>(index);
         _ProcessArgs(end, last, node);
         if (node.aChildCount != argCount)
-            throw feErrArgCount;
+            Fail(feErrArgCount, first, last);
     };
 
     if (name == "sum" || name == "mul") {
@@ -285,14 +353,28 @@ void cFormulaEngine::_ProcessSymbol(const char* first, const char* last, cNode& 
             return;
         }
     }
-    throw feErrUnknownFunction;
+    // An operand that opens a bracket it never closes is no call at all.
+    if (*first == '(') {
+        try {
+            MatchCloseForward(first, last);
+        } catch (feFehlerCode) {
+            Fail(feErrUnknownFunction, first, first, true);
+        }
+        Fail(feErrUnknownFunction, first, last);
+    }
+    Fail(feErrUnknownFunction, first, end - 1);
 }
 
 void cFormulaEngine::_ProcessArgs(const char* open, const char* close, cNode& node) {
-    if (*open != '(' || *close != ')')
-        throw feErrBrackets;
+    if (*open != '(')
+        Fail(feErrBrackets, open, open);
+    if (*close != ')') {
+        // Either the '(' is never closed, or something follows the call.
+        const char* match = MatchCloseForward(open, close);
+        Fail(feErrBrackets, match + 1, close);
+    }
     if (close <= open)
-        throw feErrArgCount;
+        Fail(feErrArgCount, open, close);
     node.aChildren.reset();
     node.aChildCount = 0;
     if (close == open + 1)
@@ -304,7 +386,7 @@ void cFormulaEngine::_ProcessArgs(const char* open, const char* close, cNode& no
     for (const char* sep = FindCharForward(open + 1, close - 1, ','); sep;
          sep = FindCharForward(sep + 1, close - 1, ',')) {
         if (delimiters.size() >= maxArgs)
-            throw feErrArgCount;
+            Fail(feErrArgCount, open, close);
         delimiters.push_back(sep);
     }
     delimiters.push_back(close);

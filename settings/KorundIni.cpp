@@ -3,10 +3,7 @@
 #include "AtomicFile.h"
 #include "IniText.h"
 #include "KorundSettings.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "TextFile.h"
 
 #include <algorithm>
 #include <array>
@@ -25,100 +22,19 @@ bool IsBlankLine(std::string_view line)
     return TrimBlanks(line).empty();
 }
 
-// Opens a settings file for reading. Only a regular file of at most
-// kMaxIniBytes is read: opened without blocking (a FIFO would wait for a
-// writer) and checked before any byte is read. -1 for a missing file,
-// -2 with the reason for a refused one.
 int OpenIni(const std::string& path, std::string& refusal)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return -1;
-        refusal = std::string("cannot open it: ") + std::strerror(errno);
-        return -2;
-    }
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        refusal = S_ISDIR(info.st_mode) ? "it is a directory, not a file" : "it is not a regular file";
-        close(fd);
-        return -2;
-    }
-    if (info.st_size > static_cast<off_t>(kMaxIniBytes)) {
-        refusal = "it is larger than 1 MiB";
-        close(fd);
-        return -2;
-    }
-    return fd;
+    return OpenTextFile(path, kMaxIniBytes, refusal);
 }
 
-// Hands the file's lines, without their '\n' (a CR stays with its line), to
-// onLine one by one; at most kMaxIniBytes are read. False with the reason
-// when the file cannot be read whole.
 bool ForEachLine(int fd, const std::function<void(std::string_view)>& onLine, std::string& refusal)
 {
-    std::string line;
-    char buffer[16384];
-    size_t total = 0;
-    for (;;) {
-        const ssize_t got = read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            refusal = std::string("cannot read it: ") + std::strerror(errno);
-            return false;
-        }
-        if (got == 0)
-            break;
-        total += static_cast<size_t>(got);
-        if (total > kMaxIniBytes) { // grew since it was checked
-            refusal = "it is larger than 1 MiB";
-            return false;
-        }
-        std::string_view rest(buffer, static_cast<size_t>(got));
-        for (auto end = rest.find('\n'); end != std::string_view::npos; end = rest.find('\n')) {
-            line.append(rest.substr(0, end));
-            onLine(line);
-            line.clear();
-            rest.remove_prefix(end + 1);
-        }
-        line.append(rest);
-    }
-    if (!line.empty())
-        onLine(line);
-    return true;
+    return ForEachFileLine(fd, kMaxIniBytes, onLine, refusal);
 }
 
-// Closes a descriptor on every way out.
-class cFd {
-public:
-    explicit cFd(int fd) : aFd(fd) {}
-    ~cFd()
-    {
-        if (aFd >= 0)
-            close(aFd);
-    }
-    cFd(const cFd&) = delete;
-    cFd& operator=(const cFd&) = delete;
-    int Get() const { return aFd; }
-
-private:
-    int aFd;
-};
-
-// The file's lines, none for a missing file; nullopt with the reason when it
-// exists but is refused or cannot be read.
 std::optional<std::vector<std::string>> ReadLines(const std::string& path, std::string& refusal)
 {
-    const cFd fd(OpenIni(path, refusal));
-    if (fd.Get() == -1)
-        return std::vector<std::string>();
-    if (fd.Get() < 0)
-        return std::nullopt;
-    std::vector<std::string> lines;
-    if (!ForEachLine(fd.Get(), [&](std::string_view line) { lines.emplace_back(line); }, refusal))
-        return std::nullopt;
-    return lines;
+    return ReadFileLines(path, kMaxIniBytes, refusal);
 }
 
 // Position of the first key line of a section (first such key wins, like reading).

@@ -52,6 +52,20 @@ std::string UserKorundIniPath()
     return config + "/korund/Korund.ini";
 }
 
+std::string UserKorundStatePath(const std::string& name)
+{
+    std::string state = AbsoluteFromEnv("XDG_STATE_HOME");
+    if (state.empty()) {
+        const std::string home = HomeDir();
+        if (home.empty())
+            return {};
+        state = home + "/.local/state";
+    }
+    while (state.size() > 1 && state.back() == '/')
+        state.pop_back();
+    return state + "/korund/" + name;
+}
+
 cIniLocation ChooseKorundIni(const std::string& besidePath, bool besideExists, bool besideDirWritable,
                              const std::string& userPath, bool userExists)
 {

@@ -50,6 +50,9 @@ struct cIniLocation {
 // ~/.config/korund/Korund.ini (HOME, else the password database). Empty when
 // no absolute home directory is known.
 std::string UserKorundIniPath();
+// A per-user state file: $XDG_STATE_HOME/korund/NAME, else
+// ~/.local/state/korund/NAME. Empty when no absolute home directory is known.
+std::string UserKorundStatePath(const std::string& name);
 
 // The choice between Korund.ini beside the executable and the per-user file:
 // - a file beside the executable in a writable folder is read and written

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Evaluator: values, order of evaluation, loops and their counters, user
 // functions on the next level, step counts and the exact progress reports.
+#include "cEvalMemory.h"
 #include "test_core_support.h"
 
 #include "cEvalStack.h"
@@ -391,6 +392,30 @@ TEST_F(EvaluatorTest, LoopBoundsOfAUserFunctionCountAgainstTheSameStack) {
         EXPECT_THROW(aEngine.Evaluate(), cEvalTooDeep);
         EXPECT_EQ(aEngine.aSilent, 0);
     });
+}
+
+TEST_F(EvaluatorTest, OperandsBeyondTheMemoryBudgetFailBeforeTheyAllocate) {
+    const uint16_t savedPrecision = cLongReal::aPrecision;
+    cLongReal::aPrecision = 4096; // 65,536 bits: some 16 KiB an operand
+    cLongReal::Init();
+    evalmemory::SetBudget(size_t{4} << 20);
+    EXPECT_TRUE(aEngine.SetVar('q', cLongReal(5L)));
+    EXPECT_TRUE(aEngine.SetVar('r', sqrt(cLongReal(2L))));
+    // Left-deep: every level holds its right operand, a number of the full
+    // precision, while the left one is computed, 2,000 of them at once.
+    const std::string deep = Repeat("(", 2000) + "r" + Repeat("+r)", 2000);
+    aEngine.Parse(deep.c_str());
+    Reports().clear();
+    EXPECT_THROW(aEngine.Evaluate(), cEvalOutOfMemory);
+    EXPECT_TRUE(LevelsNestAndClose(Reports()));
+    EXPECT_EQ(Var('q'), 5);
+    // A slot keeps its number after use, so any shape counts; shallower
+    // formulas fit.
+    EXPECT_EQ(EvalLong((Repeat("1+(", 100) + "1" + Repeat(")", 100)).c_str()), 101);
+    EXPECT_EQ(EvalLong("q*2+1"), 11);
+    evalmemory::SetBudget(0);
+    cLongReal::aPrecision = savedPrecision;
+    cLongReal::Init();
 }
 
 TEST_F(EvaluatorTest, SilentStepsOfTheCountStartAfreshInEveryEvaluation) {

@@ -3,12 +3,48 @@
 // both directions, and that a failed load leaves the library as it was.
 #include "test_lib_fixture.h"
 
+#include <cstdlib>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+// The replacements below pair malloc with free; the check cannot see that.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+// Global allocation with a switch that makes the n-th allocation from now on
+// fail on this thread.
 namespace {
+thread_local long tAllocationsToFailure = 0;
+}
+
+void* operator new(std::size_t size)
+{
+    if (tAllocationsToFailure > 0 && --tAllocationsToFailure == 0)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+class cFailingAllocation {
+public:
+    explicit cFailingAllocation(long n) { tAllocationsToFailure = n; }
+    ~cFailingAllocation() { tAllocationsToFailure = 0; }
+    cFailingAllocation(const cFailingAllocation&) = delete;
+    cFailingAllocation& operator=(const cFailingAllocation&) = delete;
+};
 
 using P = ProgressCall;
 
@@ -161,6 +197,59 @@ TEST_F(LibraryFileTest, FailedConstantLoadsChangeNothing)
         EXPECT_EQ(Constants(), (std::vector<Entry>{{"ka=1", "a"}}));
         EXPECT_FALSE(Engine::aConstantEditMode);
     }
+}
+
+TEST_F(LibraryFileTest, AllocationFailuresAreNoInvalidDeclaration)
+{
+    // The n-th allocation of a load fails, for every n until the load
+    // succeeds: the failure comes out as one, and the library stays.
+    ASSERT_EQ(CommitFunctions({{"fa(x)=x+1", "a"}}), -1);
+    const Bytes file = File("KRF", {{"fb(x)=fa(x)*2", "b"}, {"fc(x,y)=sum(1,1,y,fb(x)^i)", "c"}});
+    bool loaded = false;
+    int failures = 0;
+    for (long n = 1; !loaded && n < 10000; ++n) {
+        SCOPED_TRACE(n);
+        MemoryFile::Reset(file);
+        ProgressLog::calls.clear();
+        ProgressLog::calls.reserve(64); // the recorder itself allocates nothing
+        int32_t result = 0;
+        try {
+            const cFailingAllocation failing(n);
+            result = Engine::FunctionsFromFile();
+        } catch (const std::bad_alloc&) {
+            ++failures;
+            EXPECT_EQ(Functions(), (std::vector<Entry>{{"fa(x)=x+1", "a"}}));
+            EXPECT_FALSE(Engine::aFunctionEditMode);
+            if (!ProgressLog::calls.empty()) {
+                EXPECT_EQ(ProgressLog::calls.back(), (P{0, 0, 0, 0}));
+            }
+            continue;
+        }
+        ASSERT_EQ(result, -1);
+        loaded = true;
+    }
+    EXPECT_TRUE(loaded);
+    EXPECT_GT(failures, 5);
+    EXPECT_EQ(Functions().size(), 3u);
+
+    // Constants that the bodies use: a failed load leaves every body naming
+    // the constant it named.
+    ASSERT_EQ(CommitConstants({{"ka=1", "a"}, {"kz=100", "z"}}), -1);
+    ASSERT_EQ(CommitFunctions({{"fz(x)=x+kz", "z"}}), -1);
+    const Bytes constants = File("KRC", {{"kb=2", "b"}, {"kc=3", "c"}});
+    loaded = false;
+    for (long n = 1; !loaded && n < 10000; ++n) {
+        SCOPED_TRACE(n);
+        MemoryFile::Reset(constants);
+        try {
+            const cFailingAllocation failing(n);
+            loaded = Engine::ConstantsFromFile() == -1;
+        } catch (const std::bad_alloc&) {
+            EXPECT_EQ(Constants().size(), 2u);
+        }
+        EXPECT_TRUE(Near(Eval("fz(1)"), cLongReal(101L)));
+    }
+    EXPECT_TRUE(loaded);
 }
 
 TEST_F(LibraryFileTest, ConstantFileOfferedToTheFunctionReaderIsNotValid)
