@@ -1,7 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliLibraryCommands.h"
 
+#include "CliParseMessages.h"
+#include "CliText.h"
 #include "cFormulaEngine.h"
+#include "cFormulaText.h"
+#include "cNameCheck.h"
 #include "cParser.h"
 
 namespace {
@@ -13,25 +17,24 @@ std::string Stripped(const std::string& text)
     return StripFormula(text.c_str()).get();
 }
 
-std::string_view Trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-// A parse of the text as a formula: nullopt, or the parser's reason.
+// A parse of the function body: nullopt, or the parser's reason. The body
+// is the stripped text with the parameters renamed, so no column is given.
 std::optional<std::string> ParseFailure(const std::string& body)
 {
+    cFormulaEngine probe;
+    cParseFailure failure;
     try {
-        cFormulaEngine probe(body.c_str());
+        probe.Parse(body.c_str());
+        return std::nullopt;
     } catch (feFehlerCode code) {
-        return std::string(feFehlerName(code));
+        failure.aCode = code;
     } catch (const std::exception& e) {
-        return std::string(e.what());
+        failure.aWhat = e.what();
     }
-    return std::nullopt;
+    failure.aFirst = probe.aErrorFirst;
+    failure.aLast = probe.aErrorLast;
+    failure.aUnclosed = probe.aErrorUnclosed;
+    return "in the body: " + ParseFailureMessage(body, failure, false).aText;
 }
 
 // Label for lists: printable characters only, up to the first '='.
@@ -130,10 +133,15 @@ std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view a
         return "a definition or description may hold at most " + std::to_string(kMaxEntryText) +
                " bytes, which is what a library file can hold";
 
+    // The engine leaves out what is not printable ASCII, which would change the definition.
+    if (const auto foreign = FindForeignChar(definition))
+        return ForeignCharMessage(definition, *foreign).aText;
     const bool constants = kind == eLibraryKind::Constants;
     if (auto reason = constants ? CheckConstantDefinition(definition) : CheckFunctionDefinition(definition))
         return reason;
     const std::string name = DefinedName(definition.c_str(), constants);
+    if (const char* why = UnreachableNameReason(name, constants ? eNameKind::Constant : eNameKind::Function))
+        return "no formula could reach the name '" + name + "': " + why;
     const std::optional<uint32_t> existing = FindEntry(name, constants);
 
     if (constants)

@@ -5,11 +5,16 @@
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "CliSession.h"
+#include "CliSettings.h"
+#include "CliStreamInput.h"
+#include "CliTerminal.h"
+#include "FormulaHistory.h"
 #include "KorundSettings.h"
 
 #include "cFormulaEngine.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +23,9 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -74,13 +82,16 @@ bool LoadLibraries(const cCliOptions& options)
 {
     auto load = [](eLibraryKind kind, const std::string& path) {
         std::optional<std::string> reason;
+        std::vector<std::string> unreachable;
         try {
-            reason = LoadLibraryFile(kind, path);
+            reason = LoadLibraryFile(kind, path, &unreachable);
         } catch (const std::exception& e) {
             reason = e.what();
         }
         if (reason)
             std::cerr << "korund-cli: " << path << ": " << *reason << '\n';
+        for (const std::string& note : unreachable)
+            std::cerr << "korund-cli: " << path << ": " << note << '\n';
         return !reason;
     };
     for (const std::string& path : options.aConstantFiles)
@@ -92,49 +103,145 @@ bool LoadLibraries(const cCliOptions& options)
     return true;
 }
 
-// Answers standard input line by line; the exit status.
-int RunInput(cCliSession& session, bool interactive)
+// The open script files, or the reason one cannot be read.
+struct cFileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using tFile = std::unique_ptr<std::FILE, cFileCloser>;
+
+std::optional<std::string> OpenScripts(const cCliOptions& options, std::vector<tFile>& files)
 {
-    if (interactive)
-        std::cout << "Korund calculator. Type :help for commands, Ctrl-D to quit.\n";
-    std::unique_ptr<char, decltype(&std::free)> buffer(nullptr, &std::free);
-    size_t capacity = 0;
-    bool allOk = true;
+    for (const std::string& path : options.aScripts) {
+        tFile file(std::fopen(path.c_str(), "r"));
+        struct stat info {};
+        if (!file)
+            return "cannot read the script " + path + ": " + std::strerror(errno);
+        if (fstat(fileno(file.get()), &info) == 0 && S_ISDIR(info.st_mode))
+            return "cannot read the script " + path + ": " + std::strerror(EISDIR);
+        files.push_back(std::move(file));
+    }
+    return std::nullopt;
+}
+
+// The outcome of answering a run of lines.
+enum class eRunEnd { Done, Finished, Interrupted, OutputGone };
+
+// Answers the lines of a stream; with comments, lines starting with '#'
+// are skipped (scripts). allOk turns false at the first failure.
+eRunEnd RunStream(cCliSession& session, cStreamInput& input, bool prompt, bool comments, bool& allOk)
+{
     for (;;) {
         if (CliInterruptRequested())
-            break;
-        if (interactive)
+            return eRunEnd::Interrupted;
+        if (prompt)
             std::cout << "> " << std::flush;
-        char* raw = buffer.release();
-        errno = 0;
-        const ssize_t length = getline(&raw, &capacity, stdin);
-        buffer.reset(raw);
-        if (length < 0) {
-            if (errno == EINTR && !CliInterruptRequested()) {
-                std::clearerr(stdin);
-                continue;
-            }
-            if (interactive)
+        const std::optional<std::string> line = input.Next();
+        if (!line) {
+            if (CliInterruptRequested())
+                return eRunEnd::Interrupted;
+            if (prompt)
+                std::cout << '\n';
+            return eRunEnd::Done;
+        }
+        if (cCliSession::IsBlank(*line) || (comments && line->starts_with('#')))
+            continue;
+        if (CliInterruptRequested())
+            return eRunEnd::Interrupted;
+        allOk = session.Run(*line) && allOk;
+        if (!std::cout.good())
+            return eRunEnd::OutputGone;
+        if (session.Finished())
+            return eRunEnd::Finished;
+    }
+}
+
+// The editing session at a terminal, with the history shared with the
+// desktop program. Formulas go into the shared history; commands are
+// recalled only within the session.
+eRunEnd RunTerminal(cCliSession& session, bool& allOk)
+{
+    cFormulaHistory history(cFormulaHistory::DefaultPath());
+    history.Load();
+    cTerminalInput input(history.Entries());
+    eRunEnd end = eRunEnd::Done;
+    for (;;) {
+        if (CliInterruptRequested()) {
+            end = eRunEnd::Interrupted;
+            break;
+        }
+        const std::optional<std::string> line = input.Next();
+        if (!line) {
+            end = CliInterruptRequested() ? eRunEnd::Interrupted : eRunEnd::Done;
+            if (end == eRunEnd::Done)
                 std::cout << '\n';
             break;
         }
-        std::string line(raw, static_cast<size_t>(length));
-        if (!line.empty() && line.back() == '\n')
-            line.pop_back();
-        if (cCliSession::IsBlank(line))
+        if (cCliSession::IsBlank(*line))
             continue;
-        if (CliInterruptRequested())
+        input.Remember(*line);
+        if (!cCliSession::IsCommand(*line))
+            history.Add(*line);
+        allOk = session.Run(*line) && allOk;
+        if (!std::cout.good()) {
+            end = eRunEnd::OutputGone;
             break;
-        allOk = session.Run(line) && allOk;
-        if (!std::cout.good())
-            break; // nobody reads the answers
+        }
+        if (session.Finished()) {
+            end = eRunEnd::Finished;
+            break;
+        }
     }
-    if (CliInterruptRequested()) {
-        if (interactive)
-            std::cout << '\n' << std::flush;
-        return kExitInterrupted;
+    std::string error;
+    if (!history.Save(&error))
+        std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error
+                  << '\n';
+    return end;
+}
+
+int Answer(const cCliOptions& options, std::vector<tFile>& scripts)
+{
+    const bool terminalIn = isatty(STDIN_FILENO) == 1;
+    const bool terminalOut = isatty(STDOUT_FILENO) == 1;
+    cCliSession session(std::cout, terminalOut);
+    bool allOk = true;
+    auto status = [&](eRunEnd end) {
+        if (end == eRunEnd::Interrupted) {
+            if (terminalIn)
+                std::cout << '\n' << std::flush;
+            return kExitInterrupted;
+        }
+        return allOk ? 0 : kExitFailed;
+    };
+
+    for (const std::string& formula : options.aFormulas) {
+        if (CliInterruptRequested())
+            return status(eRunEnd::Interrupted);
+        allOk = session.Run(formula) && allOk;
+        if (!std::cout.good() || session.Finished())
+            return status(eRunEnd::Done);
     }
-    return allOk ? 0 : kExitFailed;
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        cStreamInput input(scripts[i].get());
+        const eRunEnd end = RunStream(session, input, false, true, allOk);
+        if (input.Error() != 0 && end == eRunEnd::Done) {
+            std::cerr << "korund-cli: cannot read the script " << options.aScripts[i] << ": "
+                      << std::strerror(input.Error()) << '\n';
+            allOk = false;
+        }
+        if (end != eRunEnd::Done)
+            return status(end);
+    }
+    if (!options.aFormulas.empty() || !scripts.empty())
+        return status(eRunEnd::Done);
+
+    if (terminalIn && terminalOut) {
+        std::cout << "Korund calculator. Type :help for commands, quit or Ctrl-D to leave.\n";
+        return status(RunTerminal(session, allOk));
+    }
+    if (terminalIn)
+        std::cout << "Korund calculator. Type :help for commands, Ctrl-D to quit.\n";
+    cStreamInput input(stdin);
+    return status(RunStream(session, input, terminalIn, false, allOk));
 }
 
 int Run(int argc, char** argv)
@@ -152,25 +259,15 @@ int Run(int argc, char** argv)
         std::cout << "korund-cli " << KorundVersion() << '\n';
         return 0;
     }
-
-    std::string iniPath = KorundIniPath();
-    if (!options.aIniPath.empty()) {
-        iniPath = options.aIniPath;
-        if (access(iniPath.c_str(), R_OK) != 0) {
-            std::cerr << "korund-cli: cannot read the settings file " << iniPath << ": " << std::strerror(errno)
-                      << '\n';
-            return kExitUsage;
-        }
-    }
-
-    std::string refusal;
-    cKorundSettings settings = ReadKorundIni(iniPath, &refusal);
-    if (!refusal.empty()) {
-        std::cerr << "korund-cli: the settings file " << iniPath << " is refused: " << refusal << '\n';
+    std::vector<tFile> scripts;
+    if (auto reason = OpenScripts(options, scripts)) {
+        std::cerr << "korund-cli: " << *reason << '\n';
         return kExitUsage;
     }
-    for (const std::string& note : ClampCapacities(settings))
-        std::cerr << "korund-cli: " << iniPath << ": " << note << '\n';
+
+    cKorundSettings settings;
+    if (const auto failed = LoadCliSettings(options, settings, std::cerr))
+        return *failed;
 
     InstallCliProgress(isatty(STDERR_FILENO) == 1);
     InstallLibraryHooks();
@@ -189,18 +286,7 @@ int Run(int argc, char** argv)
         return kExitInterrupted;
 
     try {
-        cCliSession session(std::cout);
-        if (options.aFormulas.empty())
-            return RunInput(session, isatty(STDIN_FILENO) == 1);
-        bool allOk = true;
-        for (const std::string& formula : options.aFormulas) {
-            if (CliInterruptRequested())
-                return kExitInterrupted;
-            allOk = session.Run(formula) && allOk;
-            if (!std::cout.good())
-                break;
-        }
-        return allOk ? 0 : kExitFailed;
+        return Answer(options, scripts);
     } catch (const std::exception& e) {
         std::cout.flush();
         std::cerr << "korund-cli: " << e.what() << '\n';

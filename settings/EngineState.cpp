@@ -14,6 +14,18 @@ int DecimalDigits(int k)
     return static_cast<int>(std::ceil(k * std::log(65536.0) / std::log(10.0)));
 }
 
+int NativeDigitsFor(int decimal)
+{
+    if (decimal <= 0)
+        return 0;
+    // k native digits hold k * log10(65536) decimal digits in full.
+    const double perNative = std::log10(65536.0);
+    int k = static_cast<int>(std::ceil(decimal / perNative));
+    while (k > 1 && (k - 1) * perNative >= decimal)
+        --k;
+    return k;
+}
+
 std::string FormatGeneral(double value, int digits)
 {
     if (std::isnan(value))

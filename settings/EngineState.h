@@ -12,3 +12,7 @@ int DecimalDigits(int k);
 // no trailing zeros: positional from 0.00001 up to below 10^digits,
 // otherwise "d.dddE-10" (exponent without '+' or leading zeros).
 std::string FormatGeneral(double value, int digits);
+
+// The fewest native digits that hold `decimal` decimal digits in full: the
+// smallest k with 16 k log10(2) >= decimal (0 for decimal <= 0).
+int NativeDigitsFor(int decimal);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing Korund.ini.
 #include "AtomicFile.h"
+#include "IniReports.h"
 #include "IniText.h"
 #include "KorundSettings.h"
 #include "TextFile.h"
@@ -72,7 +73,7 @@ std::optional<size_t> SectionInsertPoint(const std::vector<std::string>& lines, 
 
 } // namespace
 
-cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal)
+cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal, std::vector<cIniReport>* reports)
 {
     cKorundSettings settings;
     const auto& keys = SettingKeys();
@@ -88,6 +89,7 @@ cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal)
     std::array<bool, 12> decided{};
     std::string sectionName;
     cKorundSettings read = settings;
+    std::vector<cIniReport> notWhole;
     const bool whole = fd.Get() >= 0 && ForEachLine(
         fd.Get(),
         [&](std::string_view text) {
@@ -105,6 +107,9 @@ cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal)
                 decided[i] = true;
                 if (const auto value = ParseWholeNumber(line.aValue))
                     read.*keys[i].aField = *value;
+                else
+                    notWhole.push_back({keys[i].aKey, std::string(line.aValue), "is not a whole number",
+                                        std::to_string(keys[i].aDefault)});
             }
         },
         reason);
@@ -113,10 +118,12 @@ cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal)
             *refusal = reason;
         return settings;
     }
+    if (reports)
+        reports->insert(reports->end(), notWhole.begin(), notWhole.end());
     return read;
 }
 
-std::vector<std::string> ClampCapacities(cKorundSettings& settings)
+std::vector<cIniReport> ClampCapacityReports(cKorundSettings& settings)
 {
     struct cBound {
         const char* key;
@@ -126,17 +133,25 @@ std::vector<std::string> ClampCapacities(cKorundSettings& settings)
     const cBound bounds[] = {{"MaxConst", &cKorundSettings::MaxConst, kMaxCapacity},
                              {"MaxFunc", &cKorundSettings::MaxFunc, kMaxCapacity},
                              {"RefAlloc", &cKorundSettings::RefAlloc, kMaxRefAlloc}};
-    std::vector<std::string> notes;
+    std::vector<cIniReport> reports;
     for (const cBound& bound : bounds) {
         int32_t& value = settings.*bound.field;
         const int32_t clamped = std::clamp(value, 0, bound.most);
         if (clamped == value)
             continue;
-        notes.push_back(std::string(bound.key) + "=" + std::to_string(value) + " is " +
-                        (value < 0 ? "below 0" : "above the maximum of " + std::to_string(bound.most)) +
-                        "; " + std::to_string(clamped) + " is used");
+        reports.push_back({bound.key, std::to_string(value),
+                           value < 0 ? "is below 0" : "is above the maximum of " + std::to_string(bound.most),
+                           std::to_string(clamped)});
         value = clamped;
     }
+    return reports;
+}
+
+std::vector<std::string> ClampCapacities(cKorundSettings& settings)
+{
+    std::vector<std::string> notes;
+    for (const cIniReport& report : ClampCapacityReports(settings))
+        notes.push_back(IniReportLine(report));
     return notes;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct cIniReport;
+
 struct cKorundSettings {
     // [Calculation]
     int32_t DigitsUse = 6;
@@ -86,10 +88,11 @@ const char* KorundVersion();
 constexpr size_t kMaxIniBytes = size_t{1} << 20;
 
 // Missing file, section or key, or a value that is not a whole number: the
-// default. A file that exists but is no regular file, is larger than
-// kMaxIniBytes or cannot be read is refused: every default, and the reason
-// in *refusal. Never blocks on a FIFO or device.
-cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal = nullptr);
+// default (the last is added to *reports). A file that exists but is no
+// regular file, is larger than kMaxIniBytes or cannot be read is refused:
+// every default, and the reason in *refusal. Never blocks on a FIFO or device.
+cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal = nullptr,
+                              std::vector<cIniReport>* reports = nullptr);
 // Writes the twelve keys, keeping any other lines of an existing file.
 // Returns false (the old file untouched, the reason in *error) when the file
 // cannot be read as a settings file or cannot be written.
@@ -103,6 +106,8 @@ constexpr int32_t kMaxRefAlloc = 65535;
 // Brings the capacities into their ranges; one line for the user per change,
 // such as "MaxConst=10000000 is above the maximum of 100000; 100000 is used".
 std::vector<std::string> ClampCapacities(cKorundSettings& settings);
+// The same changes as records (IniReports.h).
+std::vector<cIniReport> ClampCapacityReports(cKorundSettings& settings);
 
 // Stores the settings into the cLongReal and cFormulaEngine statics (16-bit
 // settings keep their low 16 bits; EngMode maps to aEngOn/aEngBinary).

@@ -35,15 +35,22 @@ TEST(KorundCli, AnswersEachFormulaWithOneLine)
         {"2^10-24", "1000"},
         {"-2^2", "-4"},
         {"sum(1,1,10,i)", "55"},
-        {"", "parse error: feErrEmpty"},
-        {"1+", "parse error: feErrEmpty"},
-        {"2*-3", "parse error: feErrEmpty"},
-        {"1)", "parse error: feErrBrackets"},
-        {"(1+2", "parse error: feErrUnknownFunction"},
-        {"nope(1)", "parse error: feErrUnknownFunction"},
-        {"pi", "parse error: feErrUnknownConstant"},
-        {"#", "parse error: feErrBadSymbol"},
-        {"sin(1,2)", "parse error: feErrArgCount"},
+        {"", "parse error: empty formula [feErrEmpty]"},
+        {"1+", "parse error: operator without an operand at column 2 [feErrEmpty]"},
+        {"2*-3", "parse error: operator without an operand at column 2 (a sign stands only at the start of a "
+                 "formula, a bracket or an argument: 2*(-3)) [feErrEmpty]"},
+        {"1)", "parse error: unmatched ')' at column 2 [feErrBrackets]"},
+        {"(1+2", "parse error: missing closing bracket for '(' at column 1 [feErrUnknownFunction]"},
+        {"2 * (3+4", "parse error: missing closing bracket for '(' at column 5 [feErrUnknownFunction]"},
+        {"nope(1)", "parse error: unknown function 'nope' at column 1 [feErrUnknownFunction]"},
+        {"pi", "parse error: unknown constant 'pi' at column 1 [feErrUnknownConstant]"},
+        {"#", "parse error: '#' is not a number, variable or name at column 1 [feErrBadSymbol]"},
+        {"sin(1,2)", "parse error: wrong number of arguments for 'sin' (it takes 1 argument) at column 1 "
+                     "[feErrArgCount]"},
+        {"2\xc3\x97" "3", "parse error: character '\xc3\x97' at column 2 is not part of a formula (use *)"},
+        {"\xe2\x88\x9a" "2", "parse error: character '\xe2\x88\x9a' at column 1 is not part of a formula (use sqrt(...))"},
+        {"1+\x1b[A", "parse error: character U+001B at column 3 is not part of a formula", true},
+        {"1+\xff", "parse error: byte 0xFF at column 3 is not part of a formula"},
         {"1Q", "parse error: ", true},
         {"1/0", "calc error: ", true},
         {"ln(0)", "calc error: ", true},
@@ -58,7 +65,7 @@ TEST(KorundCli, AnswersEachFormulaWithOneLine)
         if (cases[i].prefixOnly) {
             EXPECT_THAT(lines[i], StartsWith(cases[i].answer)) << cases[i].formula;
             EXPECT_GT(lines[i].size(), std::string(cases[i].answer).size()) << "reason missing: " << cases[i].formula;
-            EXPECT_THAT(lines[i], ::testing::Not(HasSubstr("feErr"))) << cases[i].formula;
+            EXPECT_THAT(lines[i], ::testing::Not(HasSubstr("[feErr"))) << cases[i].formula;
         } else {
             EXPECT_EQ(lines[i], cases[i].answer) << cases[i].formula;
         }
@@ -78,7 +85,7 @@ TEST(KorundCli, PipeKeepsVariablesAndSkipsBlankLines)
 {
     const cCliResult result =
         RunCli({}, "sum(1,1,10,i)\n\n   \ni\r\nmul(2,1,5,j)\n\t\nj\ni+j\n1+\n");
-    EXPECT_THAT(result.Lines(), ElementsAre("55", "11", "120", "6", "17", "parse error: feErrEmpty"));
+    EXPECT_THAT(result.Lines(), ElementsAre("55", "11", "120", "6", "17", "parse error: operator without an operand at column 2 [feErrEmpty]"));
     EXPECT_EQ(result.aStatus, 1);
     EXPECT_EQ(result.aErr, "") << "no prompt or banner in a pipe";
 }
@@ -106,7 +113,7 @@ TEST(KorundCli, MemoryCommandsUseTheLastResult)
     EXPECT_THAT(lines[6], StartsWith("calc error: "));
     EXPECT_EQ(lines[7], "0");
     EXPECT_EQ(lines[8], "2");
-    EXPECT_EQ(lines[9], "parse error: feErrEmpty");
+    EXPECT_EQ(lines[9], "parse error: operator without an operand at column 2 [feErrEmpty]");
     EXPECT_EQ(lines[10], "2");
     for (size_t i = 11; i < 14; ++i)
         EXPECT_THAT(lines[i], StartsWith("error: ")) << i;
@@ -152,11 +159,18 @@ TEST(KorundCli, UsageErrorsExitWithStatusTwo)
 {
     const UsageCase cases[] = {
         {{"-x"}, "unknown option '-x'"},
-        {{"--frob"}, "unknown option '--frob'"},
+        {{"--frob"}, "unknown or ambiguous option '--frob'"},
+        {{"--help=1"}, "unknown or ambiguous option '--help'"},
+        {{"--digits", "0"}, "--digits needs a whole number of decimal digits from 1 to 100000"},
+        {{"--digits=12x"}, "--digits needs a whole number"},
+        {{"--angle", "grad"}, "--angle needs rad, deg or gra"},
+        {{"--base", "37"}, "--base needs a base from 2 to 36"},
+        {{"--output-base", "1"}, "--output-base needs a base from 2 to 36"},
         {{"-e"}, "option '-e' needs an argument"},
         {{"--ini"}, "option '--ini' needs an argument"},
         {{"--constants"}, "option '--constants' needs an argument"},
-        {{"stray"}, "unexpected argument 'stray'"},
+        {{"stray"}, "cannot read the script stray: No such file or directory"},
+        {{"/"}, "cannot read the script /: Is a directory"},
         {{"--ini", "/nonexistent/Korund.ini", "-e", "1"}, "/nonexistent/Korund.ini"},
     };
     for (const auto& c : cases) {
@@ -186,7 +200,7 @@ TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts)
     const auto lines = full.Lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_THAT(lines[0], StartsWith("error: "));
-    EXPECT_EQ(lines[1], "parse error: feErrUnknownConstant");
+    EXPECT_EQ(lines[1], "parse error: unknown constant 'cd' at column 1 [feErrUnknownConstant]");
 }
 
 // Without --ini and without Korund.ini beside the program, the per-user file
@@ -239,9 +253,9 @@ TEST(KorundCli, LibraryEntriesCompileOrReportWhyNot)
     const auto lines = result.Lines();
     ASSERT_EQ(lines.size(), 12u) << result.aOut;
     EXPECT_EQ(lines[0], "10");
-    EXPECT_EQ(lines[1], "error: feErrUnknownConstant");
-    EXPECT_EQ(lines[2], "error: feErrUnknownFunction");
-    EXPECT_EQ(lines[3], "error: feErrUnknownConstant");
+    EXPECT_EQ(lines[1], "error: in the body: unknown constant 'zz' [feErrUnknownConstant]");
+    EXPECT_EQ(lines[2], "error: in the body: unknown function 'f' [feErrUnknownFunction]");
+    EXPECT_EQ(lines[3], "error: in the body: unknown constant '(a' [feErrUnknownConstant]");
     for (size_t i = 4; i < 9; ++i)
         EXPECT_THAT(lines[i], StartsWith("error: ")) << i;
     EXPECT_EQ(lines[9], "gr | gravity");
@@ -421,19 +435,15 @@ TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit)
 {
     using namespace std::string_literals;
     const LoadFailureCase cases[] = {
-        {"function file as constants", "KRF\x00\x01\x00\x00\x00\x00"s, "Error: This is not a valid Korund library file."},
+        {"function file as constants", "KRF\x00\x01\x00\x00\x00\x00"s, "this is not a Korund constant library file"},
         {"other version", "KRC\x00\x02\x00\x00\x00\x00"s,
-         "Error: This library cannot be read, because it was created by a version of Korund which uses another "
-         "file format for libraries. You may want to upgrate to an appropriate version."},
+         "the constant library was written by a version of Korund with another file format for libraries; a "
+         "version that knows that format reads it"},
         {"truncated entry", "KRC\x00\x01\x01\x00\x00\x00\x05\x00" "ab"s,
-         "Error: While trying to perform file operations, Korund encountered an error. You may want to restart "
-         "windows."},
-        {"empty file", ""s,
-         "Error: While trying to perform file operations, Korund encountered an error. You may want to restart "
-         "windows."},
+         "the file ends before the constant library does (it is damaged or incomplete)"},
+        {"empty file", ""s, "the file ends before the constant library does (it is damaged or incomplete)"},
         {"invalid declaration", "KRC\x00\x01\x02\x00\x00\x00\x04\x00" "ab=1\x00\x00\x04\x00" "cd=Q\x00\x00"s,
-         "Error: While trying to load this library, Korund has found an invalid declaration. The library cannot "
-         "be loaded. You may want to contact the person who supplied this library.\n(declaration 1)"},
+         "declaration 1 of the constant library is invalid, so the library is not loaded"},
     };
     cTempDir dir;
     for (const auto& c : cases) {
@@ -449,7 +459,14 @@ TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit)
     WriteText(dir.File("two.krc"), "KRC\x00\x01\x02\x00\x00\x00\x04\x00" "ab=1\x00\x00\x04\x00" "cd=2\x00\x00"s);
     const cCliResult full = RunCli({"--ini", dir.File("small.ini"), "--constants", dir.File("two.krc")});
     EXPECT_EQ(full.aStatus, 1);
-    EXPECT_THAT(full.aErr, HasSubstr("The memory area which is reserved for this purpose is full."));
+    EXPECT_THAT(full.aErr, HasSubstr("more entries than MaxConst=1 in [Parser] of the settings file allows"));
+    EXPECT_THAT(full.aErr, ::testing::Not(HasSubstr("preferences")));
+
+    // A directory opens but cannot be read: the system's reason.
+    const std::string folder = dir.Path().string();
+    const cCliResult directory = RunCli({"--constants", folder});
+    EXPECT_EQ(directory.aStatus, 1);
+    EXPECT_EQ(directory.aErr, "korund-cli: " + folder + ": cannot read the file: Is a directory\n");
 
     const cCliResult missing = RunCli({"--functions", dir.File("none.krf")});
     EXPECT_EQ(missing.aStatus, 1);

@@ -19,6 +19,15 @@ TEST(DecimalDigits, CeilingOfNativeDigitsTimesLog10Of65536)
         EXPECT_EQ(DecimalDigits(k), digits) << k;
 }
 
+TEST(NativeDigitsFor, FewestNativeDigitsThatHoldTheDecimalDigitsInFull)
+{
+    // One native digit holds 4.8 decimal digits, two 9.6, 48 some 231.2.
+    const std::pair<int, int> cases[] = {{0, 0}, {-3, 0}, {1, 1}, {4, 1}, {5, 2}, {9, 2}, {10, 3}, {231, 48},
+                                         {232, 49}, {100000, 20763}};
+    for (auto [decimal, k] : cases)
+        EXPECT_EQ(NativeDigitsFor(decimal), k) << decimal;
+}
+
 TEST(FormatGeneral, FifteenSignificantDigitsWithoutTrailingZeros)
 {
     const std::pair<double, const char*> cases[] = {

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Lines of a stream (standard input in a pipe, or a script file), read
+// byte for byte as they are.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+
+class cStreamInput {
+public:
+    explicit cStreamInput(std::FILE* stream) : aStream(stream) {}
+
+    // The next line without its '\n'; nullopt at the end, on a read error,
+    // or when Ctrl-C ended the wait (CliInterruptRequested).
+    std::optional<std::string> Next();
+    // errno of a failed read, 0 at a plain end.
+    int Error() const { return aError; }
+
+private:
+    std::FILE* aStream;
+    std::unique_ptr<char, decltype(&std::free)> aBuffer{nullptr, &std::free};
+    size_t aCapacity = 0;
+    int aError = 0;
+};
