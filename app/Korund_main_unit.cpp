@@ -2,6 +2,8 @@
 #include "Korund_main_unit.h"
 
 #include "Config_unit.h"
+#include "Formula_fault.h"
+#include "Formula_recall.h"
 #include "Credits_unit.h"
 #include "Info_window_unit.h"
 #include "Korund_dialogs.h"
@@ -311,6 +313,8 @@ void TFMain::CreateControls() {
     setTabOrder(BCalculate, BClear);
     EFormel->setFocus();
 
+    History = new cFormulaRecall(EFormel, FormulaHistoryPath());
+
     // Del and Ins are menu shortcuts even while an edit field has the focus.
     EFormel->installEventFilter(this);
     EStoreVar->installEventFilter(this);
@@ -421,12 +425,21 @@ void TFMain::Edit_CalculateClick() {
     } restore{this, focusWidget()};
     BCalculate->setEnabled(false);
 
-    const QByteArray formula = EFormel->text().toUtf8();
+    const QString typed = EFormel->text();
+    RememberFormula(typed);
+    const QByteArray formula = typed.toUtf8();
     const char* failure = nullptr;
-    try {
-        Engine->Parse(formula.constData());
-    } catch (...) {
+    // The parser would drop a character outside printable ASCII unseen.
+    std::optional<tFieldStretch> fault = ForeignCharStretch(formula);
+    if (fault) {
         failure = "parse error";
+    } else {
+        try {
+            Engine->Parse(formula.constData());
+        } catch (...) {
+            failure = "parse error";
+            fault = ParseFaultStretch(formula, *Engine);
+        }
     }
     if (!failure) {
         try {
@@ -441,9 +454,26 @@ void TFMain::Edit_CalculateClick() {
         LastResult = cLongReal(0L);
         Dialogs().Message(this, tMsgType::Plain, failure);
         LErgebnis->SetResult("<ERROR>");
+        if (fault) {
+            // Where to look: the failing stretch, selected once the box is gone.
+            restore.focus = EFormel;
+            EFormel->setFocus(Qt::OtherFocusReason);
+            EFormel->setSelection(fault->start, fault->length);
+        }
     } else {
         LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
     }
+}
+
+void TFMain::RememberFormula(const QString& formula) {
+    if (!History) return;
+    std::string error;
+    if (History->Calculated(formula, &error) || aHistoryWarned) return;
+    aHistoryWarned = true; // once a run: the next calculations fail alike
+    Dialogs().Message(this, tMsgType::Warning,
+                      QString("Warning: The formula history cannot be saved to \"%1\": %2.")
+                          .arg(QString::fromStdString(History->History().Path()),
+                               QString::fromStdString(error)));
 }
 
 // ---- memory and the variable letter

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+class cFormulaRecall;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
@@ -100,6 +101,8 @@ public:
     cLongReal LastResult;
     std::unique_ptr<QIODevice> LibraryStream;
     int32_t LastProgressRefresh = 0;
+    // Up and Down in the formula field; owned by the field.
+    cFormulaRecall* History = nullptr;
 
     // True while an engine call of this window or of the progress pump runs;
     // a close request meanwhile is deferred until it ends.
@@ -152,12 +155,14 @@ private:
     tSize aSize = tSize::Normal;
     bool aCalculating = false;
     bool aClosePending = false;
+    bool aHistoryWarned = false;
     // The window's focus widget when a job locked it; disabling takes the
     // focus away, unlocking gives it back.
     QPointer<QWidget> aFocusBeforeLock;
 
     void FormClose(QCloseEvent* event);
     void RetryPendingClose();
+    void RememberFormula(const QString& formula);
     void LockForJob();
     void UnlockAfterJob();
     void CreateControls();
