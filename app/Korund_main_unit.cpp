@@ -2,6 +2,7 @@
 #include "Korund_main_unit.h"
 
 #include "Config_unit.h"
+#include "Engine_start.h"
 #include "Formula_fault.h"
 #include "Formula_recall.h"
 #include "Credits_unit.h"
@@ -34,6 +35,8 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -45,6 +48,14 @@ TFMain* gMainForm = nullptr;
 int gPumpDepth = 0;
 
 std::function<int32_t()> gClock;
+
+// "A", "A and B", "A, B and C".
+std::string JoinedKeys(const std::vector<std::string>& keys) {
+    std::string text;
+    for (size_t i = 0; i < keys.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
+    return text;
+}
 
 int32_t CalendarSeconds() {
     return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
@@ -175,9 +186,17 @@ void TFMain::StartEngine() {
                                   "range:\n%2")
                               .arg(QString::fromStdString(iniPath), notes.join('\n')),
                           tMsgButtons::Ok);
-    ApplySettings(settings);
     try {
-        cFormulaEngine::Init();
+        const std::vector<std::string> reset =
+            InitWithDefaultCapacitiesOnFailure(settings, [] { cFormulaEngine::Init(); });
+        if (!reset.empty())
+            Dialogs().Message(this, tMsgType::Error,
+                              QString("Error: There is not enough memory for %1 of the settings file "
+                                      "\"%2\". Korund starts with the default for %3.")
+                                  .arg(QString::fromStdString(JoinedKeys(reset)),
+                                       QString::fromStdString(iniPath),
+                                       reset.size() == 1 ? "it" : "them"),
+                              tMsgButtons::Ok);
         Engine = FE_BuildInstance();
         MState->clear();
         for (const std::string& line : EngineStateLines())
