@@ -2,10 +2,10 @@
 #include "Korund_main_unit.h"
 
 #include "Config_unit.h"
+#include "Credits_unit.h"
 #include "Engine_start.h"
 #include "Formula_fault.h"
 #include "Formula_recall.h"
-#include "Credits_unit.h"
 #include "Info_window_unit.h"
 #include "Korund_dialogs.h"
 #include "KorundSettings.h"
@@ -653,14 +653,7 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
         if (progress.isVisible()) {
             progress.SetCancellable(false);
             main->UnlockAfterJob();
-            const QWidget* active = QApplication::activeWindow();
-            progress.hide();
-            // Give the keyboard back to the main window if the progress window
-            // took it or asked for it.
-            if (!active || active == &progress)
-                main->activateWindow();
-            else
-                progress.GiveKeyboardBack();
+            progress.EndJob();
         }
         main->RetryPendingClose();
         return;
@@ -669,13 +662,13 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
         main->LastProgressRefresh = 0;
         progress.ResetRows();
         progress.CancelRequested = false; // a click meant for an earlier job
-        progress.show();
+        progress.BeginJob(main);
         main->LockForJob();
     }
     if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
         progress.SetCancellable(true);
         // Started from the main window: Esc reaches the progress window at once.
-        if (QApplication::activeWindow() == main) progress.TakeKeyboardFrom(main);
+        if (QApplication::activeWindow() == main) progress.TakeKeyboard();
     } else if (level == 0 && activity != faCalculating) {
         progress.SetCancellable(false);
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Progress_unit.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -105,20 +106,30 @@ void TFProgress::ShowRows() {
     }
 }
 
-void TFProgress::TakeKeyboardFrom(QWidget* window) {
-    aKeyboardOwner = window;
+void TFProgress::BeginJob(QWidget* fallback) {
+    QWidget* active = QApplication::activeWindow();
+    aKeyboardOwner = active ? active : fallback;
+    aTookKeyboard = false;
+    show();
+}
+
+void TFProgress::TakeKeyboard() {
+    aTookKeyboard = true;
     activateWindow();
 }
 
-void TFProgress::GiveKeyboardBack() {
-    if (aKeyboardOwner && !isVisible()) aKeyboardOwner->activateWindow();
+void TFProgress::EndJob() {
+    const QWidget* active = QApplication::activeWindow();
+    hide();
+    if (aKeyboardOwner && (aTookKeyboard || !active || active == this)) aKeyboardOwner->activateWindow();
 }
 
 bool TFProgress::event(QEvent* event) {
     const bool handled = QDialog::event(event);
-    // A hidden window cannot take input: an activation meant for the shown
+    // A hidden window takes no input: an activation meant for the shown
     // window goes back to the one the keyboard came from.
-    if (event->type() == QEvent::WindowActivate && !isVisible()) GiveKeyboardBack();
+    if (event->type() == QEvent::WindowActivate && !isVisible() && aKeyboardOwner)
+        aKeyboardOwner->activateWindow();
     return handled;
 }
 

@@ -59,11 +59,15 @@ public:
     bool Cancellable() const { return aCancellable; }
     void SetCancellable(bool cancellable);
 
-    // An evaluation started from window activates the progress window, so
-    // that Esc cancels. Once hidden, the progress window hands the keyboard
-    // back, also when the window manager's activation arrives after the hide.
-    void TakeKeyboardFrom(QWidget* window);
-    void GiveKeyboardBack();
+    // A job begins: shows the window, which leaves the keyboard where it is
+    // (fallback: where it goes back when no window had it).
+    void BeginJob(QWidget* fallback);
+    // An evaluation activates the window, so that Esc cancels.
+    void TakeKeyboard();
+    // The job ends: hides the window and gives the keyboard back to the
+    // window that had it, also when the window manager's activation of the
+    // progress window arrives after the hide.
+    void EndJob();
 
 public slots:
     void BCancelClick();
@@ -78,7 +82,8 @@ protected:
 private:
     [[maybe_unused]] cKorundWindows& W; // the program's windows
     bool aCancellable = false;
-    QPointer<QWidget> aKeyboardOwner;
+    QPointer<QWidget> aKeyboardOwner; // active when the job began
+    bool aTookKeyboard = false;
 };
 
 // Thrown by the progress callback out of an evaluation the user cancelled;

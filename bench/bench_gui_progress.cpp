@@ -2,9 +2,11 @@
 // Evaluations as the desktop program runs them (Calculate in the main window,
 // progress window and all) against the same evaluation with no progress hook
 // installed, in the same run; prints the CPU-time ratios.
+#include "Formula_recall.h"
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
 #include "KorundSettings.h"
+#include "RatioReporter.h"
 
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -13,7 +15,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 namespace {
@@ -46,18 +47,6 @@ void Calculate(benchmark::State& state, TFMain& main, const char* formula, bool 
     cFormulaEngine::ProgressIndicator = hook;
 }
 
-class cRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -65,6 +54,7 @@ int main(int argc, char** argv) {
     TKorundApplication app(argc, argv);
     QTemporaryDir dir; // no settings file: the defaults
     SetKorundIniPath(dir.filePath("Korund.ini").toStdString());
+    SetFormulaHistoryPath(""); // the user's history stays as it is
     cQuietDialogs dialogs;
     SetDialogs(&dialogs);
     {
@@ -86,8 +76,7 @@ int main(int argc, char** argv) {
                     "target", "formula");
         for (const cWorkload& w : kWorkloads) {
             const auto ms = [&](const char* kind) {
-                const auto found = reporter.seconds.find(std::string(w.name) + "/" + kind);
-                return found == reporter.seconds.end() ? -1.0 : found->second * 1e3;
+                return reporter.Milliseconds(std::string(w.name) + "/" + kind);
             };
             const double gui = ms("gui"), none = ms("nohook");
             if (gui < 0 || none <= 0) continue;
@@ -98,6 +87,7 @@ int main(int argc, char** argv) {
     }
     SetDialogs(nullptr);
     SetKorundIniPath("");
+    ResetFormulaHistoryPath();
     benchmark::Shutdown();
     return 0;
 }

@@ -2,6 +2,7 @@
 // Workloads through the engine against the same work written directly in MPFR
 // and directly in Arb (reusing their numbers), in the same run; prints the
 // ratios per workload.
+#include "RatioReporter.h"
 #include "cFormulaEngine.h"
 
 #include <arb.h>
@@ -9,7 +10,6 @@
 #include <mpfr.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -283,21 +283,6 @@ const std::vector<cWorkload> kWorkloads = {
     {"norm", "norm(-1)", kBig, nullptr, nullptr, 0},
     {"invnorm", "invnorm(0.3)", kBig, nullptr, nullptr, 0},
 };
-
-// Collects the CPU times (steadier than wall time on a busy machine) so that
-// the ratios can be printed at the end.
-class cRatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -322,8 +307,7 @@ int main(int argc, char** argv) {
     std::printf("\n%-10s %10s %10s %10s %11s %8s %10s  %s\n", "workload", "engine ms", "mpfr ms", "arb ms",
                 "engine/mpfr", "target", "arb/mpfr", "formula");
     const auto ms = [&](const cWorkload& w, const char* kind) {
-        const auto found = reporter.seconds.find(std::string(w.name) + "/" + kind);
-        return found == reporter.seconds.end() ? -1.0 : found->second * 1e3;
+        return reporter.Milliseconds(std::string(w.name) + "/" + kind);
     };
     for (const cWorkload& w : kWorkloads) {
         const double engine = ms(w, "engine"), mpfr = ms(w, "mpfr"), arb = ms(w, "arb");

@@ -4,12 +4,14 @@
 // the window manager has given the keyboard. Run by run-under-openbox.sh.
 #include "AppTestSupport.h"
 
+#include "Palettes_unit.h"
 #include "Progress_unit.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -67,6 +69,19 @@ TEST_F(KeyboardUnderAWindowManager, TypingGoesOnAfterTheProgressWindowHides) {
     int32_t reports = 0;
     SetProgressClock([&] { return ++reports / 20000; });
     CalculateAndTypeOn("sum(1,1,100000,i)", "5.00005E9");
+}
+
+TEST_F(KeyboardUnderAWindowManager, PalettesShortcutBringsThePalettesOverTheMainWindow) {
+    TFPalettes& palettes = *program->W.Palettes;
+    Xdotool({"key", "ctrl+alt+c"});
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &palettes; }));
+    // The main window comes to the front, as when a window over it closes.
+    Main().raise();
+    Main().activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &Main(); }));
+    Xdotool({"key", "ctrl+alt+v"});
+    EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == &palettes; }));
+    EXPECT_EQ(palettes.PageControl->currentIndex(), 0);
 }
 
 } // namespace
