@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Config_unit.h"
 
+#include "IniReports.h"
 #include "Korund_dialogs.h"
 #include "KorundSettings.h"
 
@@ -12,8 +13,10 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QShowEvent>
+#include <QStringList>
 
 #include <algorithm>
+#include <vector>
 
 cRadioGroup::cRadioGroup(const QString& caption, const QStringList& items, QWidget* parent)
     : QGroupBox(caption, parent), aButtons(new QButtonGroup(this)) {
@@ -127,9 +130,19 @@ void TFConfig::showEvent(QShowEvent* event) {
 }
 
 void TFConfig::FormShow() {
-    const cKorundSettings settings = ReadKorundIni(IniPath.toStdString());
+    std::vector<cIniReport> reports;
+    const cKorundSettings settings = ReadKorundIni(IniPath.toStdString(), nullptr, &reports);
+    const std::vector<cIniReport> ranges = SettingRangeReports(settings);
+    cKorundSettings clamped = settings;
+    const std::vector<cIniReport> capacities = ClampCapacityReports(clamped);
+    reports.insert(reports.end(), ranges.begin(), ranges.end());
+    reports.insert(reports.end(), capacities.begin(), capacities.end());
     const auto& keys = SettingKeys();
     for (size_t i = 0; i < keys.size(); ++i) {
+        QStringList notes;
+        for (const cIniReport& report : reports)
+            if (report.aKey == keys[i].aKey) notes << QString::fromStdString(IniReportLine(report));
+        MarkControl(aControls[i], notes.join('\n'));
         const int32_t value = settings.*(keys[i].aField);
         aShownValues[i] = value;
         if (aControls[i].edit)
@@ -138,6 +151,22 @@ void TFConfig::FormShow() {
         else
             aControls[i].radio->SetItemIndex(value);
     }
+}
+
+void TFConfig::MarkControl(const cKeyControl& control, const QString& note) {
+    QWidget* widget = control.edit ? static_cast<QWidget*>(control.edit) : control.radio;
+    QPalette palette = widget->parentWidget()->palette();
+    if (!note.isEmpty()) {
+        palette.setColor(QPalette::Base, QColor(0xFF, 0xE0, 0xE0));
+        palette.setColor(QPalette::WindowText, QColor(0xC0, 0x00, 0x00));
+    }
+    widget->setPalette(palette);
+    widget->setToolTip(note);
+}
+
+bool TFConfig::Marked(size_t key) const {
+    const cKeyControl& control = aControls.at(key);
+    return !(control.edit ? static_cast<QWidget*>(control.edit) : control.radio)->toolTip().isEmpty();
 }
 
 void TFConfig::BOkClick() {

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 class QButtonGroup;
@@ -55,7 +56,10 @@ public:
     QPushButton* BOk = nullptr;
     QPushButton* BCancel = nullptr;
 
+    // Shows the settings file; a value that is not used as written (not a
+    // whole number, outside its setting) is marked, the reason its tooltip.
     void FormShow();
+    bool Marked(size_t key) const; // by the index of SettingKeys()
     void BOkClick();
     void BCancelClick();
 
@@ -72,4 +76,5 @@ private:
     };
     std::array<cKeyControl, 12> aControls;
     std::array<int32_t, 12> aShownValues{}; // as read by the last FormShow
+    static void MarkControl(const cKeyControl& control, const QString& note);
 };

@@ -3,6 +3,9 @@
 
 #include "Config_unit.h"
 #include "Credits_unit.h"
+#include "Engine_start.h"
+#include "Formula_fault.h"
+#include "Formula_recall.h"
 #include "Info_window_unit.h"
 #include "Korund_dialogs.h"
 #include "KorundSettings.h"
@@ -33,6 +36,8 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -44,6 +49,14 @@ TFMain* gMainForm = nullptr;
 int gPumpDepth = 0;
 
 std::function<int32_t()> gClock;
+
+// "A", "A and B", "A, B and C".
+std::string JoinedKeys(const std::vector<std::string>& keys) {
+    std::string text;
+    for (size_t i = 0; i < keys.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
+    return text;
+}
 
 int32_t CalendarSeconds() {
     return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
@@ -86,9 +99,9 @@ const char* const kDocumentationText =
     "Note: This feature is not implemented yet. It will be aviable in the final release of "
     "version 1.0 when beta testing is finished.";
 
-// Outer window sizes and formula-field widths of the three sizes. The client
-// area of the design is the outer size less a frame of 8 x 46 pixels
-// (border, title bar and menu bar).
+// Outer window sizes of the design and formula-field widths of the three
+// sizes. The client area is the outer size less a frame of 8 x 46 pixels
+// (border, title bar and menu bar), whatever frame the window manager draws.
 struct tSizeRow {
     int width, height, formelWidth;
 };
@@ -174,9 +187,17 @@ void TFMain::StartEngine() {
                                   "range:\n%2")
                               .arg(QString::fromStdString(iniPath), notes.join('\n')),
                           tMsgButtons::Ok);
-    ApplySettings(settings);
     try {
-        cFormulaEngine::Init();
+        const std::vector<std::string> reset =
+            InitWithDefaultCapacitiesOnFailure(settings, [] { cFormulaEngine::Init(); });
+        if (!reset.empty())
+            Dialogs().Message(this, tMsgType::Error,
+                              QString("Error: There is not enough memory for %1 of the settings file "
+                                      "\"%2\". Korund starts with the default for %3.")
+                                  .arg(QString::fromStdString(JoinedKeys(reset)),
+                                       QString::fromStdString(iniPath),
+                                       reset.size() == 1 ? "it" : "them"),
+                              tMsgButtons::Ok);
         Engine = FE_BuildInstance();
         MState->clear();
         for (const std::string& line : EngineStateLines())
@@ -225,6 +246,18 @@ void TFMain::FormClose(QCloseEvent* event) {
     emit Closed();
 }
 
+void TFMain::LockForJob() {
+    aFocusBeforeLock = focusWidget();
+    setEnabled(false);
+}
+
+void TFMain::UnlockAfterJob() {
+    setEnabled(true);
+    QWidget* focus = aFocusBeforeLock ? aFocusBeforeLock.data() : EFormel;
+    aFocusBeforeLock = nullptr;
+    if (focus->isVisible() && focus->isEnabled()) focus->setFocus(Qt::OtherFocusReason);
+}
+
 // ---- controls and menu
 
 void TFMain::CreateControls() {
@@ -233,10 +266,11 @@ void TFMain::CreateControls() {
 
     EFormel = new QLineEdit("<formula>", client);
     EFormel->setGeometry(8, 8, 481, 21);
+    EFormel->selectAll(); // the first keystroke replaces the placeholder
     connect(EFormel, &QLineEdit::returnPressed, this,
             [this] { RunGuarded([this] { Edit_CalculateClick(); }); });
 
-    LErgebnis = new QLabel("<result>", client);
+    LErgebnis = new TResultLine("<result>", client);
     LErgebnis->setGeometry(8, 40, 481, 18);
     QFont bold = LErgebnis->font();
     bold.setBold(true);
@@ -289,14 +323,17 @@ void TFMain::CreateControls() {
     BCalculate = button("Calculate", {8, 88, 73, 25}, &TFMain::Edit_CalculateClick);
     BClear = button("Clear", {88, 88, 75, 25}, &TFMain::Edit_ClearClick);
 
-    // Tab order: the formula first.
-    setTabOrder(EFormel, EStoreVar);
+    // Tab order: the formula first, then the result.
+    setTabOrder(EFormel, LErgebnis);
+    setTabOrder(LErgebnis, EStoreVar);
     setTabOrder(EStoreVar, BM);
     setTabOrder(BM, BMplus);
     setTabOrder(BMplus, BMminus);
     setTabOrder(BMminus, BCalculate);
     setTabOrder(BCalculate, BClear);
     EFormel->setFocus();
+
+    History = new cFormulaRecall(EFormel, FormulaHistoryPath());
 
     // Del and Ins are menu shortcuts even while an edit field has the focus.
     EFormel->installEventFilter(this);
@@ -393,25 +430,39 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
 void TFMain::Edit_CalculateClick() {
     if (aCalculating || !Engine) return;
     aCalculating = true;
-    BCalculate->setEnabled(false);
     struct tRestore {
         TFMain* self;
+        // Disabling the window and the button takes the focus away; it goes
+        // back where it was (to the formula after a parse error).
+        QPointer<QWidget> focus;
         ~tRestore() {
             // The engine ends every evaluation with an idle report; should one
             // be missing, the main window must not stay locked.
             if (self->W.Progress && self->W.Progress->isVisible()) ProgressCallback(0, 0, 0, 0);
             self->BCalculate->setEnabled(true);
             self->aCalculating = false;
+            QWidget* to = focus ? focus.data() : self->EFormel;
+            if (to->isVisible() && to->isEnabled()) to->setFocus(Qt::OtherFocusReason);
             self->RetryPendingClose();
         }
-    } restore{this};
+    } restore{this, focusWidget()};
+    BCalculate->setEnabled(false);
 
-    const QByteArray formula = EFormel->text().toUtf8();
+    const QString typed = EFormel->text();
+    RememberFormula(typed);
+    const QByteArray formula = typed.toUtf8();
     const char* failure = nullptr;
-    try {
-        Engine->Parse(formula.constData());
-    } catch (...) {
+    // The parser would drop a character outside printable ASCII unseen.
+    std::optional<tFieldStretch> fault = ForeignCharStretch(formula);
+    if (fault) {
         failure = "parse error";
+    } else {
+        try {
+            Engine->Parse(formula.constData());
+        } catch (...) {
+            failure = "parse error";
+            fault = ParseFaultStretch(formula, *Engine);
+        }
     }
     if (!failure) {
         try {
@@ -425,10 +476,27 @@ void TFMain::Edit_CalculateClick() {
     if (failure) {
         LastResult = cLongReal(0L);
         Dialogs().Message(this, tMsgType::Plain, failure);
-        LErgebnis->setText("<ERROR>");
+        LErgebnis->SetResult("<ERROR>");
+        if (fault) {
+            // Where to look: the failing stretch, selected once the box is gone.
+            restore.focus = EFormel;
+            EFormel->setFocus(Qt::OtherFocusReason);
+            EFormel->setSelection(fault->start, fault->length);
+        }
     } else {
-        LErgebnis->setText(QString::fromUtf8(static_cast<const char*>(LastResult)));
+        LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
     }
+}
+
+void TFMain::RememberFormula(const QString& formula) {
+    if (!History) return;
+    std::string error;
+    if (History->Calculated(formula, &error) || aHistoryWarned) return;
+    aHistoryWarned = true; // once a run: the next calculations fail alike
+    Dialogs().Message(this, tMsgType::Warning,
+                      QString("Warning: The formula history cannot be saved to \"%1\": %2.")
+                          .arg(QString::fromStdString(History->History().Path()),
+                               QString::fromStdString(error)));
 }
 
 // ---- memory and the variable letter
@@ -471,7 +539,7 @@ void TFMain::EStoreVarChange() {
 void TFMain::Edit_ClearClick() {
     EFormel->clear();
     LastResult = cLongReal(0L);
-    LErgebnis->setText(QString::fromUtf8(static_cast<const char*>(LastResult)));
+    LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
     EFormel->setFocus();
 }
 
@@ -501,31 +569,20 @@ void TFMain::SetSize(tSize size) {
 
 void TFMain::ApplySize() {
     const tSizeRow& row = aSize == tSize::Tiny ? kTiny : aSize == tSize::Small ? kSmall : kNormal;
-    // The outer size is the goal; the window manager's frame is what it is,
-    // so the client area never gets smaller than the design's.
-    const QSize frame = frameGeometry().size() - geometry().size();
+    // The client area of the design below the menu bar; the window manager
+    // adds its own frame around it.
     const int menuHeight = HauptMenue->sizeHint().height();
-    const QSize window(std::max(row.width - frame.width(), row.width - kFrameWidth),
-                       std::max(row.height - frame.height(),
-                                row.height - kFrameHeight + menuHeight));
-    setFixedSize(window);
+    setFixedSize(row.width - kFrameWidth, row.height - kFrameHeight + menuHeight);
     EFormel->resize(row.formelWidth, EFormel->height());
-    // Without a window frame the client area is larger than the design's;
-    // boxes outside the chosen size are hidden rather than cut.
+    LErgebnis->resize(row.formelWidth, LErgebnis->height());
     StatusBox->setVisible(aSize == tSize::Normal);
     GroupBox1->setVisible(aSize != tSize::Tiny);
-}
-
-void TFMain::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    // The frame is known once the window manager has decorated the window.
-    QTimer::singleShot(0, this, &TFMain::ApplySize);
 }
 
 // ---- clipboard, other windows, help
 
 void TFMain::Edit_CopyResultClick() {
-    QGuiApplication::clipboard()->setText(LErgebnis->text());
+    QGuiApplication::clipboard()->setText(LErgebnis->FullText());
 }
 
 void TFMain::Edit_ConstantsClick() {
@@ -552,6 +609,9 @@ void TFMain::ShowPalettePage(int page) {
     if (!W.Palettes) return;
     if (!W.Palettes->isVisible()) W.Palettes->show();
     W.Palettes->PageControl->setCurrentIndex(page);
+    // Another window may lie over it: bring it to the front with the keyboard.
+    W.Palettes->raise();
+    W.Palettes->activateWindow();
 }
 
 void TFMain::Palettes_VariablesClick() {
@@ -596,11 +656,8 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     if (level == 0 && activity == faIdle) {
         if (progress.isVisible()) {
             progress.SetCancellable(false);
-            main->setEnabled(true);
-            const QWidget* active = QApplication::activeWindow();
-            progress.hide();
-            // Give the keyboard back to the main window if the progress window took it.
-            if (!active || active == &progress) main->activateWindow();
+            main->UnlockAfterJob();
+            progress.EndJob();
         }
         main->RetryPendingClose();
         return;
@@ -609,20 +666,19 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
         main->LastProgressRefresh = 0;
         progress.ResetRows();
         progress.CancelRequested = false; // a click meant for an earlier job
-        progress.show();
-        main->setEnabled(false);
+        progress.BeginJob(main);
+        main->LockForJob();
     }
     if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
         progress.SetCancellable(true);
         // Started from the main window: Esc reaches the progress window at once.
-        if (QApplication::activeWindow() == main) progress.activateWindow();
+        if (QApplication::activeWindow() == main) progress.TakeKeyboard();
     } else if (level == 0 && activity != faCalculating) {
         progress.SetCancellable(false);
     }
     ThrowIfCancelled(progress, activity);
 
-    progress.RowText[level] = ProgressRowText(activity, total, done);
-    progress.RowPercent[level] = ProgressPercent(total, done);
+    progress.StoreRow(level, activity, total, done);
 
     if (CalendarSeconds() != main->LastProgressRefresh) {
         progress.ShowRows();

@@ -3,12 +3,14 @@
 #pragma once
 
 #include "Korund_windows.h"
+#include "Result_line.h"
 #include "Splash_unit.h"
 #include "cFormulaEngine.h"
 #include "cLongReal.h"
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -17,6 +19,7 @@
 #include <functional>
 #include <memory>
 
+class cFormulaRecall;
 class QAction;
 class QActionGroup;
 class QCloseEvent;
@@ -54,7 +57,7 @@ public:
 
     // ---- controls
     QLineEdit* EFormel = nullptr;
-    QLabel* LErgebnis = nullptr;
+    TResultLine* LErgebnis = nullptr;
     QGroupBox* StatusBox = nullptr;
     QPlainTextEdit* MState = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -100,6 +103,8 @@ public:
     cLongReal LastResult;
     std::unique_ptr<QIODevice> LibraryStream;
     int32_t LastProgressRefresh = 0;
+    // Up and Down in the formula field; owned by the field.
+    cFormulaRecall* History = nullptr;
 
     // True while an engine call of this window or of the progress pump runs;
     // a close request meanwhile is deferred until it ends.
@@ -145,7 +150,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -154,9 +158,16 @@ private:
     tSize aSize = tSize::Normal;
     bool aCalculating = false;
     bool aClosePending = false;
+    bool aHistoryWarned = false;
+    // The window's focus widget when a job locked it; disabling takes the
+    // focus away, unlocking gives it back.
+    QPointer<QWidget> aFocusBeforeLock;
 
     void FormClose(QCloseEvent* event);
     void RetryPendingClose();
+    void RememberFormula(const QString& formula);
+    void LockForJob();
+    void UnlockAfterJob();
     void CreateControls();
     void CreateMenu();
     void StartEngine();

@@ -5,6 +5,7 @@
 #include "Korund_utils.h"
 #include "Palettes_unit.h"
 #include "cFormulaEngine.h"
+#include "cNameCheck.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -13,8 +14,11 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSignalBlocker>
+#include <QStringList>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 // The engine's operations on one of its two libraries.
 struct cLibraryOps {
@@ -110,6 +114,14 @@ QPlainTextEdit* MakeMemo(QWidget* parent, const char* text, int left, int top) {
     return memo;
 }
 
+// The name of a definition as the engine keeps it: printable characters up
+// to '=', for a function up to its '('.
+std::string EntryName(const tOwnedText& definition, bool function) {
+    std::string name = DefinitionName(definition ? definition.get() : "");
+    if (function) name = name.substr(0, name.find('('));
+    return name;
+}
+
 } // namespace
 
 TFEdit::TFEdit(cKorundWindows& windows, QWidget* parent)
@@ -187,9 +199,10 @@ void TFEdit::BAddClick() {
     const QByteArray def = MemoToEngine(MDef->toPlainText());
     const QByteArray desc = MemoToEngine(MDesc->toPlainText());
     if (!FitsALibraryFile(this, def, desc)) return;
-    if (Library().Add(def.constData(), desc.constData()))
+    if (Library().Add(def.constData(), desc.constData())) {
         Liste->addItem(ListLabel(def.constData()));
-    else
+        WarnIfUnreachable(static_cast<uint32_t>(Library().Count() - 1));
+    } else
         Dialogs().Message(this, tMsgType::Warning, kMsgFull, tMsgButtons::Ok);
 }
 
@@ -218,10 +231,32 @@ void TFEdit::BModifyClick() {
     const QByteArray def = MemoToEngine(MDef->toPlainText());
     const QByteArray desc = MemoToEngine(MDesc->toPlainText());
     if (!FitsALibraryFile(this, def, desc)) return;
-    if (Library().Replace(static_cast<uint32_t>(index), def.constData(), desc.constData()))
+    if (Library().Replace(static_cast<uint32_t>(index), def.constData(), desc.constData())) {
         Liste->item(index)->setText(ListLabel(def.constData()));
-    else if (ConstantsMode)
+        WarnIfUnreachable(static_cast<uint32_t>(index));
+    } else if (ConstantsMode)
         Dialogs().Message(this, tMsgType::Warning, kMsgInUse, tMsgButtons::Ok);
+}
+
+void TFEdit::WarnIfUnreachable(uint32_t index) {
+    const bool function = !ConstantsMode;
+    std::vector<std::string> names;
+    for (uint32_t i = 0; i < Library().Count(); ++i) names.push_back(EntryName(Library().Def(i), function));
+    if (index >= names.size()) return;
+    // The entry itself, or a later one that it now hides.
+    QStringList lines;
+    for (const cUnreachableName& entry :
+         UnreachableNames(names, function ? eNameKind::Function : eNameKind::Constant)) {
+        if (entry.aIndex != index && entry.aName != names[index]) continue;
+        lines << QString("%1 \"%2\": %3.")
+                     .arg(entry.aIndex == index ? "This name" : "The later entry",
+                          QString::fromStdString(entry.aName), entry.aReason);
+    }
+    if (lines.isEmpty()) return;
+    Dialogs().Message(this, tMsgType::Warning,
+                      QString("Warning: No formula can reach this %1 by its name. The entry is kept.\n%2")
+                          .arg(function ? "function" : "constant", lines.join('\n')),
+                      tMsgButtons::Ok);
 }
 
 void TFEdit::CloseEditor(bool committed) {

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <cstdint>
+
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -51,4 +53,6 @@ private:
     int SelectedIndex() const;
     void ShowEntry(int index);
     void CloseEditor(bool committed);
+    // A warning, the edit kept, when no formula can reach the entry by its name.
+    void WarnIfUnreachable(uint32_t index);
 };

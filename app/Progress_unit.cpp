@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Progress_unit.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -44,9 +45,7 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
         row.bar->setValue(0);
         row.bar->setTextVisible(false);
     }
-    ResetRows();
     ShowRows();
-    RowText.fill(QString()); // empty until the first showing resets them
 
     BCancel = new QPushButton("Cancel", this);
     BCancel->setGeometry(236, 120, 75, 25);
@@ -68,8 +67,16 @@ void TFProgress::BCancelClick() {
 }
 
 void TFProgress::ResetRows() {
-    RowText.fill("idle");
-    RowPercent.fill(0);
+    Rows.fill({});
+}
+
+QString TFProgress::RowText(size_t level) const {
+    const tRow& row = Rows[level];
+    return ProgressRowText(row.activity, row.total, row.done);
+}
+
+int32_t TFProgress::RowPercent(size_t level) const {
+    return ProgressPercent(Rows[level].total, Rows[level].done);
 }
 
 namespace {
@@ -94,9 +101,36 @@ void TFProgress::ShowRows() {
     const std::array<QLabel*, 4> labels{LStat1, LStat2, LStat3, LStat4};
     const std::array<QProgressBar*, 4> bars{PStat1, PStat2, PStat3, PStat4};
     for (size_t i = 0; i < labels.size(); ++i) {
-        SetRowText(labels[i], RowText[i]);
-        bars[i]->setValue(RowPercent[i]);
+        SetRowText(labels[i], RowText(i));
+        bars[i]->setValue(RowPercent(i));
     }
+}
+
+void TFProgress::BeginJob(QWidget* fallback) {
+    QWidget* active = QApplication::activeWindow();
+    aKeyboardOwner = active ? active : fallback;
+    aTookKeyboard = false;
+    show();
+}
+
+void TFProgress::TakeKeyboard() {
+    aTookKeyboard = true;
+    activateWindow();
+}
+
+void TFProgress::EndJob() {
+    const QWidget* active = QApplication::activeWindow();
+    hide();
+    if (aKeyboardOwner && (aTookKeyboard || !active || active == this)) aKeyboardOwner->activateWindow();
+}
+
+bool TFProgress::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    // A hidden window takes no input: an activation meant for the shown
+    // window goes back to the one the keyboard came from.
+    if (event->type() == QEvent::WindowActivate && !isVisible() && aKeyboardOwner)
+        aKeyboardOwner->activateWindow();
+    return handled;
 }
 
 void TFProgress::reject() {

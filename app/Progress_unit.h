@@ -5,9 +5,11 @@
 #include "Korund_windows.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 
@@ -32,9 +34,20 @@ public:
     QProgressBar* PStat4 = nullptr;
     QPushButton* BCancel = nullptr;
 
-    // Stored on every report, drawn by ShowRows.
-    std::array<QString, 4> RowText;
-    std::array<int32_t, 4> RowPercent{};
+    // What the last report of a level said; stored on every report, turned
+    // into text and bar only by ShowRows.
+    struct tRow {
+        uint8_t activity = 0;
+        uint32_t total = 0;
+        uint32_t done = 0;
+    };
+    std::array<tRow, 4> Rows{};
+
+    void StoreRow(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
+        Rows[level] = {activity, total, done};
+    }
+    QString RowText(size_t level) const;
+    int32_t RowPercent(size_t level) const;
 
     void ResetRows();
     void ShowRows();
@@ -46,6 +59,16 @@ public:
     bool Cancellable() const { return aCancellable; }
     void SetCancellable(bool cancellable);
 
+    // A job begins: shows the window, which leaves the keyboard where it is
+    // (fallback: where it goes back when no window had it).
+    void BeginJob(QWidget* fallback);
+    // An evaluation activates the window, so that Esc cancels.
+    void TakeKeyboard();
+    // The job ends: hides the window and gives the keyboard back to the
+    // window that had it, also when the window manager's activation of the
+    // progress window arrives after the hide.
+    void EndJob();
+
 public slots:
     void BCancelClick();
     // Esc: Cancel while an evaluation runs, otherwise nothing. Nothing the
@@ -54,10 +77,13 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     [[maybe_unused]] cKorundWindows& W; // the program's windows
     bool aCancellable = false;
+    QPointer<QWidget> aKeyboardOwner; // active when the job began
+    bool aTookKeyboard = false;
 };
 
 // Thrown by the progress callback out of an evaluation the user cancelled;

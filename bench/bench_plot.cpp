@@ -4,7 +4,7 @@
 // the ratio.
 #include "cPlotSampler.h"
 
-#include "BenchRatio.h"
+#include "RatioReporter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // Workloads through the engine against the same work written directly in MPFR
 // and directly in Arb (reusing their numbers), in the same run; prints the
 // ratios per workload.
-#include "BenchRatio.h"
+#include "RatioReporter.h"
 #include "cFormulaEngine.h"
 
 #include <arb.h>
@@ -10,7 +10,6 @@
 #include <mpfr.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -284,7 +283,6 @@ const std::vector<cWorkload> kWorkloads = {
     {"norm", "norm(-1)", kBig, nullptr, nullptr, 0},
     {"invnorm", "invnorm(0.3)", kBig, nullptr, nullptr, 0},
 };
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -309,8 +307,7 @@ int main(int argc, char** argv) {
     std::printf("\n%-10s %10s %10s %10s %11s %8s %10s  %s\n", "workload", "engine ms", "mpfr ms", "arb ms",
                 "engine/mpfr", "target", "arb/mpfr", "formula");
     const auto ms = [&](const cWorkload& w, const char* kind) {
-        const auto found = reporter.seconds.find(std::string(w.name) + "/" + kind);
-        return found == reporter.seconds.end() ? -1.0 : found->second * 1e3;
+        return reporter.Milliseconds(std::string(w.name) + "/" + kind);
     };
     for (const cWorkload& w : kWorkloads) {
         const double engine = ms(w, "engine"), mpfr = ms(w, "mpfr"), arb = ms(w, "arb");

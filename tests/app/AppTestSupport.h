@@ -4,6 +4,7 @@
 #pragma once
 
 #include "FakeDialogs.h"
+#include "Formula_recall.h"
 #include "Info_window_unit.h"
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
@@ -22,12 +23,20 @@
 #include <string>
 
 // Points KorundIniPath() at a file in a fresh temporary directory for the
-// lifetime of the object; the file exists only when Write() was called.
+// lifetime of the object; the file exists only when Write() was called. The
+// formula history lives in the same directory.
 class cTestIni {
 public:
-    cTestIni() { SetKorundIniPath(Path().toStdString()); }
-    ~cTestIni() { SetKorundIniPath(""); }
+    cTestIni() {
+        SetKorundIniPath(Path().toStdString());
+        SetFormulaHistoryPath(HistoryPath().toStdString());
+    }
+    ~cTestIni() {
+        SetKorundIniPath("");
+        ResetFormulaHistoryPath();
+    }
     QString Path() const { return aDir.filePath("Korund.ini"); }
+    QString HistoryPath() const { return aDir.filePath("history"); }
     void Write(const std::string& text) const {
         QFile file(Path());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -69,6 +78,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         SetKorundIniPath(Path("Korund.ini").toStdString());
+        SetFormulaHistoryPath(""); // in memory
         main = std::make_unique<TFMain>(W);
         W.Main = main.get();
         palettes = std::make_unique<TFPalettes>(W);
@@ -82,6 +92,7 @@ protected:
         palettes.reset();
         main.reset();
         SetKorundIniPath("");
+        ResetFormulaHistoryPath();
     }
     QString Path(const QString& name) const { return dir.filePath(name); }
 

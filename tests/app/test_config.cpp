@@ -211,3 +211,36 @@ TEST(ConfigWithMain, OkChangesNothingInRunningProgram) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ConfigTest, ValuesNotUsedAsWrittenAreMarkedWithTheReason) {
+    WriteIni("[Calculation]\nDigitsUse=12x\nInputSys=40\nAngleMode=7\nMinExp=3\n"
+             "[Parser]\nMaxConst=-1\n");
+    Open();
+    std::vector<size_t> marked;
+    for (size_t i = 0; i < SettingKeys().size(); ++i)
+        if (config.Marked(i)) marked.push_back(i);
+    // DigitsUse, InputSys, AngleMode, MaxConst in key order
+    EXPECT_EQ(marked, (std::vector<size_t>{0, 2, 8, 9}));
+    EXPECT_TRUE(config.EDigitsUse->toolTip().startsWith("DigitsUse=12x"))
+        << config.EDigitsUse->toolTip().toStdString();
+    EXPECT_EQ(config.EMaxConst->toolTip(), "MaxConst=-1 is below 0; 0 is used");
+    EXPECT_TRUE(config.RAngleMode->toolTip().startsWith("AngleMode=7 is not 0, 1 or 2"));
+    EXPECT_TRUE(config.EMinExp->toolTip().isEmpty());
+    EXPECT_NE(config.EDigitsUse->palette().color(QPalette::Base),
+              config.EMinExp->palette().color(QPalette::Base));
+
+    // Written back by OK: the replaced values are clean at the next showing;
+    // a base of 40 typed in the field and an angle mode no button shows stay.
+    config.BOk->click();
+    Open();
+    marked.clear();
+    for (size_t i = 0; i < SettingKeys().size(); ++i)
+        if (config.Marked(i)) marked.push_back(i);
+    EXPECT_EQ(marked, (std::vector<size_t>{2, 8}));
+    EXPECT_EQ(config.EDigitsUse->palette().color(QPalette::Base),
+              config.EMinExp->palette().color(QPalette::Base));
+}
+
+} // namespace

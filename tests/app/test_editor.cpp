@@ -311,3 +311,79 @@ TEST_F(EditorTest, DoneAfterDeletingEverythingCommitsEmptyLibrary) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditorTest, NamesNoFormulaCanReachAreAcceptedWithAWarning) {
+    struct tRow {
+        bool constants;
+        const char* definition;
+        const char* reason; // in the warning; null: no warning
+    } rows[] = {
+        {true, "q=1", "a name of one letter is always a variable"},
+        {true, "Rgas=8.314", "a digit or capital letter in the name"},
+        {true, "c2=3", "a digit or capital letter in the name"},
+        {true, "gee=9.81", "an earlier entry has the same name"},
+        {true, "gravity=9.81", nullptr},
+        {false, "F(x)=x", "a digit or capital letter in the name"},
+        {false, "sin(x)=x", "a built-in function has this name"},
+        {false, "twice(x)=2*x", "an earlier entry has the same name"},
+        {false, "q(x)=x", nullptr}, // one letter is fine for a function
+    };
+    CommitConstants({"gee=9.80665"});
+    CommitFunctions({"twice(x)=x+x"});
+    for (const tRow& row : rows) {
+        SCOPED_TRACE(row.definition);
+        Open(row.constants);
+        dialogs.messages.clear();
+        const int before = edit.Liste->count();
+        Type(row.definition);
+        edit.BAddClick();
+        EXPECT_EQ(edit.Liste->count(), before + 1) << "the entry is added all the same";
+        if (!row.reason) {
+            EXPECT_TRUE(dialogs.messages.empty()) << MessageTexts().join('\n').toStdString();
+        } else {
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            EXPECT_EQ(dialogs.messages[0].type, tMsgType::Warning);
+            EXPECT_EQ(dialogs.messages[0].buttons, tMsgButtons::Ok);
+            EXPECT_TRUE(dialogs.messages[0].text.contains(row.reason))
+                << dialogs.messages[0].text.toStdString();
+        }
+        edit.BCancelClick();
+    }
+}
+
+TEST_F(EditorTest, ModifyWarnsOfTheNameItGivesAndOfTheEntryItHides) {
+    CommitConstants({"alpha=1", "beta=2"});
+    Open(true);
+    Select(1);
+    Type("A=2");
+    edit.BModifyClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("\"A\": a digit or capital letter"));
+    EXPECT_EQ(Labels(edit.Liste), QStringList({"alpha", "A"}));
+
+    dialogs.messages.clear();
+    Select(0);
+    Type("gamma=1");
+    edit.BModifyClick();
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    // Renamed to a later entry's name: that one is hidden from now on.
+    Type("alpha=1");
+    edit.BModifyClick();
+    Select(1);
+    Type("alpha=2");
+    edit.BModifyClick();
+    dialogs.messages.clear();
+    Select(0);
+    Type("alpha=0");
+    edit.BModifyClick();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("The later entry \"alpha\": an earlier entry"))
+        << dialogs.messages[0].text.toStdString();
+    edit.BDoneClick();
+    EXPECT_EQ(LiveConstants(), (std::vector<std::string>{"alpha=0\r\n", "alpha=2\r\n"}));
+}
+
+} // namespace

@@ -7,6 +7,7 @@
 #include "Credits_unit.h"
 #include "Lib_editor.h"
 #include "Palettes_unit.h"
+#include "Progress_unit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -52,6 +53,15 @@ TEST_F(MainWindow, StartsWithPlaceholderTextsLetterAAndNormalSize) {
     EXPECT_TRUE(Main().MState->isReadOnly());
     EXPECT_TRUE(Main().LErgebnis->font().bold());
     EXPECT_EQ(Main().pos(), QPoint(112, 180));
+}
+
+TEST_F(MainWindow, OpensAtTheDesignSizeWithThePlaceholderSelected) {
+    ShowActive();
+    EXPECT_EQ(Main().centralWidget()->size(), QSize(494, 191));
+    EXPECT_EQ(Main().focusWidget(), Main().EFormel);
+    EXPECT_EQ(Main().EFormel->selectedText(), "<formula>");
+    QTest::keyClicks(Main().EFormel, "7");
+    EXPECT_EQ(Main().EFormel->text(), "7");
 }
 
 TEST_F(MainWindow, CalculateShowsTheResultAndKeepsTheFormula) {
@@ -154,27 +164,28 @@ TEST_F(MainWindow, ClearResetsFormulaAndResultButNotTheVariables) {
     EXPECT_EQ(Main().focusWidget(), Main().EFormel);
 }
 
-TEST_F(MainWindow, SizesSetOuterSizeAndFormulaWidth) {
+TEST_F(MainWindow, SizesSetTheDesignClientAreaAndLineWidths) {
     struct tRow {
         QAction* item;
-        QSize outer;
+        QSize client; // below the menu bar
         int formelWidth;
         bool keyboard, state;
     } rows[] = {
-        {Main().Edit_Size_Tiny, {190, 110}, 169, false, false},
-        {Main().Edit_Size_Tiny, {190, 110}, 169, false, false}, // again: nothing changes
-        {Main().Edit_Size_Small, {190, 237}, 169, true, false},
-        {Main().Edit_Size_Normal, {502, 237}, 481, true, true},
-        {Main().Edit_Size_Tiny, {190, 110}, 169, false, false},
-        {Main().Edit_Size_Normal, {502, 237}, 481, true, true},
+        {Main().Edit_Size_Tiny, {182, 64}, 169, false, false},
+        {Main().Edit_Size_Tiny, {182, 64}, 169, false, false}, // again: nothing changes
+        {Main().Edit_Size_Small, {182, 191}, 169, true, false},
+        {Main().Edit_Size_Normal, {494, 191}, 481, true, true},
+        {Main().Edit_Size_Tiny, {182, 64}, 169, false, false},
+        {Main().Edit_Size_Normal, {494, 191}, 481, true, true},
     };
     Main().show();
     for (const tRow& row : rows) {
         SCOPED_TRACE(row.item->text().toStdString());
         row.item->trigger();
         EXPECT_TRUE(row.item->isChecked());
-        EXPECT_EQ(Main().frameGeometry().size(), row.outer);
+        EXPECT_EQ(Main().centralWidget()->size(), row.client);
         EXPECT_EQ(Main().EFormel->width(), row.formelWidth);
+        EXPECT_EQ(Main().LErgebnis->width(), row.formelWidth);
         EXPECT_TRUE(Main().LErgebnis->isVisible());
         EXPECT_EQ(Main().GroupBox1->isVisible(), row.keyboard);
         EXPECT_EQ(Main().StatusBox->isVisible(), row.state);
@@ -233,6 +244,45 @@ TEST_F(MainWindow, ShortcutsActWhileTheFormulaHasTheFocus) {
         Main().activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
     }
+}
+
+TEST_F(MainWindow, TheFormulaKeepsTheKeyboardAfterACalculation) {
+    ShowActive();
+    struct tRow {
+        const char* formula;
+        bool repaints; // every report a new second: the progress window pumps
+    } rows[] = {{"1+1", false}, {"sum(1,1,200,i)", true}};
+    for (const tRow& row : rows) {
+        SCOPED_TRACE(row.formula);
+        int32_t second = 1;
+        if (row.repaints) SetProgressClock([&] { return ++second; });
+        Main().EFormel->setText(row.formula);
+        QTest::keyClick(Main().EFormel, Qt::Key_Return);
+        SetProgressClock({});
+        EXPECT_FALSE(program->W.Progress->isVisible());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
+        ASSERT_EQ(QApplication::focusWidget(), Main().EFormel);
+        QTest::keyClicks(QApplication::focusWidget(), "7");
+        EXPECT_EQ(Main().EFormel->text(), QString(row.formula) + "7");
+    }
+    // Started with the button, the focus stays on the button.
+    Main().EFormel->setText("1+2");
+    Main().BCalculate->setFocus();
+    Main().BCalculate->click();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    EXPECT_EQ(QApplication::focusWidget(), Main().BCalculate);
+}
+
+TEST_F(MainWindow, PalettesItemsBringThePalettesForwardWithTheKeyboard) {
+    ShowActive();
+    for (QAction* item : {Main().Palettes_Constants, Main().Palettes_Variables}) {
+        SCOPED_TRACE(item->text().toStdString());
+        item->trigger(); // the second time the window is open already, behind the main window
+        EXPECT_TRUE(QTest::qWaitForWindowActive(program->W.Palettes));
+        Main().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    }
+    EXPECT_EQ(program->W.Palettes->PageControl->currentIndex(), 0);
 }
 
 TEST_F(MainWindow, EditorItemsSetTheModeAndOpenModally) {

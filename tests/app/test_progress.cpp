@@ -68,8 +68,8 @@ TEST_F(Progress, FirstReportShowsAndRepaintsLaterOnesWaitForTheNextSecond) {
     for (int row = 1; row < 4; ++row) EXPECT_EQ(Label(row), "idle");
 
     ProgressCallback(0, 1, 40, 12); // same second: stored, not drawn
-    EXPECT_EQ(P().RowText[0], "calculating (12/40)");
-    EXPECT_EQ(P().RowPercent[0], 30);
+    EXPECT_EQ(P().RowText(0), "calculating (12/40)");
+    EXPECT_EQ(P().RowPercent(0), 30);
     EXPECT_EQ(Label(0), "calculating (0/40)");
     EXPECT_EQ(Bar(0), 0);
 
@@ -105,7 +105,8 @@ TEST_F(Progress, LevelsAboveThreeAreIgnored) {
     ProgressCallback(0, 1, 10, 1);
     ++second;
     ProgressCallback(4, 1, 10, 5);
-    EXPECT_EQ(P().RowText, (std::array<QString, 4>{"calculating (1/10)", "idle", "idle", "idle"}));
+    EXPECT_EQ(P().RowText(0), "calculating (1/10)");
+    for (size_t row = 1; row < 4; ++row) EXPECT_EQ(P().RowText(row), "idle");
 }
 
 TEST_F(Progress, TopLevelIdleHidesAndEnablesWithoutAFinalRepaint) {
@@ -121,7 +122,7 @@ TEST_F(Progress, TopLevelIdleHidesAndEnablesWithoutAFinalRepaint) {
     EXPECT_FALSE(P().isVisible());
     EXPECT_TRUE(Main().isEnabled());
     EXPECT_EQ(Label(0), "saving to file (1/5)");
-    EXPECT_EQ(P().RowText[0], "saving to file (4/5)"); // rows keep their last values
+    EXPECT_EQ(P().RowText(0), "saving to file (4/5)"); // rows keep their last values
 }
 
 TEST_F(Progress, ShowingAgainResetsTheRows) {

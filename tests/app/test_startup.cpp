@@ -6,6 +6,7 @@
 
 #include "Config_unit.h"
 #include "Credits_unit.h"
+#include "Engine_start.h"
 #include "Info_window_unit.h"
 #include "Lib_editor.h"
 #include "Palettes_unit.h"
@@ -97,6 +98,44 @@ TEST_F(Startup, HandEditedCapacitiesAreClampedWithAWarning) {
         "RefAlloc=-3 is below 0; 0 is used"))
         << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(MemoLines()[6], "memory > constants: 100000; functions: 100000; ref alloc: 0");
+}
+
+TEST_F(Startup, NegativeCapacityIsNamedAndTheProgramStarts) {
+    ini.Write("[Parser]\nMaxConst=-1\n"); // read as 4294967295 before it was brought into range
+    Start();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("MaxConst=-1 is below 0; 0 is used"))
+        << dialogs.messages[0].text.toStdString();
+    ASSERT_NE(Main().Engine, nullptr);
+    EXPECT_EQ(cFormulaEngine::aConstantMax, 0u);
+}
+
+TEST(EngineStart, CapacitiesThatCannotBeAllocatedFallBackToTheirDefaults) {
+    cKorundSettings settings;
+    settings.MaxConst = 100000;
+    settings.MaxFunc = 30; // the default: not named
+    settings.RefAlloc = 500;
+    settings.DigitsUse = 20; // not a capacity: kept
+    std::vector<uint32_t> tried;
+    const auto init = [&] {
+        tried.push_back(cFormulaEngine::aConstantMax);
+        if (cFormulaEngine::aConstantMax > 1000) throw std::bad_alloc();
+    };
+    EXPECT_EQ(InitWithDefaultCapacitiesOnFailure(settings, init),
+              (std::vector<std::string>{"MaxConst=100000", "RefAlloc=500"}));
+    EXPECT_EQ(tried, (std::vector<uint32_t>{100000, 100}));
+    EXPECT_EQ(settings.MaxConst, 100);
+    EXPECT_EQ(settings.RefAlloc, 10);
+    EXPECT_EQ(settings.DigitsUse, 20);
+    EXPECT_EQ(cFormulaEngine::aConstRefAlloc, 10);
+
+    tried.clear();
+    EXPECT_TRUE(InitWithDefaultCapacitiesOnFailure(settings, init).empty()); // fits at once
+    EXPECT_EQ(tried.size(), 1u);
+    // Out of memory with the defaults too: nothing left to try.
+    EXPECT_THROW(InitWithDefaultCapacitiesOnFailure(settings, [] { throw std::bad_alloc(); }),
+                 std::bad_alloc);
+    ApplySettings(cKorundSettings{});
 }
 
 TEST_F(Startup, NoRoomForUserFunctionsWithMaxFuncZero) {

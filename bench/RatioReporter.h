@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A console reporter that also keeps the CPU time (steadier than wall time
-// on a busy machine) of every benchmark, so that ratios can be printed at the end.
+// Console output of Google Benchmark that also collects the CPU times
+// (steadier than wall time on a busy machine), so that ratios can be
+// printed at the end of a run.
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -18,5 +19,10 @@ public:
                 seconds[run.benchmark_name()] =
                     run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         ConsoleReporter::ReportRuns(runs);
+    }
+    // Milliseconds of CPU time of a benchmark; -1 when it did not run.
+    double Milliseconds(const std::string& name) const {
+        const auto found = seconds.find(name);
+        return found == seconds.end() ? -1.0 : found->second * 1e3;
     }
 };
