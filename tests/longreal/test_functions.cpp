@@ -223,7 +223,8 @@ TEST_F(Functions, RoundAndTruncOfHugeValuesAddNoBits)
     cLongReal far(1L);
     arb_mul_2exp_si(far.arb(), far.arb(), slong(1) << 50);
     mag_set_ui_2exp_si(arb_radref(far.arb()), 1, -10);
-    for (auto whole : {round, trunc}) {
+    cLongReal (*const wholes[])(const cLongReal&) = {round, trunc};
+    for (auto whole : wholes) {
         try {
             const cLongReal r = whole(far);
             EXPECT_TRUE(arb_contains(r.arb(), far.arb()) || arb_overlaps(r.arb(), far.arb()));
