@@ -38,32 +38,36 @@ std::string HomeDir()
 
 } // namespace
 
-std::string UserKorundIniPath()
+namespace {
+
+// An XDG base folder: the variable's absolute value, else home/fallback;
+// without a trailing '/'. Empty when no absolute home directory is known.
+std::string XdgBaseDir(const char* variable, const char* fallback)
 {
-    std::string config = AbsoluteFromEnv("XDG_CONFIG_HOME");
-    if (config.empty()) {
+    std::string base = AbsoluteFromEnv(variable);
+    if (base.empty()) {
         const std::string home = HomeDir();
         if (home.empty())
             return {};
-        config = home + "/.config";
+        base = home + fallback;
     }
-    while (config.size() > 1 && config.back() == '/')
-        config.pop_back();
-    return config + "/korund/Korund.ini";
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    return base;
+}
+
+} // namespace
+
+std::string UserKorundIniPath()
+{
+    const std::string config = XdgBaseDir("XDG_CONFIG_HOME", "/.config");
+    return config.empty() ? config : config + "/korund/Korund.ini";
 }
 
 std::string UserKorundStatePath(const std::string& name)
 {
-    std::string state = AbsoluteFromEnv("XDG_STATE_HOME");
-    if (state.empty()) {
-        const std::string home = HomeDir();
-        if (home.empty())
-            return {};
-        state = home + "/.local/state";
-    }
-    while (state.size() > 1 && state.back() == '/')
-        state.pop_back();
-    return state + "/korund/" + name;
+    const std::string state = XdgBaseDir("XDG_STATE_HOME", "/.local/state");
+    return state.empty() ? state : state + "/korund/" + name;
 }
 
 cIniLocation ChooseKorundIni(const std::string& besidePath, bool besideExists, bool besideDirWritable,
