@@ -75,55 +75,26 @@ inline slong Guarded()
 // Binary exponents beyond +-2^40 overflow (error) or underflow (to 0).
 constexpr slong kMaxExponent = slong(1) << 40;
 
-// Scoped Arb, FLINT values.
-class Ball {
+// Scoped Arb, FLINT values: T is the library's one-element array type
+// (arb_t, ...), Init and Clear its pair of functions.
+template <typename T, typename Ptr, void (*Init)(Ptr), void (*Clear)(Ptr)>
+class cScoped {
 public:
-    Ball() { arb_init(aValue); }
-    Ball(const Ball&) = delete;
-    Ball& operator=(const Ball&) = delete;
-    ~Ball() { arb_clear(aValue); }
-    operator arb_ptr() { return aValue; }
-    arb_ptr get() { return aValue; }
+    cScoped() { Init(aValue); }
+    cScoped(const cScoped&) = delete;
+    cScoped& operator=(const cScoped&) = delete;
+    ~cScoped() { Clear(aValue); }
+    operator Ptr() { return aValue; }
+    Ptr get() { return aValue; }
 
 private:
-    arb_t aValue;
+    T aValue;
 };
 
-class Float {
-public:
-    Float() { arf_init(aValue); }
-    Float(const Float&) = delete;
-    Float& operator=(const Float&) = delete;
-    ~Float() { arf_clear(aValue); }
-    operator arf_ptr() { return aValue; }
-
-private:
-    arf_t aValue;
-};
-
-class Integer {
-public:
-    Integer() { fmpz_init(aValue); }
-    Integer(const Integer&) = delete;
-    Integer& operator=(const Integer&) = delete;
-    ~Integer() { fmpz_clear(aValue); }
-    operator fmpz*() { return aValue; }
-
-private:
-    fmpz_t aValue;
-};
-
-class Rational {
-public:
-    Rational() { fmpq_init(aValue); }
-    Rational(const Rational&) = delete;
-    Rational& operator=(const Rational&) = delete;
-    ~Rational() { fmpq_clear(aValue); }
-    operator fmpq*() { return aValue; }
-
-private:
-    fmpq_t aValue;
-};
+using Ball = cScoped<arb_t, arb_ptr, arb_init, arb_clear>;
+using Float = cScoped<arf_t, arf_ptr, arf_init, arf_clear>;
+using Integer = cScoped<fmpz_t, fmpz*, fmpz_init, fmpz_clear>;
+using Rational = cScoped<fmpq_t, fmpq*, fmpq_init, fmpq_clear>;
 
 // A decision the balls of this pass cannot make: recompute (below the last
 // pass) or fail with `reason`.
