@@ -6,6 +6,7 @@
 
 #include "cFormulaEngine.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -41,11 +42,13 @@ int32_t TypedOffset(const char* typed, size_t index) {
 
 // The partner of every bracket of the text being parsed, so that a stretch
 // is searched without walking through the brackets it holds: without it,
-// a literal nested n calls deep is read n times over.
+// a literal nested n calls deep is read n times over. It holds the brackets
+// only, so a long literal costs it nothing.
 struct cBracketTable {
     const char* aBase = nullptr;
     size_t aLength = 0;
-    std::vector<uint32_t> aPartner; // kNoPartner for an unmatched bracket
+    std::vector<uint32_t> aPos;     // offsets of the brackets, ascending
+    std::vector<uint32_t> aPartner; // the partner's offset, kNoPartner for an unmatched bracket
 };
 constexpr uint32_t kNoPartner = UINT32_MAX;
 thread_local const cBracketTable* tBrackets = nullptr;
@@ -57,7 +60,12 @@ const char* TablePartner(const char* pos, bool& known) {
     known = table && pos >= table->aBase && pos < table->aBase + table->aLength;
     if (!known)
         return nullptr;
-    const uint32_t partner = table->aPartner[static_cast<size_t>(pos - table->aBase)];
+    const auto offset = static_cast<uint32_t>(pos - table->aBase);
+    const auto at = std::lower_bound(table->aPos.begin(), table->aPos.end(), offset);
+    known = at != table->aPos.end() && *at == offset;
+    if (!known)
+        return nullptr;
+    const uint32_t partner = table->aPartner[static_cast<size_t>(at - table->aPos.begin())];
     return partner == kNoPartner ? nullptr : table->aBase + partner;
 }
 
@@ -69,13 +77,17 @@ public:
             return;
         aTable.aBase = text;
         aTable.aLength = length;
-        aTable.aPartner.assign(length, kNoPartner);
-        std::vector<uint32_t> open;
+        std::vector<uint32_t> open; // indices into aPos
         for (uint32_t i = 0; i < length; ++i) {
+            if (text[i] != '(' && text[i] != ')')
+                continue;
+            const auto k = static_cast<uint32_t>(aTable.aPos.size());
+            aTable.aPos.push_back(i);
+            aTable.aPartner.push_back(kNoPartner);
             if (text[i] == '(') {
-                open.push_back(i);
-            } else if (text[i] == ')' && !open.empty()) {
-                aTable.aPartner[i] = open.back();
+                open.push_back(k);
+            } else if (!open.empty()) {
+                aTable.aPartner[k] = aTable.aPos[open.back()];
                 aTable.aPartner[open.back()] = i;
                 open.pop_back();
             }

@@ -16,10 +16,6 @@ using longreal::Prec;
 
 namespace {
 
-// Exact integer results are built up to this size; beyond it the ball of the
-// gamma function gives the same proven leading digits far sooner.
-constexpr double kExactBitsLimit = 1 << 20;
-
 // Whole k up to this count take the rising factorial, whatever n is.
 constexpr ulong kProductLimit = 1 << 16;
 
@@ -157,7 +153,7 @@ cLongReal per(const cLongReal& n, const cLongReal& k)
 {
     ulong nn = 0, kk = 0;
     if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn
-        && Log2Falling(static_cast<double>(nn), static_cast<double>(kk)) < kExactBitsLimit) {
+        && longreal::FitsExact(Log2Falling(static_cast<double>(nn), static_cast<double>(kk)))) {
         Integer exact;
         fmpz_rfac_uiui(exact, nn - kk + 1, kk);
         return Rounded(exact);
@@ -181,7 +177,7 @@ cLongReal com(const cLongReal& n, const cLongReal& k)
 {
     ulong nn = 0, kk = 0;
     if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn
-        && Log2Binomial(static_cast<double>(nn), static_cast<double>(kk)) < kExactBitsLimit) {
+        && longreal::FitsExact(Log2Binomial(static_cast<double>(nn), static_cast<double>(kk)))) {
         Integer exact;
         fmpz_bin_uiui(exact, nn, kk);
         return Rounded(exact);

@@ -14,6 +14,7 @@ using tArbFn = void (*)(arb_ptr, arb_srcptr, slong);
 cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason)
 {
     Ball r;
+    longreal::CheckHeadroom(Prec());
     fn(r, x.arb(), Prec());
     Finish(r, reason);
     return longreal::Take(r);
@@ -82,7 +83,13 @@ void WholeOf(arf_ptr out, arf_srcptr v, bool nearest)
         arf_set(out, v);
         return;
     }
-    if (nearest) {
+    // The size rule: a point nearer to 0 than the first boundary is 0, with
+    // no exact sum as wide as its exponent is deep.
+    if (arf_cmpabs_2exp_si(v, nearest ? -1 : 0) < 0) {
+        arf_zero(out);
+        return;
+    }
+    if (nearest) { // |v| >= 1/2 of at most boundBits bits: the sum is as small
         longreal::Float half;
         arf_abs(out, v);
         arf_set_si_2exp_si(half, 1, -1);
@@ -156,6 +163,7 @@ cLongReal round(const cLongReal& x) { return Whole(x, true); }
 cLongReal e()
 {
     Ball r;
+    longreal::CheckHeadroom(Prec());
     arb_const_e(r, Prec());
     return longreal::Take(r);
 }
@@ -163,6 +171,7 @@ cLongReal e()
 cLongReal pi()
 {
     Ball r;
+    longreal::CheckHeadroom(Prec());
     arb_const_pi(r, Prec());
     return longreal::Take(r);
 }

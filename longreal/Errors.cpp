@@ -93,9 +93,6 @@ void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b)
     mag_clear(other);
 }
 
-// Exponents of exact values that are turned into rationals or integers.
-constexpr slong kExactExponentLimit = slong(1) << 20;
-
 bool ExactRational(fmpq* out, arb_srcptr x)
 {
     if (!arb_is_exact(x))
@@ -105,7 +102,8 @@ bool ExactRational(fmpq* out, arb_srcptr x)
         fmpq_zero(out);
         return true;
     }
-    if (arf_cmpabs_2exp_si(mid, kExactExponentLimit) >= 0 || arf_cmpabs_2exp_si(mid, -kExactExponentLimit) < 0)
+    // The size rule: 2^e with |e| beyond the limit would take as many bits.
+    if (arf_cmpabs_2exp_si(mid, ExactLimitBits()) >= 0 || arf_cmpabs_2exp_si(mid, -ExactLimitBits()) < 0)
         return false;
     Integer man, exp;
     arf_get_fmpz_2exp(man, exp, mid);
@@ -123,7 +121,7 @@ bool ExactWhole(fmpz* out, arb_srcptr x)
     const arf_struct* mid = arb_midref(x);
     if (!arb_is_exact(x) || !arf_is_int(mid))
         return false;
-    if (!arf_is_zero(mid) && arf_cmpabs_2exp_si(mid, kExactExponentLimit) >= 0)
+    if (!arf_is_zero(mid) && arf_cmpabs_2exp_si(mid, ExactLimitBits()) >= 0)
         return false;
     arf_get_fmpz(out, mid, ARF_RND_DOWN);
     return true;
@@ -131,6 +129,7 @@ bool ExactWhole(fmpz* out, arb_srcptr x)
 
 cLongReal Take(arb_ptr ball)
 {
+    CheckMemory();
     cLongReal r;
     arb_swap(r.arb(), ball);
     return r;

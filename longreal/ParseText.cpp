@@ -29,14 +29,23 @@ cLongReal::cLongReal(const char* text) : cLongReal()
     if (text == nullptr)
         longreal::Fail("invalid number (none)");
     const int base = longreal::Settings().inputBase;
-    std::string digits;
-    digits.reserve(std::strlen(text));
+    longreal::EnsureReserve();
+    // Digits beyond what the last pass can use only widen the ball: they are
+    // read as a radius (any non-zero one left out makes it M + 1/2 +- 1/2 in
+    // units of the last digit kept), without building the whole number.
+    const size_t keep = static_cast<size_t>(
+        static_cast<double>(longreal::LiteralBits() + 2 * longreal::kGuardBits) / std::log2(static_cast<double>(base)))
+        + 2;
+    std::string digits; // significant digits kept
     const char* p = text;
     bool negative = false;
     if (*p == '-' || *p == '+')
         negative = *p++ == '-';
     bool point = false;
-    long long fraction = 0; // digits after the point
+    bool anyDigit = false;
+    bool sticky = false;     // a non-zero digit was left out
+    long long fraction = 0;  // digits after the point, up to the last kept one
+    long long dropped = 0;   // digits before the point left out
     for (; *p != '\0'; ++p) {
         if (*p == '.') {
             if (point)
@@ -47,12 +56,24 @@ cLongReal::cLongReal(const char* text) : cLongReal()
         const int d = DigitValue(*p);
         if (d < 0 || d >= base)
             break;
-        digits += *p;
-        if (point)
-            ++fraction;
+        anyDigit = true;
+        if (digits.empty() && d == 0) {
+            if (point)
+                ++fraction;
+        } else if (digits.size() < keep) {
+            digits += *p;
+            if (point)
+                ++fraction;
+        } else {
+            sticky = sticky || d != 0;
+            if (!point)
+                ++dropped;
+        }
     }
-    if (digits.empty())
+    if (!anyDigit)
         Invalid(text);
+    if (digits.empty())
+        digits = "0";
     // Saturates far beyond any representable power.
     constexpr long long kSaturation = 1'000'000'000'000'000LL;
     long long exponent = 0;
@@ -74,7 +95,7 @@ cLongReal::cLongReal(const char* text) : cLongReal()
         if (negativeExponent)
             exponent = -exponent;
     }
-    exponent -= fraction;
+    exponent += dropped - fraction;
 
     using longreal::Integer;
     Integer mantissa;
@@ -89,21 +110,34 @@ cLongReal::cLongReal(const char* text) : cLongReal()
         if (log2 < -static_cast<double>(longreal::kMaxExponent))
             return; // below the smallest number: 0
     }
+    // The kept digits as a ball: exact, or M + 1/2 +- 1/2 with digits left out.
+    auto mantissaBall = [&](arb_ptr out, slong bits) {
+        if (!sticky) {
+            arb_set_round_fmpz(out, mantissa, bits);
+            return;
+        }
+        arb_set_fmpz(out, mantissa);
+        arb_mul_2exp_si(out, out, 1);
+        arb_add_ui(out, out, 1, ARF_PREC_EXACT);
+        arb_mul_2exp_si(out, out, -1);
+        arb_add_error_2exp_si(out, -1);
+        arb_set_round(out, out, bits);
+    };
     const ulong magnitude = static_cast<ulong>(exponent < 0 ? -exponent : exponent);
     if (exponent == 0 || fmpz_is_zero(mantissa)) {
-        arb_set_round_fmpz(x, mantissa, prec);
+        mantissaBall(x, prec);
     } else if (std::has_single_bit(static_cast<unsigned>(base))) {
-        arb_set_round_fmpz(x, mantissa, prec);
+        mantissaBall(x, prec);
         arb_mul_2exp_si(x, x, static_cast<slong>(exponent) * std::countr_zero(static_cast<unsigned>(base)));
     } else if (exponent > 0 && static_cast<double>(magnitude) * std::log2(static_cast<double>(base)) < static_cast<double>(prec)) {
         Integer scale;
         fmpz_ui_pow_ui(scale, static_cast<ulong>(base), magnitude); // whole: exact while it fits
-        fmpz_mul(mantissa, mantissa, scale);
-        arb_set_round_fmpz(x, mantissa, prec);
+        mantissaBall(x, prec + longreal::kGuardBits);
+        arb_mul_fmpz(x, x, scale, prec);
     } else {
         longreal::Ball scale;
         arb_ui_pow_ui(scale, static_cast<ulong>(base), magnitude, prec + longreal::kGuardBits);
-        arb_set_round_fmpz(x, mantissa, prec + longreal::kGuardBits);
+        mantissaBall(x, prec + longreal::kGuardBits);
         if (exponent > 0)
             arb_mul(x, x, scale, prec);
         else

@@ -57,6 +57,7 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
     } else {
         if (base < 0)
             Fail("power: negative base needs a whole exponent");
+        longreal::CheckHeadroom(Prec());
         arb_pow(r, x.arb(), y.arb(), Prec());
     }
     Finish(r, "overflow");

@@ -214,6 +214,7 @@ cLongReal::cRendering Render(arb_srcptr x)
     const bool engineering = cLongReal::aEngOn;
 
     Digits digits = Decide(x, base, most);
+    CheckMemory();
     if (digits.count == 0) {
         result.text = "?"; // not a single digit is known
         return result;

@@ -8,6 +8,8 @@
 #include <flint/fmpq.h>
 #include <flint/fmpz.h>
 
+#include <algorithm>
+#include <atomic>
 #include <string>
 
 namespace longreal {
@@ -58,18 +60,61 @@ inline bool Final()
     return tPass.final;
 }
 
+// Allocation failures (Memory.cpp): set when GMP or FLINT spent the reserve.
+extern std::atomic<bool> gMemoryShort;
+[[noreturn]] void MemoryShortSlow();
+inline void CheckMemory()
+{
+    if (gMemoryShort.load(std::memory_order_relaxed)) [[unlikely]]
+        MemoryShortSlow();
+}
+// Under an address-space limit, a function at this many bits or more first
+// checks that room for kHeavyNumbers numbers of its precision is left.
+constexpr slong kHeavyBits = slong(1) << 17;
+constexpr unsigned long long kHeavyNumbers = 512;
+void CheckHeadroomSlow(slong bits);
+inline void CheckHeadroom(slong bits)
+{
+    if (bits >= kHeavyBits) [[unlikely]]
+        CheckHeadroomSlow(bits);
+}
+// Maps the reserve (again) if it is not held; false when that fails.
+bool ArmReserve(bool resize = false);
+// ArmReserve, or cLongRealNoMemory.
+void EnsureReserve();
+
 // Literals are read with the bits of the last pass, so that every pass can use them.
 inline slong LiteralBits()
 {
     return gSettings.bits << (cLongRealPass::kPasses - 1);
 }
 
+// The size rule: an exact result (an integer, a rational, a value of an
+// exact sum) is computed exactly only while it takes at most this many bits,
+// the larger of 2^20 and the bits of the last pass. Beyond it an operation
+// rounds at the pass precision, where that is still sound, or fails with a
+// reason. No call into Arb, FLINT or GMP then asks for more memory than a
+// bound that follows from the precision and the operands' exponents.
+inline slong ExactLimitBits()
+{
+    return std::max<slong>(slong(1) << 20, LiteralBits());
+}
+
+inline bool FitsExact(double bits)
+{
+    return bits <= static_cast<double>(ExactLimitBits());
+}
+
 // Extra bits for intermediate steps of a function.
 constexpr slong kGuardBits = 32;
 
+// The precision of a function's intermediate steps; at high precision it
+// checks the headroom first (see CheckHeadroom).
 inline slong Guarded()
 {
-    return Prec() + kGuardBits;
+    const slong bits = Prec() + kGuardBits;
+    CheckHeadroom(bits);
+    return bits;
 }
 
 // Binary exponents beyond +-2^40 overflow (error) or underflow (to 0).
@@ -105,6 +150,7 @@ using Rational = cScoped<fmpq_t, fmpq*, fmpq_init, fmpq_clear>;
 void CheckRangeSlow(arb_ptr r);
 inline void Finish(arb_ptr r, const char* reason)
 {
+    CheckMemory();
     if (!arb_is_finite(r))
         Undecided(reason);
     const arf_struct* mid = arb_midref(r);

@@ -39,6 +39,7 @@ cLongReal Radians(tArbFn fn, const cLongReal& x, const std::string& name)
     if (arf_cmpabs_2exp_si(arb_midref(x.arb()), kMaxRadianExponent) > 0)
         Fail(name + ": argument too large");
     Ball r;
+    longreal::CheckHeadroom(Prec());
     fn(r, x.arb(), Prec());
     Finish(r, (name + ": pole at this angle").c_str());
     return longreal::Take(r);

@@ -65,6 +65,7 @@ void cLongReal::Init()
     s.angleMode = aAngleMode == 1 || aAngleMode == 2 ? aAngleMode : 0;
     s.generation = longreal::gSettings.generation + 1;
     longreal::gSettings = s;
+    longreal::ArmReserve(true);
 }
 
 slong cLongReal::WorkingBits()
@@ -80,6 +81,7 @@ slong cLongReal::PassBits()
 cLongRealPass::cLongRealPass(int pass)
     : aSavedBits(longreal::tPass.bits), aSavedFinal(longreal::tPass.final), aSavedActive(longreal::tPass.active)
 {
+    longreal::EnsureReserve();
     pass = std::clamp(pass, 0, kPasses - 1);
     longreal::tPass.bits = cLongReal::WorkingBits() << pass;
     longreal::tPass.final = pass == kPasses - 1;
@@ -238,15 +240,13 @@ cLongReal& cLongReal::operator/=(const cLongReal& rhs)
     return *this;
 }
 
-// Whole numbers up to this many bits step exactly; beyond, at the pass precision.
-constexpr slong kExactStepBits = slong(1) << 20;
-
 cLongReal& cLongReal::operator++()
 {
     Ball r;
+    // Whole numbers within the size rule step exactly; others at the pass precision.
     const arf_struct* mid = arb_midref(aBall);
     const bool whole = arb_is_exact(aBall) && arf_is_int(mid)
-        && (arf_is_zero(mid) || arf_cmpabs_2exp_si(mid, kExactStepBits) < 0);
+        && (arf_is_zero(mid) || arf_cmpabs_2exp_si(mid, longreal::ExactLimitBits()) < 0);
     arb_add_ui(r, aBall, 1, whole ? ARF_PREC_EXACT : Prec());
     if (!whole) {
         Ball one;

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -27,6 +28,13 @@ public:
 class cLongRealUndecided : public cLongRealError {
 public:
     using cLongRealError::cLongRealError;
+};
+
+// An allocation of the number library failed: the evaluation ends, the
+// program goes on (see Memory.cpp).
+class cLongRealNoMemory : public std::bad_alloc {
+public:
+    const char* what() const noexcept override;
 };
 
 class cLongReal {
