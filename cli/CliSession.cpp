@@ -7,11 +7,22 @@
 #include "cFormulaText.h"
 
 #include <algorithm>
+#include <new>
 
 cCliSession::cCliSession(std::ostream& out, bool carets)
     : aOut(out), aCarets(carets), aEngine(FE_BuildInstance()), aLastResult(0L)
 {
 }
+
+namespace {
+
+// The reason of a failure as the user reads it.
+std::string Reason(const std::exception& e)
+{
+    return dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? "not enough memory" : e.what();
+}
+
+} // namespace
 
 bool cCliSession::IsBlank(std::string_view line)
 {
@@ -85,14 +96,14 @@ bool cCliSession::Calculate(const std::string& formula)
             } catch (feFehlerCode code) {
                 answer = std::string("calc error: ") + feFehlerName(code);
             } catch (const std::exception& e) {
-                answer = std::string("calc error: ") + e.what();
+                answer = "calc error: " + Reason(e);
             } catch (...) {
                 answer = "calc error: unknown failure";
             }
         } catch (feFehlerCode code) {
             parseFailure = cParseFailure{code, {}};
         } catch (const std::exception& e) {
-            parseFailure = cParseFailure{std::nullopt, e.what()};
+            parseFailure = cParseFailure{std::nullopt, Reason(e)};
         } catch (...) {
             parseFailure = cParseFailure{std::nullopt, "unknown failure"};
         }

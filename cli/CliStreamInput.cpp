@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 
 std::optional<std::string> cStreamInput::Next()
 {
@@ -16,10 +17,25 @@ std::optional<std::string> cStreamInput::Next()
         const ssize_t length = getline(&raw, &aCapacity, aStream);
         aBuffer.reset(raw);
         if (length >= 0) {
-            std::string line(raw, static_cast<size_t>(length));
-            if (!line.empty() && line.back() == '\n')
-                line.pop_back();
-            return line;
+            try {
+                std::string line(raw, static_cast<size_t>(length));
+                if (!line.empty() && line.back() == '\n')
+                    line.pop_back();
+                return line;
+            } catch (const std::bad_alloc&) {
+                aBuffer.reset();
+                aCapacity = 0;
+                throw cLineTooLong();
+            }
+        }
+        if (errno == ENOMEM) {
+            aBuffer.reset();
+            aCapacity = 0;
+            int c = 0;
+            while ((c = std::getc(aStream)) != EOF && c != '\n') {
+            }
+            std::clearerr(aStream);
+            throw cLineTooLong();
         }
         if (errno == EINTR && !CliInterruptRequested()) {
             std::clearerr(aStream);

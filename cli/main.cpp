@@ -135,7 +135,13 @@ eRunEnd RunStream(cCliSession& session, cStreamInput& input, bool prompt, bool c
             return eRunEnd::Interrupted;
         if (prompt)
             std::cout << "> " << std::flush;
-        const std::optional<std::string> line = input.Next();
+        std::optional<std::string> line;
+        try {
+            line = input.Next();
+        } catch (const cLineTooLong& e) {
+            allOk = session.Fail(e.what()) && allOk;
+            continue;
+        }
         if (!line) {
             if (CliInterruptRequested())
                 return eRunEnd::Interrupted;

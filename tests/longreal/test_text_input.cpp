@@ -1,6 +1,11 @@
 // Number text in the input base: accepted forms, rejected forms, rounding.
 #include "LongRealFixture.h"
 
+#include <flint/fmpq.h>
+#include <flint/ulong_extras.h>
+
+#include <string>
+
 namespace {
 
 struct InputCase {
@@ -98,6 +103,47 @@ TEST_F(TextInput, KeepsTheBitsOfTheHighestPass)
     EXPECT_TRUE(cLongReal("0.5").IsExact());
     EXPECT_TRUE(cLongReal("1E100").IsExact()); // 333 bits fit the 384 of a literal
     EXPECT_FALSE(cLongReal("1E200").IsExact());
+}
+
+// Digits beyond what the last pass uses become a radius: for random long
+// literals in several bases, the ball holds the exact value of the whole text
+// and is as narrow as the literal's bits.
+TEST_F(TextInput, LongLiteralsHoldTheirExactValue)
+{
+    flint_rand_t state;
+    flint_randinit(state);
+    for (const int base : {10, 2, 7, 16}) {
+        cLongReal::aInputSystemStandard = static_cast<uint16_t>(base);
+        cLongReal::Init();
+        for (int round = 0; round < 60; ++round) {
+            const size_t length = 100 + n_randint(state, 3000);
+            const size_t point = n_randint(state, length + 1);
+            std::string digits;
+            for (size_t i = 0; i < length; ++i) {
+                // Runs of zeros now and then, so that the digits left out are sometimes all 0.
+                const bool zero = i > length / 2 && round % 3 == 0;
+                digits += "0123456789ABCDEF"[zero ? 0 : n_randint(state, static_cast<ulong>(base))];
+            }
+            const std::string text = digits.substr(0, point) + "." + digits.substr(point);
+            fmpz_t whole, scale;
+            fmpz_init(whole);
+            fmpz_init(scale);
+            fmpz_set_str(whole, digits.c_str(), base);
+            fmpz_ui_pow_ui(scale, static_cast<ulong>(base), length - point);
+            fmpq_t exact;
+            fmpq_init(exact);
+            fmpq_set_fmpz_frac(exact, whole, scale);
+            const cLongReal x(text.c_str());
+            EXPECT_TRUE(arb_contains_fmpq(x.arb(), exact)) << text << " in base " << base;
+            if (!fmpz_is_zero(whole)) {
+                EXPECT_GE(arb_rel_accuracy_bits(x.arb()), 4 * 96 - 4) << text;
+            }
+            fmpq_clear(exact);
+            fmpz_clear(scale);
+            fmpz_clear(whole);
+        }
+    }
+    flint_randclear(state);
 }
 
 TEST_F(TextInput, NullTextThrows)
