@@ -6,8 +6,10 @@
 #include "cEvalMemory.h"
 #include "cEvalStack.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -198,7 +200,12 @@ cLongReal cFormulaEngine::_EvalNode(const cNode& node) {
     return value;
 }
 
-// Silent steps between two reports of a long silent bound evaluation.
+// Silent steps between two reports of a long silent bound evaluation. Node
+// reports are suppressed while the bounds of a loop are counted, but such a
+// bound may itself be a long loop, and a host can cancel only from inside a
+// report: so every 4,096th silent step reports (level, calculating, 0, 0), a
+// total not yet known. This beat is a deliberate addition to the silence; it
+// costs one report per 4,096 steps and shows the host that work goes on.
 constexpr uint32_t kSilentBeatMask = 0xFFF;
 
 void cFormulaEngine::_CountStep() {
@@ -307,6 +314,68 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     out = body->Evaluate();
 }
 
+// Endless loops. Without a step back of the counter (an inner loop over the
+// same counter setting it below where the last iteration started) the
+// counter rises and the loop ends. After a step back the loop is refused only
+// when it repeats: an iteration starts in a state that an earlier one started
+// in, the state being the variables of this instance and of every function
+// instance that the body can call. Constants, the pass precision and the
+// loop's bounds do not change while it runs, so the body is a function of that
+// state and equal states repeat for ever. The state at a step back is compared
+// with the one saved at the 1st, 2nd, 4th, 8th, ... step back, which finds
+// every repeating loop within twice its period and run-up of step backs, and
+// never refuses a loop that ends. A loop that never ends without repeating (a
+// counter set back while another climbs) is not found; it runs until it is
+// cancelled.
+class cLoopStates {
+public:
+    cLoopStates(cFormulaEngine& engine, const cNode& body) {
+        aInstances.push_back(&engine);
+        std::vector<const cNode*> open{&body};
+        while (!open.empty()) {
+            const cNode* node = open.back();
+            open.pop_back();
+            if (node->aKind == nkUserFunction) {
+                cFormulaEngine* callee = cFormulaEngine::aUserFunctionArray[node->aIndex].aTree.get();
+                if (callee && std::find(aInstances.begin(), aInstances.end(), callee) == aInstances.end()) {
+                    aInstances.push_back(callee);
+                    if (callee->aRoot)
+                        open.push_back(callee->aRoot.get());
+                }
+            }
+            for (uint16_t i = 0; i < node->aChildCount; ++i)
+                open.push_back(&node->aChildren[i]);
+        }
+    }
+
+    // At a step back: true when the state equals the saved one.
+    bool Repeats() {
+        ++aStepBacks;
+        if (!aSaved.empty() && Equal())
+            return true;
+        if ((aStepBacks & (aStepBacks - 1)) == 0) {
+            aSaved.clear();
+            for (const cFormulaEngine* instance : aInstances)
+                aSaved.insert(aSaved.end(), std::begin(instance->aVariables), std::end(instance->aVariables));
+        }
+        return false;
+    }
+
+private:
+    bool Equal() const {
+        auto saved = aSaved.begin();
+        for (const cFormulaEngine* instance : aInstances)
+            for (const cLongReal& variable : instance->aVariables)
+                if (!arb_equal((saved++)->arb(), variable.arb()))
+                    return false;
+        return true;
+    }
+
+    std::vector<cFormulaEngine*> aInstances;
+    std::vector<cLongReal> aSaved;
+    uint64_t aStepBacks = 0;
+};
+
 [[gnu::noinline]] void cFormulaEngine::_EvalLoop(const cNode& node, cLongReal& out) {
     const cNode* child = node.aChildren.get();
     cScratchSlot hi(*this);
@@ -322,12 +391,15 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     out = cLongReal(isSum ? 0L : 1L);
     counter = std::move(lo);
     cScratchSlot start(*this); // the counter at the start of the last iteration
+    std::unique_ptr<cLoopStates> states; // made at the first step back
     for (bool first = true; counter <= *hi; first = false) {
-        // An inner loop over the same counter may set it back: then this
-        // loop would never end.
-        if (!first && counter <= *start)
-            throw std::runtime_error(std::string(isSum ? "sum" : "mul")
-                                     + ": an inner loop sets the counter back, so the loop never ends");
+        if (!first && counter <= *start) {
+            if (!states)
+                states = std::make_unique<cLoopStates>(*this, child[3]);
+            if (states->Repeats())
+                throw std::runtime_error(std::string(isSum ? "sum" : "mul")
+                                         + ": an inner loop sets the counter back, so the loop never ends");
+        }
         *start = counter;
         _EvalInto(child[3], *value);
         if (isSum)

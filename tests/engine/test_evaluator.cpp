@@ -233,6 +233,26 @@ TEST_F(EvaluatorTest, FailureKeepsLoopCounters) {
     EXPECT_EQ(Var('i'), 3);
 }
 
+// A loop is refused only when it repeats a state; setting the counter back
+// is not enough.
+TEST_F(EvaluatorTest, OnlyLoopsThatRepeatAreRefused) {
+    // i goes back once (7 to 5), then past 20
+    ASSERT_TRUE(aEngine.SetVar('j', cLongReal(0L)));
+    EXPECT_EQ(EvalLong("sum(1,1,20,sum(1,1,14.5*j^2-45.5*j+36,0)+sum(2,j,j,0))"), 0);
+    EXPECT_GT(Var('i'), 20);
+    EXPECT_THROW(Eval("sum(1,1,5,sum(1,1,1,i))"), std::runtime_error);
+    EXPECT_THROW(Eval("mul(2,1,5,mul(2,1,2,2))"), std::runtime_error);
+
+    // f counts its calls in its own k: the outer loop starts twice with i = 3
+    // and the same variables of its own, but f's state differs and the loop ends.
+    AddUserFunction("f", "x", "sum(3,k,k,0)+k");
+    EXPECT_EQ(EvalLong("sum(1,1,3,sum(1,1,trunc(f(0)/4)+1,0))"), 0);
+    EXPECT_EQ(Var('i'), 4);
+    // a repeat that runs through a function instance is found too
+    AddUserFunction("g", "x", "sum(3,1,2,1)+0*x");
+    EXPECT_THROW(Eval("sum(1,1,9,sum(1,1,g(i),0))"), std::runtime_error);
+}
+
 TEST_F(EvaluatorTest, ThrowingHookInterruptsCleanly) {
     AddUserFunction("f", "x", "x+1");
     cFormulaEngine::ProgressIndicator = &InterruptingHook;
