@@ -153,13 +153,12 @@ size_t SlotCapacity() {
 } // namespace
 
 // The variables of the instances that one recomputation touches, as they
-// were before its first pass. Instances are saved when first written to.
+// were before its first pass. Instances are saved when first written to (a
+// loop counter or a function's parameters), so a formula that writes none
+// costs nothing here.
 class cVariableJournal {
 public:
-    explicit cVariableJournal(cFormulaEngine& top) : aMark(++sLastMark), aOuter(sCurrent) {
-        sCurrent = this;
-        Note(top);
-    }
+    cVariableJournal() : aMark(++sLastMark), aOuter(sCurrent) { sCurrent = this; }
     ~cVariableJournal() { sCurrent = aOuter; }
     cVariableJournal(const cVariableJournal&) = delete;
     cVariableJournal& operator=(const cVariableJournal&) = delete;
@@ -201,7 +200,7 @@ cLongReal cFormulaEngine::Evaluate() {
         throw std::logic_error("Evaluate: the instance holds no parsed formula");
     if (cLongRealPass::Active())
         return _EvaluatePass();
-    cVariableJournal journal(*this);
+    cVariableJournal journal;
     for (int pass = 0;; ++pass) {
         const bool last = pass + 1 == cLongRealPass::kPasses;
         cLongRealPass precision(pass);
