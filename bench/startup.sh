@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Start-up time: korund-cli -e 1 against a minimal C program that prints one
-# MPFR number, and the desktop program from start to its main window shown.
+# Start-up time: korund-cli -e 1 against a minimal program that loads the
+# same outside libraries as korund-cli (Arb, FLINT, MPFR, GMP, libedit, the
+# C++ runtime) and prints one Arb number, and the desktop program from start
+# to its main window shown.
 # Usage: bench/startup.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,19 +13,21 @@ bin="$build/bin"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cat > "$work/one.c" <<'C'
-#include <stdio.h>
-#include <mpfr.h>
-int main(void) {
-    mpfr_t x;
-    mpfr_init2(x, 96);
-    mpfr_set_ui(x, 1, MPFR_RNDN);
-    mpfr_printf("%.19Rg\n", x);
-    mpfr_clear(x);
+cat > "$work/one.cpp" <<'CPP'
+#include <arb.h>
+#include <cstdio>
+int main() {
+    arb_t x;
+    arb_init(x);
+    arb_set_ui(x, 1);
+    char* s = arb_get_str(x, 19, ARB_STR_NO_RADIUS);
+    std::puts(s);
+    flint_free(s);
+    arb_clear(x);
     return 0;
 }
-C
-cc -O2 -o "$work/one" "$work/one.c" -lmpfr -lgmp
+CPP
+c++ -O2 -o "$work/one" "$work/one.cpp" -Wl,--no-as-needed -lflint-arb -lflint -lmpfr -lgmp -ledit
 
 # Mean wall time of a command over $runs runs, in milliseconds.
 mean_ms() {
@@ -36,7 +40,7 @@ mean_ms() {
 
 base=$(mean_ms "$work/one")
 cli=$(mean_ms "$bin/korund-cli" -e 1)
-printf '%-34s %10s ms\n' "minimal MPFR program" "$base"
+printf '%-34s %10s ms\n' "minimal program, same libraries" "$base"
 printf '%-34s %10s ms  (%s x, target 3x)\n' "korund-cli -e 1" "$cli" \
   "$(awk -v a="$cli" -v b="$base" 'BEGIN{printf "%.2f", a/b}')"
 if [ -x "$bin/Korund" ]; then

@@ -39,7 +39,7 @@ cEvalOutOfMemory::cEvalOutOfMemory(size_t budget)
 
 namespace evalmemory {
 
-thread_local size_t cHold::tHeld = 0;
+constinit thread_local size_t tHeld = 0;
 
 size_t Budget()
 {
@@ -61,11 +61,15 @@ size_t NumberBytes(int64_t bits)
     return kFixed + 2 * static_cast<size_t>(std::max<int64_t>(bits, 64) / 8);
 }
 
-cHold::cHold(int64_t bits)
+size_t Capacity(int64_t bits)
 {
-    if ((tHeld + 1) * NumberBytes(bits) > Budget())
-        throw cEvalOutOfMemory(Budget());
-    ++tHeld;
+    // (held + 1) * bytes > budget exactly when held >= budget / bytes
+    return Budget() / NumberBytes(bits);
+}
+
+void cHold::Refuse()
+{
+    throw cEvalOutOfMemory(Budget());
 }
 
 } // namespace evalmemory

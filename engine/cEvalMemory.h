@@ -25,19 +25,33 @@ size_t Budget();
 void SetBudget(size_t bytes);
 // The largest size in bytes a number of the given precision may take.
 size_t NumberBytes(int64_t bits);
+// How many operands of at most bits the budget admits at once.
+size_t Capacity(int64_t bits);
 
 // Operands held by the evaluations running on this thread.
+[[gnu::tls_model("initial-exec")]] extern constinit thread_local size_t tHeld;
+
 class cHold {
 public:
+    struct tCapacity {
+        size_t aSlots; // Capacity() of the operands' precision
+    };
     // Throws cEvalOutOfMemory when one more operand of at most bits would
     // pass the budget.
-    explicit cHold(int64_t bits);
+    explicit cHold(int64_t bits) : cHold(tCapacity{Capacity(bits)}) {}
+    // The same, with the capacity found beforehand: a load and a comparison.
+    explicit cHold(tCapacity capacity)
+    {
+        if (tHeld >= capacity.aSlots) [[unlikely]]
+            Refuse();
+        ++tHeld;
+    }
     ~cHold() { --tHeld; }
     cHold(const cHold&) = delete;
     cHold& operator=(const cHold&) = delete;
 
 private:
-    static thread_local size_t tHeld;
+    [[noreturn]] static void Refuse();
 };
 
 } // namespace evalmemory

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace {
 
@@ -47,10 +48,19 @@ cEvalTooDeep::cEvalTooDeep()
 {
 }
 
+constinit thread_local uintptr_t evalstack::tFloor = UINTPTR_MAX;
+
 uintptr_t evalstack::Floor()
 {
-    thread_local const uintptr_t floor = ComputeFloor();
-    return floor;
+    if (tFloor == UINTPTR_MAX)
+        tFloor = ComputeFloor();
+    return tFloor;
+}
+
+void evalstack::CheckSlow(uintptr_t frame)
+{
+    if (frame < Floor())
+        ThrowTooDeep();
 }
 
 void evalstack::ThrowTooDeep()

@@ -19,13 +19,21 @@ namespace evalstack {
 // the thread's stack end plus the reserve, found once per thread.
 uintptr_t Floor();
 
-[[noreturn]] void ThrowTooDeep();
+// The floor once found; until then above every frame, so that the first
+// Check finds it.
+[[gnu::tls_model("initial-exec")]] extern constinit thread_local uintptr_t tFloor;
 
-// Throws cEvalTooDeep when the caller's frame lies below the floor.
+[[noreturn]] void ThrowTooDeep();
+// Finds the floor when it is not known yet; throws when frame lies below it.
+void CheckSlow(uintptr_t frame);
+
+// Throws cEvalTooDeep when the caller's frame lies below the floor: one
+// thread-local load and one comparison.
 [[gnu::always_inline]] inline void Check()
 {
-    if (reinterpret_cast<uintptr_t>(__builtin_frame_address(0)) < Floor())
-        ThrowTooDeep();
+    const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
+    if (frame < tFloor) [[unlikely]]
+        CheckSlow(frame);
 }
 
 } // namespace evalstack

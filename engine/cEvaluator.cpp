@@ -5,9 +5,12 @@
 
 #include "cEvalMemory.h"
 #include "cEvalStack.h"
+#include "cEvalWalk.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -15,7 +18,7 @@
 
 namespace {
 
-using tBasicFn3 = cLongReal (*)(const cLongReal&, const cLongReal&, const cLongReal&);
+bool gPlainWalk = false;
 
 void Report(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
     if (cFormulaEngine::ProgressIndicator)
@@ -44,17 +47,54 @@ int CounterIndex(const cLongReal& selector) {
     }
 }
 
-// The operation of a binary operator node on (left, right); the result
-// replaces left. Kept out of _EvalInto so its temporaries stay off the
+// The operation of a binary operator node on (left, right) into out, which
+// may be left itself. Kept out of _EvalInto so its temporaries stay off the
 // recursion's frames.
-[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& left, const cLongReal& right) {
-    switch (kind) {
-    case nkAdd: left += right; break;
-    case nkSubtract: left -= right; break;
-    case nkMultiply: left *= right; break;
-    case nkDivide: left /= right; break;
-    default: left = power(left, right); break;
+[[gnu::noinline]] void Apply(uint8_t kind, cLongReal& out, const cLongReal& left, const cLongReal& right) {
+    if (&out == &left) {
+        switch (kind) {
+        case nkAdd: out += right; return;
+        case nkSubtract: out -= right; return;
+        case nkMultiply: out *= right; return;
+        case nkDivide: out /= right; return;
+        default: out = power(left, right); return;
+        }
     }
+    switch (kind) {
+    case nkAdd: out = left + right; return;
+    case nkSubtract: out = left - right; return;
+    case nkMultiply: out = left * right; return;
+    case nkDivide: out = left / right; return;
+    default: out = power(left, right); return;
+    }
+}
+
+// The value of a leaf that needs no evaluation: a number, a constant or a
+// variable; null for any other node.
+const cLongReal* Leaf(const cFormulaEngine& engine, const cNode& node) {
+    switch (node.aKind) {
+    case nkNumber: return &node.aValue;
+    case nkConstant: return &cFormulaEngine::aConstantArray[node.aIndex].aValue;
+    case nkVariable: return &engine.aVariables[node.aIndex];
+    default: return nullptr;
+    }
+}
+
+// Whether a subtree holds a sum or product of its own instance (the only
+// nodes that write this instance's variables).
+bool HasLoop(const cNode& root) {
+    if (gPlainWalk)
+        return true;
+    std::vector<const cNode*> open{&root};
+    while (!open.empty()) {
+        const cNode* node = open.back();
+        open.pop_back();
+        if (node->aKind == nkSum || node->aKind == nkProduct)
+            return true;
+        for (uint16_t i = 0; i < node->aChildCount; ++i)
+            open.push_back(&node->aChildren[i]);
+    }
+    return false;
 }
 
 // Steps of a sum or product: its bounds are evaluated silently to learn how
@@ -81,10 +121,11 @@ int CounterIndex(const cLongReal& selector) {
 // One slot of the instance's scratch stack, released when it goes out of scope.
 // A slot may receive a copy of a literal or constant, which carry the bits
 // of the last pass, so it is counted at that size.
+// The capacity for that size is found once per evaluation (aSlotCapacity).
 class cScratchSlot {
 public:
     explicit cScratchSlot(cFormulaEngine& engine)
-        : aHold(cLongReal::WorkingBits() << (cLongRealPass::kPasses - 1)), aEngine(engine), aValue(engine._PushScratch()) {}
+        : aHold(evalmemory::cHold::tCapacity{engine.aSlotCapacity}), aEngine(engine), aValue(engine._PushScratch()) {}
     ~cScratchSlot() { --aEngine.aScratchTop; }
     cScratchSlot(const cScratchSlot&) = delete;
     cScratchSlot& operator=(const cScratchSlot&) = delete;
@@ -97,20 +138,27 @@ private:
 };
 
 cLongReal& cFormulaEngine::_PushScratch() {
-    // A deque keeps the addresses of its elements when it grows at the back.
-    if (aScratchTop == aScratch.size())
-        aScratch.emplace_back();
-    return aScratch[aScratchTop++];
+    if (aScratchTop == aScratch.size()) [[unlikely]]
+        aScratch.push_back(std::make_unique<cLongReal>());
+    return *aScratch[aScratchTop++];
 }
 
+namespace {
+
+// The bits that an operand slot is counted at, against the memory budget.
+size_t SlotCapacity() {
+    return evalmemory::Capacity(cLongReal::WorkingBits() << (cLongRealPass::kPasses - 1));
+}
+
+} // namespace
+
 // The variables of the instances that one recomputation touches, as they
-// were before its first pass. Instances are saved when first written to.
+// were before its first pass. Instances are saved when first written to (a
+// loop counter or a function's parameters), so a formula that writes none
+// costs nothing here.
 class cVariableJournal {
 public:
-    explicit cVariableJournal(cFormulaEngine& top) : aMark(++sLastMark), aOuter(sCurrent) {
-        sCurrent = this;
-        Note(top);
-    }
+    cVariableJournal() : aMark(++sLastMark), aOuter(sCurrent) { sCurrent = this; }
     ~cVariableJournal() { sCurrent = aOuter; }
     cVariableJournal(const cVariableJournal&) = delete;
     cVariableJournal& operator=(const cVariableJournal&) = delete;
@@ -140,6 +188,8 @@ private:
     std::vector<std::pair<cFormulaEngine*, std::array<cLongReal, 26>>> aSaved;
 };
 
+void evalwalk::SetPlain(bool plain) { gPlainWalk = plain; }
+
 void cFormulaEngine::_Journal() { cVariableJournal::NoteIfActive(*this); }
 
 // A result that does not show all its digits, or a decision that the balls
@@ -150,7 +200,7 @@ cLongReal cFormulaEngine::Evaluate() {
         throw std::logic_error("Evaluate: the instance holds no parsed formula");
     if (cLongRealPass::Active())
         return _EvaluatePass();
-    cVariableJournal journal(*this);
+    cVariableJournal journal;
     for (int pass = 0;; ++pass) {
         const bool last = pass + 1 == cLongRealPass::kPasses;
         cLongRealPass precision(pass);
@@ -169,6 +219,7 @@ cLongReal cFormulaEngine::Evaluate() {
 }
 
 cLongReal cFormulaEngine::_EvaluatePass() {
+    aSlotCapacity = SlotCapacity();
     aBeatSent = false;
     aStepsDone = 0; // the silent steps of the count start afresh
     try {
@@ -193,19 +244,25 @@ cLongReal cFormulaEngine::_EvaluatePass() {
 }
 
 cLongReal cFormulaEngine::_EvalNode(const cNode& node) {
+    aSlotCapacity = SlotCapacity();
     cLongReal value;
     _EvalInto(node, value);
     return value;
 }
 
-// Silent steps between two reports of a long silent bound evaluation.
+// Silent steps between two reports of a long silent bound evaluation. Node
+// reports are suppressed while the bounds of a loop are counted, but such a
+// bound may itself be a long loop, and a host can cancel only from inside a
+// report: so every 4,096th silent step reports (level, calculating, 0, 0), a
+// total not yet known. This beat is a deliberate addition to the silence; it
+// costs one report per 4,096 steps and shows the host that work goes on.
 constexpr uint32_t kSilentBeatMask = 0xFFF;
 
-void cFormulaEngine::_CountStep() {
+[[gnu::always_inline]] inline void cFormulaEngine::_CountStep() {
     ++aStepsDone;
     if (!aSilent) {
         Report(aLevel, faCalculating, aStepsTotal, aStepsDone);
-    } else if ((aStepsDone & kSilentBeatMask) == 0) {
+    } else if ((aStepsDone & kSilentBeatMask) == 0) [[unlikely]] {
         // A loop bound evaluated while the steps are counted reports nothing,
         // yet may run for long: an occasional report (no total yet) lets the
         // host show the work and interrupt it.
@@ -221,11 +278,10 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
         _EvalUserFunction(node, out);
         break;
     case nkBasicFunction:
-        if (node.aChildCount > 3) {
+        if (!_EvalBasicFunction(node, out)) {
             out = cLongReal(0L);
             return;
         }
-        _EvalBasicFunction(node, out);
         break;
     case nkConstant:
         out = aConstantArray[node.aIndex].aValue;
@@ -237,13 +293,9 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     case nkSubtract:
     case nkMultiply:
     case nkDivide:
-    case nkPower: {
-        cScratchSlot right(*this);
-        _EvalInto(node.aChildren[1], *right);
-        _EvalInto(node.aChildren[0], out);
-        Apply(node.aKind, out, *right);
+    case nkPower:
+        _EvalOperator(node, out);
         break;
-    }
     case nkNegate:
         _EvalInto(node.aChildren[0], out);
         out = -out;
@@ -262,34 +314,63 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     _CountStep();
 }
 
-[[gnu::noinline]] void cFormulaEngine::_EvalBasicFunction(const cNode& node, cLongReal& out) {
-    const tBasicFn function = aBasicFunctionArray[node.aIndex].aFunction;
+// An operator node. A leaf operand is used where it lies instead of being
+// copied, with its step counted where its evaluation would be: the left one
+// is read last in any case; the right one is read after the left operand
+// has been evaluated, so it is used in place only when it cannot change
+// meanwhile (a number or constant, or a variable beside a leaf).
+[[gnu::noinline]] void cFormulaEngine::_EvalOperator(const cNode& node, cLongReal& out) {
+    const cNode& leftNode = node.aChildren[0];
+    const cNode& rightNode = node.aChildren[1];
+    const cLongReal* left = gPlainWalk ? nullptr : Leaf(*this, leftNode);
+    const cLongReal* right = gPlainWalk ? nullptr : Leaf(*this, rightNode);
+    if (right && (rightNode.aKind != nkVariable || left)) {
+        _CountStep();
+        if (left) {
+            _CountStep();
+            Apply(node.aKind, out, *left, *right);
+        } else {
+            _EvalInto(leftNode, out);
+            Apply(node.aKind, out, out, *right);
+        }
+        return;
+    }
+    cScratchSlot slot(*this);
+    _EvalInto(rightNode, *slot);
+    if (left) {
+        _CountStep();
+        Apply(node.aKind, out, *left, *slot);
+    } else {
+        _EvalInto(leftNode, out);
+        Apply(node.aKind, out, out, *slot);
+    }
+}
+
+// A built-in call; false, with nothing evaluated, when its arguments are not
+// those of the function (the parser builds no such call; the table has no
+// function of more than 2 arguments).
+[[gnu::noinline]] bool cFormulaEngine::_EvalBasicFunction(const cNode& node, cLongReal& out) {
+    const tBasicFn& function = aBasicFunctionArray[node.aIndex].aFunction;
     const cNode* child = node.aChildren.get();
+    if (function.index() != size_t{node.aChildCount} + 1)
+        return false;
     switch (node.aChildCount) {
     case 0:
-        out = reinterpret_cast<tBasicFn0>(function)();
+        out = std::get<tBasicFn0>(function)();
         break;
     case 1:
         _EvalInto(child[0], out);
-        out = reinterpret_cast<tBasicFn1>(function)(out);
+        out = std::get<tBasicFn1>(function)(out);
         break;
-    case 2: {
-        cScratchSlot x1(*this);
-        _EvalInto(child[1], *x1);
-        _EvalInto(child[0], out);
-        out = reinterpret_cast<tBasicFn2>(function)(out, *x1);
-        break;
-    }
     default: {
-        cScratchSlot x2(*this);
         cScratchSlot x1(*this);
-        _EvalInto(child[2], *x2);
         _EvalInto(child[1], *x1);
         _EvalInto(child[0], out);
-        out = reinterpret_cast<tBasicFn3>(function)(out, *x1, *x2);
+        out = std::get<tBasicFn2>(function)(out, *x1);
         break;
     }
     }
+    return true;
 }
 
 [[gnu::noinline]] void cFormulaEngine::_EvalUserFunction(const cNode& node, cLongReal& out) {
@@ -307,6 +388,68 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     out = body->Evaluate();
 }
 
+// Endless loops. Without a step back of the counter (an inner loop over the
+// same counter setting it below where the last iteration started) the
+// counter rises and the loop ends. After a step back the loop is refused only
+// when it repeats: an iteration starts in a state that an earlier one started
+// in, the state being the variables of this instance and of every function
+// instance that the body can call. Constants, the pass precision and the
+// loop's bounds do not change while it runs, so the body is a function of that
+// state and equal states repeat for ever. The state at a step back is compared
+// with the one saved at the 1st, 2nd, 4th, 8th, ... step back, which finds
+// every repeating loop within twice its period and run-up of step backs, and
+// never refuses a loop that ends. A loop that never ends without repeating (a
+// counter set back while another climbs) is not found; it runs until it is
+// cancelled.
+class cLoopStates {
+public:
+    cLoopStates(cFormulaEngine& engine, const cNode& body) {
+        aInstances.push_back(&engine);
+        std::vector<const cNode*> open{&body};
+        while (!open.empty()) {
+            const cNode* node = open.back();
+            open.pop_back();
+            if (node->aKind == nkUserFunction) {
+                cFormulaEngine* callee = cFormulaEngine::aUserFunctionArray[node->aIndex].aTree.get();
+                if (callee && std::find(aInstances.begin(), aInstances.end(), callee) == aInstances.end()) {
+                    aInstances.push_back(callee);
+                    if (callee->aRoot)
+                        open.push_back(callee->aRoot.get());
+                }
+            }
+            for (uint16_t i = 0; i < node->aChildCount; ++i)
+                open.push_back(&node->aChildren[i]);
+        }
+    }
+
+    // At a step back: true when the state equals the saved one.
+    bool Repeats() {
+        ++aStepBacks;
+        if (!aSaved.empty() && Equal())
+            return true;
+        if ((aStepBacks & (aStepBacks - 1)) == 0) {
+            aSaved.clear();
+            for (const cFormulaEngine* instance : aInstances)
+                aSaved.insert(aSaved.end(), std::begin(instance->aVariables), std::end(instance->aVariables));
+        }
+        return false;
+    }
+
+private:
+    bool Equal() const {
+        auto saved = aSaved.begin();
+        for (const cFormulaEngine* instance : aInstances)
+            for (const cLongReal& variable : instance->aVariables)
+                if (!arb_equal((saved++)->arb(), variable.arb()))
+                    return false;
+        return true;
+    }
+
+    std::vector<cFormulaEngine*> aInstances;
+    std::vector<cLongReal> aSaved;
+    uint64_t aStepBacks = 0;
+};
+
 [[gnu::noinline]] void cFormulaEngine::_EvalLoop(const cNode& node, cLongReal& out) {
     const cNode* child = node.aChildren.get();
     cScratchSlot hi(*this);
@@ -321,13 +464,27 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     _Journal();
     out = cLongReal(isSum ? 0L : 1L);
     counter = std::move(lo);
+    // Only a loop of this instance in the body can set the counter back.
+    const bool mayStepBack = counter <= *hi && HasLoop(child[3]);
     cScratchSlot start(*this); // the counter at the start of the last iteration
+    std::unique_ptr<cLoopStates> states; // made at the first step back
     for (bool first = true; counter <= *hi; first = false) {
-        // An inner loop over the same counter may set it back: then this
-        // loop would never end.
-        if (!first && counter <= *start)
-            throw std::runtime_error(std::string(isSum ? "sum" : "mul")
-                                     + ": an inner loop sets the counter back, so the loop never ends");
+        if (!mayStepBack) {
+            _EvalInto(child[3], *value);
+            if (isSum)
+                out += *value;
+            else
+                out *= *value;
+            ++counter;
+            continue;
+        }
+        if (!first && counter <= *start) {
+            if (!states)
+                states = std::make_unique<cLoopStates>(*this, child[3]);
+            if (states->Repeats())
+                throw std::runtime_error(std::string(isSum ? "sum" : "mul")
+                                         + ": an inner loop sets the counter back, so the loop never ends");
+        }
         *start = counter;
         _EvalInto(child[3], *value);
         if (isSum)

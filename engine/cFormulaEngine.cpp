@@ -5,6 +5,8 @@
 
 #include "cParser.h"
 
+#include <stdexcept>
+
 std::unique_ptr<cUserFunction[]> cFormulaEngine::aUserFunctionArray;
 uint32_t cFormulaEngine::aUserFunctionCount = 0;
 std::unique_ptr<cConstant[]> cFormulaEngine::aConstantArray;
@@ -28,14 +30,9 @@ tProgressHook cFormulaEngine::ProgressIndicator = nullptr;
 
 namespace {
 
-template <typename F>
-tBasicFn Untyped(F function) {
-    return reinterpret_cast<tBasicFn>(function);
-}
-
-tBasicFn Fn0(tBasicFn0 f) { return Untyped(f); }
-tBasicFn Fn1(tBasicFn1 f) { return Untyped(f); }
-tBasicFn Fn2(tBasicFn2 f) { return Untyped(f); }
+tBasicFn Fn0(tBasicFn0 f) { return f; }
+tBasicFn Fn1(tBasicFn1 f) { return f; }
+tBasicFn Fn2(tBasicFn2 f) { return f; }
 
 } // namespace
 
@@ -98,6 +95,8 @@ void cFormulaEngine::FreeStatics() {
 }
 
 void cFormulaEngine::_SetBasic(uint16_t index, const char* name, tBasicFn function, uint16_t argCount) {
+    if (function.index() != size_t{argCount} + 1)
+        throw std::logic_error("_SetBasic: the function does not take that many arguments");
     cBasicFunction& record = aBasicFunctionArray[index];
     record.aName = name;
     record.aFunction = function;

@@ -10,9 +10,10 @@
 #include "cLongReal.h"
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
+#include <variant>
+#include <vector>
 
 class cFormulaEngine;
 class cUserFunction;
@@ -68,11 +69,12 @@ using tProgressHook = void (*)(uint16_t level, uint8_t activity, uint32_t total,
 // A text returned by the library operations; null when there is none.
 using tOwnedText = std::unique_ptr<char[]>;
 
-// Built-in function pointer, stored untyped and called by argument count.
-using tBasicFn = void (*)();
+// Built-in function: a number-library function of 0, 1 or 2 arguments, kept
+// with its type (none in an empty record).
 using tBasicFn0 = cLongReal (*)();
 using tBasicFn1 = cLongReal (*)(const cLongReal&);
 using tBasicFn2 = cLongReal (*)(const cLongReal&, const cLongReal&);
+using tBasicFn = std::variant<std::monostate, tBasicFn0, tBasicFn1, tBasicFn2>;
 
 // One node of an expression tree; owns its children.
 class cNode {
@@ -195,8 +197,11 @@ public:
 private:
     uint32_t aParseDepth = 0; // recursion depth of the running parse
     bool aBeatSent = false;   // a report was sent while the steps were counted
-    std::deque<cLongReal> aScratch; // operand values of the running evaluation, a stack
-    uint32_t aScratchTop = 0;       // slots of aScratch in use
+    // Operand values of the running evaluation, a stack whose numbers keep
+    // their addresses as it grows.
+    std::vector<std::unique_ptr<cLongReal>> aScratch;
+    uint32_t aScratchTop = 0;  // slots of aScratch in use
+    size_t aSlotCapacity = 0;  // operands the memory budget admits, set per evaluation
     uint64_t aJournalMark = 0;      // the recomputation that saved this instance's variables
 
     cNode _BuildFormula(); // the tree of the whole of aFormula
@@ -206,7 +211,8 @@ private:
     // _EvalInto keeps a small frame, as deep trees recurse through it; the
     // rarer node kinds are evaluated by the helpers below it.
     void _EvalInto(const cNode& node, cLongReal& out);
-    void _EvalBasicFunction(const cNode& node, cLongReal& out);
+    void _EvalOperator(const cNode& node, cLongReal& out);
+    bool _EvalBasicFunction(const cNode& node, cLongReal& out);
     void _EvalUserFunction(const cNode& node, cLongReal& out);
     void _EvalLoop(const cNode& node, cLongReal& out);
     cLongReal _EvaluatePass();
@@ -242,8 +248,8 @@ public:
 // One built-in function.
 class cBasicFunction {
 public:
-    uint16_t aArgCount = 0;
-    tBasicFn aFunction = nullptr;
+    uint16_t aArgCount = 0; // the arguments aFunction takes
+    tBasicFn aFunction;
     std::string aName;
 };
 

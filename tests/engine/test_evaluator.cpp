@@ -5,8 +5,13 @@
 #include "test_core_support.h"
 
 #include "cEvalStack.h"
+#include "cEvalWalk.h"
 
 #include <pthread.h>
+
+#include <random>
+#include <set>
+#include <typeinfo>
 
 #include <algorithm>
 #include <exception>
@@ -233,6 +238,26 @@ TEST_F(EvaluatorTest, FailureKeepsLoopCounters) {
     EXPECT_EQ(Var('i'), 3);
 }
 
+// A loop is refused only when it repeats a state; setting the counter back
+// is not enough.
+TEST_F(EvaluatorTest, OnlyLoopsThatRepeatAreRefused) {
+    // i goes back once (7 to 5), then past 20
+    ASSERT_TRUE(aEngine.SetVar('j', cLongReal(0L)));
+    EXPECT_EQ(EvalLong("sum(1,1,20,sum(1,1,14.5*j^2-45.5*j+36,0)+sum(2,j,j,0))"), 0);
+    EXPECT_GT(Var('i'), 20);
+    EXPECT_THROW(Eval("sum(1,1,5,sum(1,1,1,i))"), std::runtime_error);
+    EXPECT_THROW(Eval("mul(2,1,5,mul(2,1,2,2))"), std::runtime_error);
+
+    // f counts its calls in its own k: the outer loop starts twice with i = 3
+    // and the same variables of its own, but f's state differs and the loop ends.
+    AddUserFunction("f", "x", "sum(3,k,k,0)+k");
+    EXPECT_EQ(EvalLong("sum(1,1,3,sum(1,1,trunc(f(0)/4)+1,0))"), 0);
+    EXPECT_EQ(Var('i'), 4);
+    // a repeat that runs through a function instance is found too
+    AddUserFunction("g", "x", "sum(3,1,2,1)+0*x");
+    EXPECT_THROW(Eval("sum(1,1,9,sum(1,1,g(i),0))"), std::runtime_error);
+}
+
 TEST_F(EvaluatorTest, ThrowingHookInterruptsCleanly) {
     AddUserFunction("f", "x", "x+1");
     cFormulaEngine::ProgressIndicator = &InterruptingHook;
@@ -428,3 +453,126 @@ TEST_F(EvaluatorTest, SilentStepsOfTheCountStartAfreshInEveryEvaluation) {
 }
 
 } // namespace
+
+namespace {
+
+// A random formula: loops whose bounds read outer counters, nested loops
+// over the same counter, user functions with state of their own, and
+// operations that fail for some counter values.
+class cFormulaMaker {
+public:
+    explicit cFormulaMaker(unsigned seed) : aRandom(seed) {}
+    std::string Make(int depth) {
+        const int kind = depth <= 0 ? Pick(0, 2) : Pick(0, 13);
+        switch (kind) {
+        case 0: return std::to_string(Pick(0, 9));
+        case 1: return std::string(1, "ijklab"[Pick(0, 5)]);
+        case 2: return Pick(0, 1) ? "gg" : "0.5";
+        case 3: case 4: case 5: {
+            static const char kOps[] = "+-*/^";
+            const char op = kOps[Pick(0, 4)];
+            const std::string right = op == '^' ? std::to_string(Pick(0, 3)) : Make(depth - 1);
+            return "(" + Make(depth - 1) + op + right + ")";
+        }
+        case 6: return "(-(" + Make(depth - 1) + "))";
+        case 7: {
+            static const char* const kFunctions[] = {"sqrt", "ln", "sin", "round", "abs", "pi"};
+            const char* name = kFunctions[Pick(0, 5)];
+            return std::string(name) + (name[0] == 'p' ? "()" : "(" + Make(depth - 1) + ")");
+        }
+        case 8: return "per(" + Make(depth - 1) + "," + std::to_string(Pick(0, 3)) + ")";
+        case 9: return "f(" + Make(depth - 1) + ")";
+        case 10: return "g(" + Make(depth - 1) + "," + Make(depth - 1) + ")";
+        default: {
+            const std::string selector = std::to_string(Pick(0, 4));
+            const std::string hi = Pick(0, 1) ? std::to_string(Pick(0, 4)) : std::string(1, "ijk"[Pick(0, 2)]) + "+1";
+            return std::string(Pick(0, 3) ? "sum(" : "mul(") + selector + "," + std::to_string(Pick(-1, 2)) + "," + hi
+                   + "," + Make(depth - 1) + ")";
+        }
+        }
+    }
+
+private:
+    int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(aRandom); }
+    std::mt19937 aRandom;
+};
+
+// Everything an evaluation shows: value or error, reports, and the
+// variables of the instance and of the function bodies afterwards.
+struct cOutcome {
+    bool aFailed = false;
+    std::string aError;
+    cLongReal aValue;
+    std::vector<tReport> aReports;
+    std::vector<cLongReal> aVariables;
+};
+
+int gReportsLeft = 0;
+void CappedHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
+    RecordReport(level, activity, total, done);
+    if (--gReportsLeft < 0)
+        throw std::runtime_error("interrupted"); // a loop that runs on without repeating
+}
+
+bool Same(const cLongReal& a, const cLongReal& b) { return arb_equal(a.arb(), b.arb()) != 0; }
+
+} // namespace
+
+TEST_F(EvaluatorTest, ShortcutWalkMatchesThePlainWalk) {
+    AddConstant("gg", 3);
+    AddUserFunction("f", "x", "x*2+k");
+    AddUserFunction("g", "xy", "sum(3,1,x,y)+k+f(x)");
+    cFormulaEngine::ProgressIndicator = &CappedHook;
+    const auto run = [&](const std::string& formula, bool plain) {
+        evalwalk::SetPlain(plain);
+        for (char v = 'a'; v <= 'z'; ++v)
+            aEngine.SetVar(v, cLongReal(static_cast<long>((v * 7) % 5)));
+        for (uint32_t u = 0; u < cFormulaEngine::aUserFunctionCount; ++u)
+            for (char v = 'a'; v <= 'z'; ++v)
+                cFormulaEngine::aUserFunctionArray[u].aTree->SetVar(v, cLongReal(0L));
+        cOutcome outcome;
+        Reports().clear();
+        gReportsLeft = 20000;
+        try {
+            aEngine.Parse(formula.c_str());
+            outcome.aValue = aEngine.Evaluate();
+        } catch (const std::exception& error) {
+            outcome.aFailed = true;
+            outcome.aError = std::string(typeid(error).name()) + ": " + error.what();
+        } catch (feFehlerCode code) {
+            ADD_FAILURE() << formula << ": " << feFehlerName(code);
+        }
+        outcome.aReports = Reports();
+        for (char v = 'a'; v <= 'z'; ++v)
+            outcome.aVariables.push_back(aEngine.GetVar(v));
+        for (uint32_t u = 0; u < cFormulaEngine::aUserFunctionCount; ++u)
+            for (char v = 'a'; v <= 'z'; ++v)
+                outcome.aVariables.push_back(cFormulaEngine::aUserFunctionArray[u].aTree->GetVar(v));
+        evalwalk::SetPlain(false);
+        return outcome;
+    };
+    cFormulaMaker maker(20261207);
+    int failed = 0;
+    std::set<std::string> errors;
+    for (int n = 0; n < 1500; ++n) {
+        const std::string formula = maker.Make(1 + n % 5);
+        const cOutcome plain = run(formula, true);
+        const cOutcome usual = run(formula, false);
+        failed += plain.aFailed;
+        if (plain.aFailed)
+            errors.insert(plain.aError.substr(0, plain.aError.find(':', plain.aError.find(':') + 1)));
+        ASSERT_EQ(usual.aFailed, plain.aFailed) << formula << ": " << plain.aError << usual.aError;
+        EXPECT_EQ(usual.aError, plain.aError) << formula;
+        EXPECT_TRUE(plain.aFailed || Same(usual.aValue, plain.aValue)) << formula;
+        EXPECT_EQ(usual.aReports, plain.aReports) << formula;
+        ASSERT_EQ(usual.aVariables.size(), plain.aVariables.size());
+        for (size_t v = 0; v < plain.aVariables.size(); ++v)
+            EXPECT_TRUE(Same(usual.aVariables[v], plain.aVariables[v])) << formula << " variable " << v;
+    }
+    // errors of several kinds came up (endless loops and interruptions among
+    // them), and most formulas had a value
+    EXPECT_GE(errors.size(), 5u);
+    EXPECT_GT(failed, 20);
+    EXPECT_LT(failed, 750);
+    cFormulaEngine::ProgressIndicator = &RecordReport;
+}

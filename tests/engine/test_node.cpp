@@ -82,14 +82,14 @@ TEST_F(NodeTest, InitFillsTheBuiltInTable) {
         tBasicFn function;
     };
     const Row rows[] = {
-        {0, "abs", 1, reinterpret_cast<tBasicFn>(static_cast<tBasicFn1>(&abs))},
-        {15, "arcsinh", 1, reinterpret_cast<tBasicFn>(static_cast<tBasicFn1>(&arsinh))},
-        {17, "arctanh", 1, reinterpret_cast<tBasicFn>(static_cast<tBasicFn1>(&artanh))},
-        {23, "per", 2, reinterpret_cast<tBasicFn>(static_cast<tBasicFn2>(&per))},
-        {24, "com", 2, reinterpret_cast<tBasicFn>(static_cast<tBasicFn2>(&com))},
-        {26, "round", 1, reinterpret_cast<tBasicFn>(static_cast<tBasicFn1>(&round))},
-        {27, "e", 0, reinterpret_cast<tBasicFn>(static_cast<tBasicFn0>(&e))},
-        {28, "pi", 0, reinterpret_cast<tBasicFn>(static_cast<tBasicFn0>(&pi))},
+        {0, "abs", 1, static_cast<tBasicFn1>(&abs)},
+        {15, "arcsinh", 1, static_cast<tBasicFn1>(&arsinh)},
+        {17, "arctanh", 1, static_cast<tBasicFn1>(&artanh)},
+        {23, "per", 2, static_cast<tBasicFn2>(&per)},
+        {24, "com", 2, static_cast<tBasicFn2>(&com)},
+        {26, "round", 1, static_cast<tBasicFn1>(&round)},
+        {27, "e", 0, static_cast<tBasicFn0>(&e)},
+        {28, "pi", 0, static_cast<tBasicFn0>(&pi)},
     };
     ASSERT_EQ(cFormulaEngine::aBasicFunctionCount, 29u);
     for (const Row& row : rows) {

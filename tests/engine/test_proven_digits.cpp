@@ -338,8 +338,8 @@ TEST(ProvenDigits, RecomputationStartsFromTheSameVariables)
     cFormulaEngine::FreeStatics();
 }
 
-// Loops end: a counter steps exactly at any size, and a counter set back by
-// an inner loop is an error instead of an endless loop.
+// Loops end: a counter steps exactly at any size, and a loop that an inner
+// loop sends round the same state again is an error instead of an endless loop.
 TEST(ProvenDigits, LoopsEnd)
 {
     cLongReal::Init();
