@@ -4,6 +4,7 @@
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
 #include "Plot_ticks.h"
+#include "cPlotRange.h"
 #include "cPlotSampler.h"
 
 #include <QCheckBox>
@@ -56,8 +57,6 @@ public:
 private:
     bool& aFlag;
 };
-
-double ToDouble(const cLongReal& value) { return arf_get_d(arb_midref(value.arb()), ARF_RND_NEAR); }
 
 } // namespace
 
@@ -214,13 +213,13 @@ void TFPlot::BPlotClick() {
     }
     // The main window's variables, as they are now; only read.
     const tPlotVariables variables(W.Main->Engine->aVariables);
-    double bounds[2] = {0, 0};
+    cLongReal bounds[2];
     QLineEdit* fields[2] = {EFrom, ETo};
     const char* names[2] = {"From", "To"};
     for (int i = 0; i < 2; ++i) {
         const cBusy busy(aBusy);
         try {
-            bounds[i] = ToDouble(EvaluatePlotBound(fields[i]->text().toStdString(), variables));
+            bounds[i] = EvaluatePlotBound(fields[i]->text().toStdString(), variables);
         } catch (const cPlotParseError& e) {
             ShowParseError(fields[i], names[i], e);
             return;
@@ -231,8 +230,12 @@ void TFPlot::BPlotClick() {
             return;
         }
     }
-    if (!std::isfinite(bounds[0]) || !std::isfinite(bounds[1]) || !(bounds[0] < bounds[1])) {
-        ShowStatus("From must be less than To", true);
+    double left = 0, right = 0;
+    if (const ePlotRange range = ClassifyPlotRange(bounds[0], bounds[1], left, right);
+        range != ePlotRange::Drawable) {
+        QString reason = QString::fromStdString(PlotRangeReason(range, "From", "To"));
+        reason[0] = reason[0].toUpper();
+        ShowStatus(reason, true);
         EFrom->setFocus();
         EFrom->selectAll();
         return;
@@ -249,8 +252,8 @@ void TFPlot::BPlotClick() {
     aFormulas = std::move(formulas);
     aLetter = static_cast<char>(letter[0].toLatin1());
     for (int i = 0; i < 26; ++i) aVariables[i] = variables[i];
-    aHomeX0 = bounds[0];
-    aHomeX1 = bounds[1];
+    aHomeX0 = left;
+    aHomeX1 = right;
     Canvas->SetView({aHomeX0, aHomeX1, previous.y0, previous.y1});
     if (!Draw(true)) Canvas->SetView(previous);
 }

@@ -123,6 +123,12 @@ TEST_F(Plot, ParseFailureShowsTheReasonAndSelectsTheStretch) {
     EXPECT_EQ(P().EFrom->selectedText(), "pi");
     PlotFormulas({"x"}, "2", "1");
     EXPECT_THAT(P().LStatus->text().toStdString(), ::testing::HasSubstr("From must be less than To"));
+    // Not empty: decided on the balls; too narrow for the doubles of a drawing.
+    for (const char* to : {"10^(-10^10)", "1/10^400", "1+1/10^14"}) {
+        PlotFormulas({"x"}, std::string(to).starts_with("1+") ? "1" : "0", to);
+        EXPECT_THAT(P().LStatus->text().toStdString(), ::testing::HasSubstr("The range is not empty, but too narrow"))
+            << to;
+    }
 }
 
 TEST_F(Plot, ZoomAndPanComputeNewSamplesForTheVisibleRangeAndResetReturns) {
