@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Plot_unit.h"
 
+#include "Engine_job.h"
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
 #include "Plot_ticks.h"
@@ -46,7 +47,7 @@ std::pair<int, int> Selection(const std::string& text, const cPlotParseError& er
             static_cast<int>(QString::fromUtf8(text.data() + first, static_cast<qsizetype>(length)).size())};
 }
 
-// Sets a flag for as long as it lives.
+// Sets a flag for as long as it lives, and holds the program's one engine job.
 class cBusy {
 public:
     explicit cBusy(bool& flag) : aFlag(flag) { aFlag = true; }
@@ -56,7 +57,10 @@ public:
 
 private:
     bool& aFlag;
+    cEngineJob aJob;
 };
+
+const char* const kJobRunning = "Another calculation is running; plot once it has ended";
 
 } // namespace
 
@@ -203,7 +207,11 @@ void TFPlot::ShowParseError(QLineEdit* field, const QString& name, const cPlotPa
 }
 
 void TFPlot::BPlotClick() {
-    if (aBusy || !W.Main || !W.Main->Engine) return;
+    if (!W.Main || !W.Main->Engine) return;
+    if (cEngineJob::Running()) {
+        ShowStatus(kJobRunning, true);
+        return;
+    }
     const QString letter = EVariable->text();
     if (letter.size() != 1 || letter[0] < QChar('a') || letter[0] > QChar('z')) {
         ShowStatus("The variable must be one letter a to z", true);
@@ -259,12 +267,19 @@ void TFPlot::BPlotClick() {
 }
 
 void TFPlot::BResetClick() {
-    if (aBusy) return;
+    if (cEngineJob::Running()) {
+        ShowStatus(kJobRunning, true);
+        return;
+    }
     Canvas->SetView({aHomeX0, aHomeX1, Canvas->View().y0, Canvas->View().y1});
     Draw(true);
 }
 
 void TFPlot::Resample() {
+    if (cEngineJob::Running()) {
+        aResampleTimer->start(); // again once the running job has ended
+        return;
+    }
     aResampleTimer->stop();
     Draw(false);
 }
@@ -272,7 +287,7 @@ void TFPlot::Resample() {
 // The formulas are parsed again for every drawing: a function or constant
 // changed since the last one is then used as it is now, never a stale tree.
 bool TFPlot::Draw(bool fitY) {
-    if (aBusy) return false;
+    if (cEngineJob::Running()) return false;
     const cBusy busy(aBusy);
     const auto count = static_cast<uint32_t>(ESamples->value());
     const tPlotView view = Canvas->View();
