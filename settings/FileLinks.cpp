@@ -90,6 +90,17 @@ std::optional<cFollowedPath> FollowLinks(const std::string& path, std::string& r
             }
             continue;
         }
+        if (resolved == "/proc" || resolved.starts_with("/proc/")) {
+            // /proc's links may name no path (pipe:[N]); the kernel follows
+            // them, and no other user can plant one.
+            resolved = candidate;
+            result.aLastWasLink = result.aLastWasLink || pending.empty();
+            while (!pending.empty()) {
+                resolved = Join(resolved, pending.back());
+                pending.pop_back();
+            }
+            break;
+        }
         if (++links > kMaxLinks) {
             refusal = std::string("the symbolic link cannot be followed: ") + std::strerror(ELOOP);
             return std::nullopt;

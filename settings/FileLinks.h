@@ -17,6 +17,7 @@ struct cFollowedPath {
 };
 
 // The path with every link resolved by the rule above. nullopt with the
-// reason when a link is refused or loops. A name that does not exist ends
-// the resolution: it and what follows stay as written.
+// reason when a link is refused or loops. A name that does not exist, and a
+// link in /proc (/dev/stdin leads there), end the resolution: it and what
+// follows stay as written.
 std::optional<cFollowedPath> FollowLinks(const std::string& path, std::string& refusal);

@@ -34,7 +34,10 @@ int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal)
     const std::optional<cFollowedPath> followed = FollowLinks(path, refusal);
     if (!followed)
         return -2;
-    const int fd = open(followed->aPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | O_NOFOLLOW);
+    // Resolved: a link now in its place came after the check. /proc's are
+    // left to the kernel.
+    const int noFollow = followed->aPath.starts_with("/proc/") ? 0 : O_NOFOLLOW;
+    const int fd = open(followed->aPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow);
     if (fd < 0) {
         if (errno == ENOENT)
             return -1;

@@ -95,6 +95,19 @@ TEST(FileLinks, AnotherUsersLinkInASharedStickyFolderIsNeverFollowed)
     }
 }
 
+// Links in /proc may name no path (a pipe's is "pipe:[N]"): the kernel
+// follows them, so --ini <(...) is refused as the pipe it is.
+TEST(FileLinks, LinksInProcAreLeftToTheKernel)
+{
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::string refusal;
+    ReadKorundIni("/proc/self/fd/" + std::to_string(ends[0]), &refusal);
+    EXPECT_THAT(refusal, HasSubstr("not a regular file"));
+    close(ends[0]);
+    close(ends[1]);
+}
+
 // Over the read limit, unreadable, or a refused link: the file is not
 // replaced, and the session keeps its entries for the next save.
 TEST(FormulaHistory, AFileNotReadCompletelyIsNeverWrittenOver)
