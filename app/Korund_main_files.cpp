@@ -5,6 +5,7 @@
 #include "Palettes_unit.h"
 
 #include "AtomicFile.h"
+#include "Engine_job.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -70,6 +71,7 @@ private:
 } // namespace
 
 void TFMain::File_OpenClick() {
+    if (cEngineJob::Running()) return;
     const tFileChoice choice =
         Dialogs().OpenFile(this, "Load library file", kLibraryFilter, 1);
     if (!choice.accepted) return;
@@ -90,6 +92,7 @@ void TFMain::OpenStartFile(const QString& fileName) {
 }
 
 void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
+    if (cEngineJob::Running()) return;
     auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::ReadOnly)) {
         Dialogs().Message(this, tMsgType::Error, CannotOpenText(fileName, file->errorString()),
@@ -98,6 +101,7 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
     }
     int32_t result = 0;
     {
+        const cEngineJob job;
         const cStreamScope scope(LibraryStream);
         LibraryStream = std::move(file);
         try {
@@ -133,6 +137,7 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
 }
 
 void TFMain::File_SaveClick() {
+    if (cEngineJob::Running()) return;
     for (;;) {
         const tFileChoice choice =
             Dialogs().SaveFile(this, "Save current state as library file", kLibraryFilter, 1);
@@ -161,6 +166,7 @@ void TFMain::File_SaveClick() {
         QFile* stream = file.get();
         bool written = false;
         {
+            const cEngineJob job;
             const cStreamScope scope(LibraryStream);
             LibraryStream = std::move(file);
             written = constants ? cFormulaEngine::ConstantsToFile()

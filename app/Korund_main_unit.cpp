@@ -3,6 +3,7 @@
 
 #include "Config_unit.h"
 #include "Credits_unit.h"
+#include "Engine_job.h"
 #include "Engine_start.h"
 #include "Formula_fault.h"
 #include "Formula_recall.h"
@@ -428,7 +429,7 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
 // ---- calculation
 
 void TFMain::Edit_CalculateClick() {
-    if (aCalculating || !Engine) return;
+    if (aCalculating || !Engine || cEngineJob::Running()) return;
     aCalculating = true;
     struct tRestore {
         TFMain* self;
@@ -447,6 +448,7 @@ void TFMain::Edit_CalculateClick() {
         }
     } restore{this, focusWidget()};
     BCalculate->setEnabled(false);
+    std::optional<cEngineJob> job(std::in_place);
 
     const QString typed = EFormel->text();
     RememberFormula(typed);
@@ -473,6 +475,7 @@ void TFMain::Edit_CalculateClick() {
             failure = "calc error";
         }
     }
+    job.reset();
     if (failure) {
         LastResult = cLongReal(0L);
         Dialogs().Message(this, tMsgType::Plain, failure);
@@ -586,13 +589,13 @@ void TFMain::Edit_CopyResultClick() {
 }
 
 void TFMain::Edit_ConstantsClick() {
-    if (!W.Edit) return;
+    if (!W.Edit || cEngineJob::Running()) return;
     W.Edit->ConstantsMode = true;
     Dialogs().ShowModal(W.Edit);
 }
 
 void TFMain::Edit_FunctionsClick() {
-    if (!W.Edit) return;
+    if (!W.Edit || cEngineJob::Running()) return;
     W.Edit->ConstantsMode = false;
     Dialogs().ShowModal(W.Edit);
 }

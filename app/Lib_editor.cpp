@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Lib_editor.h"
 
+#include "Engine_job.h"
 #include "Korund_dialogs.h"
 #include "Korund_utils.h"
 #include "Palettes_unit.h"
@@ -278,7 +279,11 @@ void TFEdit::BCancelClick() {
 void TFEdit::reject() { BCancelClick(); }
 
 void TFEdit::BDoneClick() {
-    const int32_t result = Library().Stop();
+    int32_t result = 0;
+    {
+        const cEngineJob job; // the commit compiles, with progress reports
+        result = Library().Stop();
+    }
     if (result == -1) {
         CloseEditor(true);
         if (W.Palettes) {

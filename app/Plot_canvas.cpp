@@ -2,6 +2,7 @@
 #include "Plot_canvas.h"
 
 #include "Plot_ticks.h"
+#include "cPlotRange.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -18,19 +19,14 @@ constexpr int kLeft = 64, kRight = 14, kTop = 10, kBottom = 28;
 // Pixel coordinates are kept this far around the area: beyond, a pole's
 // values would overflow the painter's fixed-point arithmetic.
 constexpr double kPixelReach = 1e5;
-// The smallest span relative to its place that the doubles still draw smoothly.
-constexpr double kMinRelativeSpan = 1e-12;
 
 QRectF Area(QSize size) {
     return QRectF(kLeft, kTop, std::max(1, size.width() - kLeft - kRight),
                   std::max(1, size.height() - kTop - kBottom));
 }
 
-bool Usable(double low, double high) {
-    return std::isfinite(low) && std::isfinite(high) && high > low &&
-           high - low > kMinRelativeSpan * std::max(std::fabs(low), std::fabs(high)) &&
-           std::isfinite(high - low);
-}
+// A span the doubles still draw smoothly.
+bool Usable(double low, double high) { return PlotSpanDrawable(low, high); }
 
 double Quantile(const std::vector<double>& sorted, double q) {
     return sorted[static_cast<size_t>(q * static_cast<double>(sorted.size() - 1))];

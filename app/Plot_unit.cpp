@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Plot_unit.h"
 
+#include "Engine_job.h"
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
 #include "Plot_ticks.h"
+#include "cPlotRange.h"
 #include "cPlotSampler.h"
 
 #include <QCheckBox>
@@ -45,7 +47,7 @@ std::pair<int, int> Selection(const std::string& text, const cPlotParseError& er
             static_cast<int>(QString::fromUtf8(text.data() + first, static_cast<qsizetype>(length)).size())};
 }
 
-// Sets a flag for as long as it lives.
+// Sets a flag for as long as it lives, and holds the program's one engine job.
 class cBusy {
 public:
     explicit cBusy(bool& flag) : aFlag(flag) { aFlag = true; }
@@ -55,9 +57,10 @@ public:
 
 private:
     bool& aFlag;
+    cEngineJob aJob;
 };
 
-double ToDouble(const cLongReal& value) { return arf_get_d(arb_midref(value.arb()), ARF_RND_NEAR); }
+const char* const kJobRunning = "Another calculation is running; plot once it has ended";
 
 } // namespace
 
@@ -204,7 +207,11 @@ void TFPlot::ShowParseError(QLineEdit* field, const QString& name, const cPlotPa
 }
 
 void TFPlot::BPlotClick() {
-    if (aBusy || !W.Main || !W.Main->Engine) return;
+    if (!W.Main || !W.Main->Engine) return;
+    if (cEngineJob::Running()) {
+        ShowStatus(kJobRunning, true);
+        return;
+    }
     const QString letter = EVariable->text();
     if (letter.size() != 1 || letter[0] < QChar('a') || letter[0] > QChar('z')) {
         ShowStatus("The variable must be one letter a to z", true);
@@ -214,13 +221,13 @@ void TFPlot::BPlotClick() {
     }
     // The main window's variables, as they are now; only read.
     const tPlotVariables variables(W.Main->Engine->aVariables);
-    double bounds[2] = {0, 0};
+    cLongReal bounds[2];
     QLineEdit* fields[2] = {EFrom, ETo};
     const char* names[2] = {"From", "To"};
     for (int i = 0; i < 2; ++i) {
         const cBusy busy(aBusy);
         try {
-            bounds[i] = ToDouble(EvaluatePlotBound(fields[i]->text().toStdString(), variables));
+            bounds[i] = EvaluatePlotBound(fields[i]->text().toStdString(), variables);
         } catch (const cPlotParseError& e) {
             ShowParseError(fields[i], names[i], e);
             return;
@@ -231,8 +238,12 @@ void TFPlot::BPlotClick() {
             return;
         }
     }
-    if (!std::isfinite(bounds[0]) || !std::isfinite(bounds[1]) || !(bounds[0] < bounds[1])) {
-        ShowStatus("From must be less than To", true);
+    double left = 0, right = 0;
+    if (const ePlotRange range = ClassifyPlotRange(bounds[0], bounds[1], left, right);
+        range != ePlotRange::Drawable) {
+        QString reason = QString::fromStdString(PlotRangeReason(range, "From", "To"));
+        reason[0] = reason[0].toUpper();
+        ShowStatus(reason, true);
         EFrom->setFocus();
         EFrom->selectAll();
         return;
@@ -249,19 +260,26 @@ void TFPlot::BPlotClick() {
     aFormulas = std::move(formulas);
     aLetter = static_cast<char>(letter[0].toLatin1());
     for (int i = 0; i < 26; ++i) aVariables[i] = variables[i];
-    aHomeX0 = bounds[0];
-    aHomeX1 = bounds[1];
+    aHomeX0 = left;
+    aHomeX1 = right;
     Canvas->SetView({aHomeX0, aHomeX1, previous.y0, previous.y1});
     if (!Draw(true)) Canvas->SetView(previous);
 }
 
 void TFPlot::BResetClick() {
-    if (aBusy) return;
+    if (cEngineJob::Running()) {
+        ShowStatus(kJobRunning, true);
+        return;
+    }
     Canvas->SetView({aHomeX0, aHomeX1, Canvas->View().y0, Canvas->View().y1});
     Draw(true);
 }
 
 void TFPlot::Resample() {
+    if (cEngineJob::Running()) {
+        aResampleTimer->start(); // again once the running job has ended
+        return;
+    }
     aResampleTimer->stop();
     Draw(false);
 }
@@ -269,7 +287,7 @@ void TFPlot::Resample() {
 // The formulas are parsed again for every drawing: a function or constant
 // changed since the last one is then used as it is now, never a stale tree.
 bool TFPlot::Draw(bool fitY) {
-    if (aBusy) return false;
+    if (cEngineJob::Running()) return false;
     const cBusy busy(aBusy);
     const auto count = static_cast<uint32_t>(ESamples->value());
     const tPlotView view = Canvas->View();

@@ -4,6 +4,7 @@
 #include "CliBraille.h"
 #include "CliProgress.h"
 #include "cFormulaText.h"
+#include "cPlotRange.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -85,11 +86,6 @@ std::optional<std::string> ReadRequest(std::string_view argument, cPlotRequest& 
     return std::nullopt;
 }
 
-double ToDouble(const cLongReal& value)
-{
-    return arf_get_d(arb_midref(value.arb()), ARF_RND_NEAR);
-}
-
 // Writes the raster with the y range left of it and the x range under it.
 void Draw(const std::vector<cPlotPoint>& points, double from, double to, int columns, std::ostream& out)
 {
@@ -154,9 +150,9 @@ std::optional<std::string> TerminalPlot(std::string_view argument, tPlotVariable
         text = &request.aTo;
         const cLongReal to = EvaluatePlotBound(request.aTo, variables);
         part = "plot";
-        const double left = ToDouble(from), right = ToDouble(to);
-        if (!std::isfinite(left) || !std::isfinite(right) || !(left < right))
-            return "the range is empty: FROM must be less than TO";
+        double left = 0, right = 0;
+        if (const ePlotRange range = ClassifyPlotRange(from, to, left, right); range != ePlotRange::Drawable)
+            return PlotRangeReason(range, "FROM", "TO");
         const int cells = std::max(columns - 1, kMinimumCells);
         const std::vector<cPlotPoint> points = sampler.Sample(from, to, static_cast<uint32_t>(2 * cells));
         if (std::none_of(points.begin(), points.end(), [](const cPlotPoint& p) { return p.aValid; }))

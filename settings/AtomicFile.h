@@ -4,11 +4,18 @@
 // Commit() renames over the target. Without Commit() the temporary file is
 // removed and the target stays as it was.
 //
+// The temporary file has no name while it is written (O_TMPFILE), so a
+// process killed meanwhile leaves nothing behind; Commit() links it as
+// NAME.tmpPID-N just before the rename. Where the file system has no unnamed
+// files it is created under that name, and every save removes the leftovers
+// NAME.tmpPID-N of processes that no longer run.
+//
 // Only a regular file is replaced, also when a symbolic link leads to it
-// (the link stays); a directory, device, FIFO or socket, and a link that
-// leads nowhere or loops, are refused and left untouched. The new file keeps
-// the old one's owner and group where the process may set them, and its
-// permissions without set-user-ID and set-group-ID.
+// (the link stays); a directory, device, FIFO or socket, a link that leads
+// nowhere or loops, and a link that FollowLinks refuses are refused and
+// left untouched. The new file keeps the old one's owner and group where the
+// process may set them, and its permissions without set-user-ID and
+// set-group-ID.
 #pragma once
 
 #include <cstdio>
@@ -38,8 +45,8 @@ private:
     void Discard();
     void Fail(const char* what, int error);
 
-    std::string aTarget; // symbolic links resolved
-    std::string aTempPath;
+    std::string aTarget;   // symbolic links resolved
+    std::string aTempPath; // empty while the temporary file has no name
     std::FILE* aStream = nullptr;
     std::string aError;
 };

@@ -2,12 +2,23 @@
 #include "FormulaHistory.h"
 
 #include "AtomicFile.h"
+#include "FileLinks.h"
 #include "KorundSettings.h"
 #include "TextFile.h"
 #include "cFormulaText.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+#include <thread>
 
 namespace {
 
@@ -30,6 +41,51 @@ bool IsEntry(std::string_view line)
     return true;
 }
 
+// An exclusive flock on NAME.lock beside the history (links resolved), for
+// as long as it lives. Another holder is waited for up to kLockWait.
+class cHistoryLock {
+public:
+    static constexpr auto kLockWait = std::chrono::seconds(10);
+
+    cHistoryLock(const std::string& path, std::string& error)
+    {
+        const std::optional<cFollowedPath> followed = FollowLinks(path, error);
+        if (!followed)
+            return;
+        const std::string lockPath = followed->aPath + ".lock";
+        aFd = open(lockPath.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+        struct stat info {};
+        if (aFd < 0 || fstat(aFd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            error = "cannot open its lock file " + lockPath + (aFd < 0 ? std::string(": ") + std::strerror(errno) : "");
+            Release();
+            return;
+        }
+        const auto until = std::chrono::steady_clock::now() + kLockWait;
+        while (flock(aFd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= until) {
+                error = "cannot lock " + lockPath + ": " +
+                        (errno == EWOULDBLOCK ? std::string("another program holds it") : std::strerror(errno));
+                Release();
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    ~cHistoryLock() { Release(); }
+    cHistoryLock(const cHistoryLock&) = delete;
+    cHistoryLock& operator=(const cHistoryLock&) = delete;
+    bool Held() const { return aFd >= 0; }
+
+private:
+    void Release()
+    {
+        if (aFd >= 0)
+            close(aFd); // and with it the lock
+        aFd = -1;
+    }
+    int aFd = -1;
+};
+
 void KeepNewest(std::vector<std::string>& entries)
 {
     if (entries.size() > cFormulaHistory::aMaxEntries)
@@ -46,16 +102,15 @@ std::string cFormulaHistory::DefaultPath()
     return UserKorundStatePath("history");
 }
 
-std::vector<std::string> cFormulaHistory::ReadEntries() const
+bool cFormulaHistory::ReadEntries(std::vector<std::string>& entries, std::string& refusal) const
 {
-    std::vector<std::string> entries;
+    entries.clear();
     if (aPath.empty())
-        return entries;
-    std::string refusal;
+        return true;
     const cFd fd(OpenTextFile(aPath, aMaxFileBytes, refusal));
-    if (fd.Get() < 0)
-        return entries;
-    ForEachFileLine(
+    if (fd.Get() == -1)
+        return true;
+    const bool whole = fd.Get() >= 0 && ForEachFileLine(
         fd.Get(), aMaxFileBytes,
         [&](std::string_view line) {
             if (!line.empty() && line.back() == '\r')
@@ -64,13 +119,18 @@ std::vector<std::string> cFormulaHistory::ReadEntries() const
                 entries.emplace_back(line);
         },
         refusal);
+    if (!whole) {
+        entries.clear();
+        return false;
+    }
     KeepNewest(entries);
-    return entries;
+    return true;
 }
 
 void cFormulaHistory::Load()
 {
-    aEntries = ReadEntries();
+    std::string refusal;
+    ReadEntries(aEntries, refusal);
     aUnsaved.clear();
 }
 
@@ -93,18 +153,28 @@ bool cFormulaHistory::Save(std::string* error)
 {
     if (aPath.empty())
         return true;
-    std::vector<std::string> merged = ReadEntries();
+    std::string reason;
+    auto fail = [&](std::string why) {
+        if (error)
+            *error = std::move(why);
+        return false;
+    };
+    if (!MakeParentDirs(aPath, reason))
+        return fail(reason);
+    // Read, merge and replace under the lock, so that a program saving at
+    // the same time adds its entries before or after ours, never over them.
+    const cHistoryLock lock(aPath, reason);
+    if (!lock.Held())
+        return fail(reason);
+    std::vector<std::string> merged;
+    if (!ReadEntries(merged, reason))
+        return fail("it could not be read completely (" + reason +
+                    "), so it is not written over, and this session's formulas are not saved in it");
     for (std::string& entry : aUnsaved)
         if (merged.empty() || merged.back() != entry)
             merged.push_back(entry);
     KeepNewest(merged);
 
-    std::string reason;
-    if (!MakeParentDirs(aPath, reason)) {
-        if (error)
-            *error = reason;
-        return false;
-    }
     cAtomicFile file(aPath);
     if (file.IsOpen()) {
         for (const std::string& entry : merged) {

@@ -30,14 +30,19 @@ public:
     bool Add(std::string_view formula);
     // Writes what is on disk now (another program may have added to it)
     // followed by this run's new entries, the newest aMaxEntries of them,
-    // replacing the file atomically. False, with the reason, when the file
-    // cannot be written; the old file is then untouched.
+    // replacing the file atomically, all under a lock on NAME.lock beside
+    // it. A file that cannot be read completely (refused, unreadable, over
+    // aMaxFileBytes) is never written over. False, with the reason, when
+    // the file is not written; it is then untouched and the new entries
+    // stay unsaved, for the next Save.
     bool Save(std::string* error = nullptr);
     const std::vector<std::string>& Entries() const { return aEntries; }
     const std::string& Path() const { return aPath; }
 
 private:
-    std::vector<std::string> ReadEntries() const;
+    // The entries of the file (none for a missing file); false with the
+    // reason when it is not read completely.
+    bool ReadEntries(std::vector<std::string>& entries, std::string& refusal) const;
 
     std::string aPath;
     std::vector<std::string> aEntries;

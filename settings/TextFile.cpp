@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "TextFile.h"
 
+#include "FileLinks.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,7 +31,13 @@ cFd::~cFd()
 
 int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const std::optional<cFollowedPath> followed = FollowLinks(path, refusal);
+    if (!followed)
+        return -2;
+    // Resolved: a link now in its place came after the check. /proc's are
+    // left to the kernel.
+    const int noFollow = followed->aPath.starts_with("/proc/") ? 0 : O_NOFOLLOW;
+    const int fd = open(followed->aPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | noFollow);
     if (fd < 0) {
         if (errno == ENOENT)
             return -1;
@@ -36,6 +45,10 @@ int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal)
         return -2;
     }
     struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISCHR(info.st_mode) && info.st_rdev == makedev(1, 3)) {
+        close(fd); // the null device: the usual way to say "no file"
+        return -1;
+    }
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         refusal = S_ISDIR(info.st_mode) ? "it is a directory, not a file" : "it is not a regular file";
         close(fd);

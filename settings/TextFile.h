@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading small text files that a user may have replaced by anything: only a
 // regular file of bounded size is read, opened without blocking (a FIFO
-// would wait for a writer) and checked before any byte is read.
+// would wait for a writer) and checked before any byte is read. Links are
+// followed as FollowLinks allows; the null device reads as no file.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +25,7 @@ private:
     int aFd;
 };
 
-// A descriptor open for reading; -1 for a missing file, -2 with the reason
+// A descriptor open for reading; -1 for a missing file (or /dev/null), -2 with the reason
 // for one that is refused (not a regular file, larger than maxBytes) or
 // cannot be opened.
 int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal);

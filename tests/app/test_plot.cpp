@@ -123,6 +123,48 @@ TEST_F(Plot, ParseFailureShowsTheReasonAndSelectsTheStretch) {
     EXPECT_EQ(P().EFrom->selectedText(), "pi");
     PlotFormulas({"x"}, "2", "1");
     EXPECT_THAT(P().LStatus->text().toStdString(), ::testing::HasSubstr("From must be less than To"));
+    // Not empty: decided on the balls; too narrow for the doubles of a drawing.
+    for (const char* to : {"10^(-10^10)", "1/10^400", "1+1/10^14"}) {
+        PlotFormulas({"x"}, std::string(to).starts_with("1+") ? "1" : "0", to);
+        EXPECT_THAT(P().LStatus->text().toStdString(), ::testing::HasSubstr("The range is not empty, but too narrow"))
+            << to;
+    }
+}
+
+// The program runs one engine job at a time: a click on Plot, or Edit >
+// Constants, while the main window computes starts nothing, and the main
+// window stays locked until its own job ends.
+TEST_F(Plot, AClickOnPlotDuringALongSumStartsNothingAndTheMainWindowStaysLocked) {
+    int32_t second = 0;
+    bool clicking = false;
+    // Until the click, every report lets the window system in.
+    SetProgressClock([&] { return clicking ? 0 : ++second; });
+    P().show();
+    P().ESamples->setValue(20);
+    P().EFormula[0]->setText("sin(x)");
+    P().EFrom->setText("sum(1,1,8000000,0)-360"); // long enough to report progress
+    bool lockedAfterClick = false;
+    std::string status;
+    QTimer::singleShot(0, P().BPlot, [&] {
+        clicking = true;
+        QTest::mouseClick(P().BPlot, Qt::LeftButton);
+        lockedAfterClick = !Main().isEnabled();
+        status = P().LStatus->text().toStdString();
+        Main().Edit_ConstantsClick();
+    });
+    Main().EFormel->setText("sum(1,1,3000,i)");
+    Main().Edit_CalculateClick();
+    ASSERT_TRUE(clicking);
+    EXPECT_TRUE(lockedAfterClick);
+    EXPECT_THAT(status, ::testing::HasSubstr("Another calculation is running"));
+    EXPECT_TRUE(C().Curves[0].points.empty());
+    EXPECT_TRUE(dialogs.modalShown.empty());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(Main().LErgebnis->text(), QString::fromUtf8(static_cast<const char*>(cLongReal(4501500L))));
+    EXPECT_TRUE(Main().isEnabled());
+    P().EFrom->setText("-360");
+    P().BPlotClick(); // once the job has ended
+    EXPECT_EQ(C().Curves[0].points.size(), 20u);
 }
 
 TEST_F(Plot, ZoomAndPanComputeNewSamplesForTheVisibleRangeAndResetReturns) {

@@ -320,6 +320,11 @@ TEST(KorundCli, SettingsFileThatIsNoFileIsRefusedWithStatusTwo)
         EXPECT_THAT(result.aErr, HasSubstr(path)) << path;
         EXPECT_THAT(result.aErr, HasSubstr(reason)) << path;
     }
+    // The usual way to say "no settings file": the defaults, nothing written.
+    const cCliResult none = RunCli({"--ini", "/dev/null", "-e", ":settings"});
+    EXPECT_EQ(none.aStatus, 0) << none.aErr;
+    EXPECT_EQ(none.aErr, "");
+    EXPECT_THAT(none.aOut, HasSubstr("deg"));
 }
 
 TEST(KorundCli, HandEditedCapacitiesAreClampedAndSaid)

@@ -94,6 +94,9 @@ TEST(TerminalPlot, FailuresAnswerOneErrorLine)
         {":plot nope(x), 0, 1", "error: formula: unknown function 'nope' at column 1"},
         {":plot x, 1/0, 1", "error: from: division by zero"},
         {":plot x, 2, 1", "FROM must be less than TO"},
+        {":plot sin(x), 0, 10^(-10^10)", "the range is not empty, but too narrow"},
+        {":plot x, 1, 1+1/10^14", "the range is not empty, but too narrow"},
+        {":plot x, 0, 10^400", "the range is too wide"},
         {":plot ln(x), -2, -1", "no value anywhere"},
         {":plot sin(x, 0, 1", "bracket is not closed"},
     };
@@ -103,6 +106,7 @@ TEST(TerminalPlot, FailuresAnswerOneErrorLine)
         ASSERT_EQ(result.Lines().size(), 1u) << c[0] << "\n" << result.aOut;
         EXPECT_THAT(result.Lines()[0], HasSubstr(c[1])) << c[0];
     }
+    EXPECT_EQ(RunCli({"-e", ":plot x, 0, 1/10^20"}).aStatus, 0) << "narrow, but the doubles resolve it";
 }
 
 } // namespace
