@@ -26,6 +26,24 @@ bool WholeExponent(const cLongReal& y, fmpz* out)
 
 cLongReal power(const cLongReal& x, const cLongReal& y)
 {
+    // The common case, a small positive whole exponent of a base away from
+    // 0, with no decision to make: what the general path below computes.
+    const arf_struct* exponent = arb_midref(y.arb());
+    if (arb_is_exact(y.arb()) && arf_is_int(exponent) && arf_sgn(exponent) > 0
+        && arf_cmpabs_2exp_si(exponent, 40) < 0 && !arb_contains_zero(x.arb())) {
+        Ball r;
+        const slong n = arf_get_si(exponent, ARF_RND_DOWN);
+        if (n == 2) {
+            arb_sqr(r, x.arb(), Prec());
+        } else {
+            fmpz_t e;
+            fmpz_init_set_si(e, n); // a small fmpz: no heap
+            arb_pow_fmpz(r, x.arb(), e, Prec());
+            fmpz_clear(e);
+        }
+        Finish(r, "overflow");
+        return longreal::Take(r);
+    }
     Integer whole;
     const bool isWhole = WholeExponent(y, whole);
     const int base = longreal::SideOf(x.arb(), 0, "power: cannot decide the sign of the base");

@@ -151,9 +151,9 @@ void CheckRangeSlow(arb_ptr r);
 inline void Finish(arb_ptr r, const char* reason)
 {
     CheckMemory();
-    if (!arb_is_finite(r))
-        Undecided(reason);
     const arf_struct* mid = arb_midref(r);
+    if (!arf_is_finite(mid) || mag_is_inf(arb_radref(r))) // arb_is_finite, inline
+        Undecided(reason);
     if (arf_is_special(mid)) {
         if (!mag_is_zero(arb_radref(r)))
             CheckRangeSlow(r);

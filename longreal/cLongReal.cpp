@@ -179,7 +179,7 @@ void Multiply(arb_ptr r, arb_srcptr a, arb_srcptr b)
 
 void Divide(arb_ptr r, arb_srcptr a, arb_srcptr b)
 {
-    if (arb_is_zero(b) || longreal::SideOf(b, 0, "division by zero") == 0)
+    if (arb_contains_zero(b) && (arb_is_zero(b) || longreal::SideOf(b, 0, "division by zero") == 0))
         longreal::Fail("division by zero");
     arb_div(r, a, b, Prec());
     Finish(r, "undefined result");
@@ -242,6 +242,13 @@ cLongReal& cLongReal::operator/=(const cLongReal& rhs)
 
 cLongReal& cLongReal::operator++()
 {
+    // A loop counter: a small exact whole number steps in place.
+    const arf_struct* counter = arb_midref(aBall);
+    if (arb_is_exact(aBall) && arf_is_int(counter) && (arf_is_zero(counter) || arf_cmpabs_2exp_si(counter, 60) < 0)) {
+        arb_add_ui(aBall, aBall, 1, ARF_PREC_EXACT);
+        aText.reset();
+        return *this;
+    }
     Ball r;
     // Whole numbers within the size rule step exactly; others at the pass precision.
     const arf_struct* mid = arb_midref(aBall);
