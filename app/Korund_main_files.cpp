@@ -27,7 +27,6 @@ const char* const kMsgFileError =
     "to restart windows.";
 const char* const kMsgOutOfMemory =
     "Error: There is not enough memory to load this library. Nothing of it has been loaded.";
-constexpr int32_t kOutOfMemory = -100; // not a result the engine gives
 const char* const kMsgInvalidDeclaration =
     "Error: While trying to load this library, Korund has found an invalid declaration. The "
     "library cannot be loaded. You may want to contact the person who supplied this library.";
@@ -54,18 +53,6 @@ QString CannotOpenText(const QString& fileName, const QString& reason) {
 QString CannotSaveText(const QString& fileName, const QString& reason) {
     return QString("Error: Cannot save the file \"%1\": %2.").arg(fileName, reason);
 }
-
-// Releases the main window's library stream at the end of one file operation.
-class cStreamScope {
-public:
-    explicit cStreamScope(std::unique_ptr<QIODevice>& stream) : aStream(stream) {}
-    ~cStreamScope() { aStream.reset(); }
-    cStreamScope(const cStreamScope&) = delete;
-    cStreamScope& operator=(const cStreamScope&) = delete;
-
-private:
-    std::unique_ptr<QIODevice>& aStream;
-};
 
 } // namespace
 
@@ -96,21 +83,13 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
                           tMsgButtons::Ok);
         return;
     }
-    int32_t result = 0;
-    {
-        const cStreamScope scope(LibraryStream);
-        LibraryStream = std::move(file);
-        try {
-            result = constants ? cFormulaEngine::ConstantsFromFile()
-                               : cFormulaEngine::FunctionsFromFile();
-        } catch (const std::bad_alloc&) {
-            result = kOutOfMemory;
-        }
-    }
+    LibraryStream = std::move(file);
+    const int32_t result =
+        LoadLibrary(constants ? eLibraryKind::Constants : eLibraryKind::Functions, MainWindowStream());
 
     QString message;
     switch (result) {
-    case -1:
+    case lrLoaded:
         if (W.Palettes) {
             if (constants)
                 W.Palettes->SConstantsShow();
@@ -118,11 +97,11 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
                 W.Palettes->SUserFuncShow();
         }
         return;
-    case -2: message = kMsgFileError; break;
-    case -3: message = kMsgFull; break;
-    case -4: message = kMsgNotLibrary; break;
-    case -5: message = kMsgOtherFormat; break;
-    case kOutOfMemory: message = kMsgOutOfMemory; break;
+    case lrReadFailed: message = kMsgFileError; break;
+    case lrTableFull: message = kMsgFull; break;
+    case lrBadMagic: message = kMsgNotLibrary; break;
+    case lrBadVersion: message = kMsgOtherFormat; break;
+    case kLoadOutOfMemory: message = kMsgOutOfMemory; break;
     default:
         if (result < 0) return; // not a result the engine gives
         message = QString(kMsgInvalidDeclaration) + "\n(declaration " + QString::number(result) +
@@ -151,22 +130,17 @@ void TFMain::File_SaveClick() {
         cAtomicFile target(QFile::encodeName(fileName).toStdString());
         auto file = std::make_unique<QFile>();
         if (!target.IsOpen() ||
-            !file->open(target.Stream(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+            !file->open(target.Stream(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                    QFileDevice::DontCloseHandle)) {
             const QString reason = target.IsOpen() ? file->errorString()
                                                    : QString::fromStdString(target.Error());
             Dialogs().Message(this, tMsgType::Error, CannotSaveText(fileName, reason),
                               tMsgButtons::Ok);
             return;
         }
-        QFile* stream = file.get();
-        bool written = false;
-        {
-            const cStreamScope scope(LibraryStream);
-            LibraryStream = std::move(file);
-            written = constants ? cFormulaEngine::ConstantsToFile()
-                                : cFormulaEngine::FunctionsToFile();
-            written = stream->flush() && written;
-        }
+        LibraryStream = std::move(file);
+        bool written = SaveLibrary(constants ? eLibraryKind::Constants : eLibraryKind::Functions,
+                                   MainWindowStream());
         written = written && target.Commit();
         if (!written) Dialogs().Message(this, tMsgType::Error, kMsgFileError, tMsgButtons::Ok);
         return;

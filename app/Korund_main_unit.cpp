@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Korund_main_unit.h"
 
+#include "Calculation.h"
 #include "Config_unit.h"
 #include "Credits_unit.h"
-#include "Engine_start.h"
+#include "EngineStart.h"
 #include "Formula_fault.h"
 #include "Formula_recall.h"
 #include "Info_window_unit.h"
@@ -50,13 +51,6 @@ int gPumpDepth = 0;
 
 std::function<int32_t()> gClock;
 
-// "A", "A and B", "A, B and C".
-std::string JoinedKeys(const std::vector<std::string>& keys) {
-    std::string text;
-    for (size_t i = 0; i < keys.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
-    return text;
-}
 
 int32_t CalendarSeconds() {
     return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
@@ -92,7 +86,7 @@ bool CancelPollDue() {
 void ThrowIfCancelled(const TFProgress& progress, uint8_t activity) {
     if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested &&
         gPumpDepth == 0)
-        throw cCalculationCancelled();
+        throw cCancelled("calculation cancelled");
 }
 
 const char* const kDocumentationText =
@@ -167,11 +161,11 @@ TFMain::~TFMain() {
 
 void TFMain::StartEngine() {
     cFormulaEngine::ProgressIndicator = ProgressCallback;
-    cFormulaEngine::FileRead = LibraryRead;
-    cFormulaEngine::FileWrite = LibraryWrite;
-    const std::string iniPath = KorundIniPath();
-    std::string refusal;
-    cKorundSettings settings = ReadKorundIni(iniPath, &refusal);
+    InstallLibraryHooks(&MainWindowStream());
+    cStartSettings start = ReadStartSettings(KorundIniPath());
+    const std::string& iniPath = start.aIniPath;
+    const std::string& refusal = start.aRefusal;
+    cKorundSettings& settings = start.aSettings;
     if (!refusal.empty())
         Dialogs().Message(this, tMsgType::Error,
                           QString("Error: The settings file \"%1\" cannot be used: %2. Korund starts "
@@ -179,8 +173,8 @@ void TFMain::StartEngine() {
                               .arg(QString::fromStdString(iniPath), QString::fromStdString(refusal)),
                           tMsgButtons::Ok);
     QStringList notes;
-    for (const std::string& note : ClampCapacities(settings))
-        notes << QString::fromStdString(note);
+    for (const cIniReport& report : start.aCapacities)
+        notes << QString::fromStdString(IniReportLine(report));
     if (!notes.isEmpty())
         Dialogs().Message(this, tMsgType::Warning,
                           QString("Warning: The settings file \"%1\" holds capacities out of "
@@ -451,40 +445,26 @@ void TFMain::Edit_CalculateClick() {
     const QString typed = EFormel->text();
     RememberFormula(typed);
     const QByteArray formula = typed.toUtf8();
-    const char* failure = nullptr;
-    // The parser would drop a character outside printable ASCII unseen.
-    std::optional<tFieldStretch> fault = ForeignCharStretch(formula);
-    if (fault) {
-        failure = "parse error";
-    } else {
-        try {
-            Engine->Parse(formula.constData());
-        } catch (...) {
-            failure = "parse error";
-            fault = ParseFaultStretch(formula, *Engine);
-        }
-    }
-    if (!failure) {
-        try {
-            LastResult = Engine->Evaluate();
-        } catch (const cCalculationCancelled&) {
-            failure = "calculation cancelled";
-        } catch (...) {
-            failure = "calc error";
-        }
-    }
-    if (failure) {
-        LastResult = cLongReal(0L);
-        Dialogs().Message(this, tMsgType::Plain, failure);
-        LErgebnis->SetResult("<ERROR>");
-        if (fault) {
-            // Where to look: the failing stretch, selected once the box is gone.
-            restore.focus = EFormel;
-            EFormel->setFocus(Qt::OtherFocusReason);
-            EFormel->setSelection(fault->start, fault->length);
-        }
-    } else {
+    const cCalculation calculation = Calculate(*Engine, formula.toStdString());
+    LastResult = calculation.aValue;
+    if (calculation.Ok()) {
         LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
+        return;
+    }
+    QString failure = calculation.aOutcome == eOutcome::Cancelled ? "calculation cancelled"
+                      : calculation.aOutcome == eOutcome::CalcFailed ? "calc error"
+                                                                     : "parse error";
+    if (calculation.aOutcome == eOutcome::ParseFailed)
+        if (const auto hint = MissingBracketsHint(formula.toStdString(), calculation.aParse))
+            failure += QString(" (%1)").arg(QString::fromStdString(*hint));
+    Dialogs().Message(this, tMsgType::Plain, failure);
+    LErgebnis->SetResult("<ERROR>");
+    if (calculation.aLast >= calculation.aFirst && calculation.aFirst >= 0) {
+        // Where to look: the failing stretch, selected once the box is gone.
+        const tFieldStretch fault = FieldStretch(formula, calculation.aFirst, calculation.aLast);
+        restore.focus = EFormel;
+        EFormel->setFocus(Qt::OtherFocusReason);
+        EFormel->setSelection(fault.start, fault.length);
     }
 }
 
@@ -692,18 +672,31 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     ThrowIfCancelled(progress, activity);
 }
 
-uint16_t LibraryRead(void* buffer, uint16_t count) {
-    QIODevice* stream = gMainForm ? gMainForm->LibraryStream.get() : nullptr;
-    if (!stream) return 0;
-    const qint64 read = stream->read(static_cast<char*>(buffer), count);
-    return read > 0 ? static_cast<uint16_t>(read) : 0;
-}
+// The main window's LibraryStream as the stream of the library hooks; it
+// holds a device only during one load or save, which releases it.
+class cMainWindowStream : public cLibraryStream {
+public:
+    uint16_t Read(void* buffer, uint16_t count) override {
+        QIODevice* stream = Device();
+        const qint64 read = stream ? stream->read(static_cast<char*>(buffer), count) : 0;
+        return read > 0 ? static_cast<uint16_t>(read) : 0;
+    }
+    uint16_t Write(const void* buffer, uint16_t count) override {
+        QIODevice* stream = Device();
+        const qint64 written = stream ? stream->write(static_cast<const char*>(buffer), count) : 0;
+        return written > 0 ? static_cast<uint16_t>(written) : 0;
+    }
+    void Release() override {
+        if (gMainForm) gMainForm->LibraryStream.reset();
+    }
 
-uint16_t LibraryWrite(const void* buffer, uint16_t count) {
-    QIODevice* stream = gMainForm ? gMainForm->LibraryStream.get() : nullptr;
-    if (!stream) return 0;
-    const qint64 written = stream->write(static_cast<const char*>(buffer), count);
-    return written > 0 ? static_cast<uint16_t>(written) : 0;
+private:
+    static QIODevice* Device() { return gMainForm ? gMainForm->LibraryStream.get() : nullptr; }
+};
+
+cLibraryStream& MainWindowStream() {
+    static cMainWindowStream stream;
+    return stream;
 }
 
 // ---- exceptions

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliSession.h"
 
-#include "CliParseMessages.h"
+#include "Calculation.h"
 #include "CliProgress.h"
 #include "CliText.h"
-#include "cFormulaText.h"
 
 #include <algorithm>
 
@@ -59,52 +58,30 @@ bool cCliSession::ParseFailed(const std::string& formula, const cParseMessage& m
     aOut << "parse error: " << message.aText << '\n';
     if (aCarets && message.aColumn > 0)
         aOut << CaretLines(formula, message.aColumn, message.aWidth);
-    aLastResult = cLongReal(0L);
     return false;
 }
 
 bool cCliSession::Calculate(const std::string& formula)
 {
-    // The engine leaves out what is not printable ASCII; a formula holding
-    // such a character would silently mean something else.
-    if (const auto foreign = FindForeignChar(formula))
-        return ParseFailed(formula, ForeignCharMessage(formula, *foreign));
-
+    cCalculation calculation;
     std::string answer;
-    std::optional<cParseFailure> parseFailure;
-    bool ok = false;
     {
         cEvaluationScope evaluating;
-        try {
-            aEngine->Parse(formula.c_str());
-            try {
-                cLongReal result = aEngine->Evaluate();
-                answer = static_cast<const char*>(result);
-                aLastResult = std::move(result);
-                ok = true;
-            } catch (feFehlerCode code) {
-                answer = std::string("calc error: ") + feFehlerName(code);
-            } catch (const std::exception& e) {
-                answer = std::string("calc error: ") + e.what();
-            } catch (...) {
-                answer = "calc error: unknown failure";
-            }
-        } catch (feFehlerCode code) {
-            parseFailure = cParseFailure{code, {}};
-        } catch (const std::exception& e) {
-            parseFailure = cParseFailure{std::nullopt, e.what()};
-        } catch (...) {
-            parseFailure = cParseFailure{std::nullopt, "unknown failure"};
-        }
+        calculation = ::Calculate(*aEngine, formula);
+        if (calculation.Ok())
+            answer = static_cast<const char*>(calculation.aValue);
     }
-    if (parseFailure) {
-        parseFailure->aFirst = aEngine->aErrorFirst;
-        parseFailure->aLast = aEngine->aErrorLast;
-        parseFailure->aUnclosed = aEngine->aErrorUnclosed;
-        return ParseFailed(formula, ParseFailureMessage(formula, *parseFailure));
+    aLastResult = std::move(calculation.aValue);
+    switch (calculation.aOutcome) {
+    case eOutcome::Value:
+        aOut << answer << '\n';
+        return true;
+    case eOutcome::ParseFailed:
+        return ParseFailed(formula, calculation.ParseMessage(formula));
+    case eOutcome::CalcFailed:
+    case eOutcome::Cancelled:
+        break;
     }
-    if (!ok)
-        aLastResult = cLongReal(0L);
-    aOut << answer << '\n';
-    return ok;
+    aOut << "calc error: " << calculation.aReason << '\n';
+    return false;
 }

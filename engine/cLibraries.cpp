@@ -339,10 +339,10 @@ void cFormulaEngine::StartConstantEdit()
 int32_t cFormulaEngine::StopConstantEdit()
 {
     if (!aConstantEditMode)
-        return -1;
+        return lrLoaded;
     if (!aConstantEditMem) {
         CancelConstantEdit();
-        return -1;
+        return lrLoaded;
     }
     const uint32_t total = aConstantEditCount;
     compilememory::OutOfMemory() = false;
@@ -366,7 +366,7 @@ int32_t cFormulaEngine::StopConstantEdit()
     gConstantOrigin.clear();
 
     RenumberReferences(bodyNodes);
-    return -1;
+    return lrLoaded;
 }
 
 void cFormulaEngine::CancelConstantEdit()
@@ -468,10 +468,10 @@ void cFormulaEngine::StartFunctionEdit()
 int32_t cFormulaEngine::StopFunctionEdit()
 {
     if (!aFunctionEditMode)
-        return -1;
+        return lrLoaded;
     if (!aUserFunctionEditMem) {
         CancelFunctionEdit();
-        return -1;
+        return lrLoaded;
     }
     const uint32_t total = aUserFunctionEditCount;
     compilememory::OutOfMemory() = false;
@@ -526,7 +526,7 @@ int32_t cFormulaEngine::StopFunctionEdit()
     }
     aUserFunctionEditCount = 0;
     aFunctionEditMode = false;
-    return -1;
+    return lrLoaded;
 }
 
 void cFormulaEngine::CancelFunctionEdit()

@@ -26,16 +26,13 @@ bool HasLoop(const cNode& node) {
 
 void ParseInto(cFormulaEngine& engine, const std::string& text) {
     if (const auto foreign = FindForeignChar(text)) {
-        const char* hint = ForeignCharHint(std::string_view(text).substr(foreign->aOffset, foreign->aLength));
         const auto first = static_cast<int32_t>(foreign->aOffset);
-        throw cPlotParseError(std::string("character not allowed") + (hint ? std::string(" (") + hint + ")" : ""),
-                              feErrBadSymbol, first, first + static_cast<int32_t>(foreign->aLength) - 1);
+        throw cPlotParseError(feErrBadSymbol, first, first + static_cast<int32_t>(foreign->aLength) - 1, false, true);
     }
     try {
         engine.Parse(text.c_str());
     } catch (feFehlerCode code) {
-        throw cPlotParseError(PlotParseReason(code, engine.aErrorUnclosed), code, engine.aErrorFirst,
-                              engine.aErrorLast);
+        throw cPlotParseError(code, engine.aErrorFirst, engine.aErrorLast, engine.aErrorUnclosed, false);
     }
 }
 
@@ -128,19 +125,6 @@ public:
 };
 
 } // namespace
-
-std::string PlotParseReason(feFehlerCode code, bool unclosed) {
-    switch (code) {
-    case feErrBrackets: return "unmatched bracket";
-    case feErrUnknownFunction: return unclosed ? "missing closing bracket" : "unknown function";
-    case feErrUnknownConstant: return "unknown constant";
-    case feErrBadSymbol: return "bad symbol";
-    case feErrEmpty: return "missing operand";
-    case feErrArgCount: return "wrong number of arguments";
-    case feErrTooDeep: return "formula nested too deeply";
-    }
-    return "cannot parse";
-}
 
 cPlotSampler::cPlotSampler(const std::string& formula, char variable, tPlotVariables variables)
     : aEngine(std::make_unique<cFormulaEngine>()), aRunning(variable - 'a') {
