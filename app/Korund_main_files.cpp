@@ -56,6 +56,33 @@ QString CannotSaveText(const QString& fileName, const QString& reason) {
 
 } // namespace
 
+// The main window's LibraryStream as the stream of the library hooks; it
+// holds a device only during one load or save, which releases it.
+class cMainWindowStream : public cLibraryStream {
+public:
+    uint16_t Read(void* buffer, uint16_t count) override {
+        QIODevice* stream = Device();
+        const qint64 read = stream ? stream->read(static_cast<char*>(buffer), count) : 0;
+        return read > 0 ? static_cast<uint16_t>(read) : 0;
+    }
+    uint16_t Write(const void* buffer, uint16_t count) override {
+        QIODevice* stream = Device();
+        const qint64 written = stream ? stream->write(static_cast<const char*>(buffer), count) : 0;
+        return written > 0 ? static_cast<uint16_t>(written) : 0;
+    }
+    void Release() override {
+        if (gMainForm) gMainForm->LibraryStream.reset();
+    }
+
+private:
+    static QIODevice* Device() { return gMainForm ? gMainForm->LibraryStream.get() : nullptr; }
+};
+
+cLibraryStream& MainWindowStream() {
+    static cMainWindowStream stream;
+    return stream;
+}
+
 void TFMain::File_OpenClick() {
     const tFileChoice choice =
         Dialogs().OpenFile(this, "Load library file", kLibraryFilter, 1);

@@ -181,6 +181,8 @@ private:
 };
 
 // ---- engine hooks
+// The one main window of the run, while it lives: the hooks act on it.
+extern TFMain* gMainForm;
 void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done);
 // LibraryRead and LibraryWrite (LibraryStreams.h) move the bytes of LibraryStream.
 cLibraryStream& MainWindowStream();
