@@ -3,6 +3,7 @@
 
 #include "cFormulaText.h"
 #include "cLongRealFixedPass.h"
+#include "cTreeWalk.h"
 
 #include <cmath>
 #include <new>
@@ -15,13 +16,8 @@ constexpr slong kProvenBits = 55;   // relative accuracy a sample must prove
 constexpr slong kZeroExponent = -128; // a ball holding 0 this narrow is 0
 constexpr std::chrono::milliseconds kBoundQuietTime{200};
 
-bool HasLoop(const cNode& node) {
-    if (node.aKind == nkSum || node.aKind == nkProduct)
-        return true;
-    for (uint16_t i = 0; i < node.aChildCount; ++i)
-        if (HasLoop(node.aChildren[i]))
-            return true;
-    return false;
+bool HasLoop(const cNode& root) {
+    return AnyNode(root, [](const cNode& node) { return node.aKind == nkSum || node.aKind == nkProduct; });
 }
 
 void ParseInto(cFormulaEngine& engine, const std::string& text) {
