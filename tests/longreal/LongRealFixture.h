@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared fixture: every test starts from the program's default settings.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compound assignments (in place, as the evaluator uses them) give exactly
 // what the operators give: balls and failures; a failure leaves the value.
 #include "cLongReal.h"

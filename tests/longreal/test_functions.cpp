@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The free functions at known values and at their domain errors.
 #include "LongRealFixture.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pi, e, sqrt(2) and ln(2) against embedded reference digits.
 #include "LongRealFixture.h"
 

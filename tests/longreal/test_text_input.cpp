@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number text in the input base: accepted forms, rejected forms, rounding.
 #include "LongRealFixture.h"
 

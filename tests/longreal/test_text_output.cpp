@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering under the output settings: digits, bases, exponent thresholds,
 // rounding carry and the engineering forms.
 #include "LongRealFixture.h"

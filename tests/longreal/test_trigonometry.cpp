@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Circular functions in degrees, gradians and radians.
 #include "LongRealFixture.h"
 
