@@ -81,8 +81,9 @@ TEST(CompoundAssignment, BinaryOperationsMatchTheOperators) {
                     return left;
                 });
                 ExpectSame(expected, actual, std::to_string(i) + row.name + std::to_string(j));
-                if (!actual)
+                if (!actual) {
                     EXPECT_TRUE(arb_equal(left.arb(), a.arb())) << "changed by a failure: " << i << row.name << j;
+                }
             }
         }
     }
