@@ -279,7 +279,7 @@ void TFEdit::reject() { BCancelClick(); }
 
 void TFEdit::BDoneClick() {
     const int32_t result = Library().Stop();
-    if (result == -1) {
+    if (result == lrLoaded) {
         CloseEditor(true);
         if (W.Palettes) {
             if (ConstantsMode)
