@@ -138,13 +138,13 @@ std::optional<std::string> MissingBracketsHint(std::string_view formula, const c
     } else if (*failure.aCode == feErrBrackets && formula[first] != '(' && formula[first] != ')') {
         // "sin 30": the name sin, then no bracket where the parser wants one;
         // the argument runs to the next operator.
-        size_t start = formula.find_last_not_of(" \t", first - (first > 0 ? 1 : 0));
-        if (first == 0 || start == std::string_view::npos)
+        const size_t last = first == 0 ? std::string_view::npos : formula.find_last_not_of(" \t", first - 1);
+        if (last == std::string_view::npos)
             return std::nullopt;
-        size_t head = start + 1;
+        size_t head = last + 1;
         while (head > 0 && IsNameChar(formula[head - 1]))
             --head;
-        name = formula.substr(head, start + 1 - head);
+        name = formula.substr(head, last + 1 - head);
         const size_t stop = std::min(formula.find_first_of("+-*/^,()", first), formula.size());
         argument = formula.substr(first, stop - first);
     }
