@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Formula_fault.h"
 
-#include "cFormulaEngine.h"
 #include "cFormulaText.h"
 
 #include <QString>
@@ -28,9 +27,4 @@ std::optional<tFieldStretch> ForeignCharStretch(const QByteArray& utf8) {
     if (!foreign) return std::nullopt;
     return FieldStretch(utf8, static_cast<int32_t>(foreign->aOffset),
                         static_cast<int32_t>(foreign->aOffset + foreign->aLength) - 1);
-}
-
-std::optional<tFieldStretch> ParseFaultStretch(const QByteArray& utf8, const cFormulaEngine& engine) {
-    if (engine.aErrorFirst < 0 || engine.aErrorLast < engine.aErrorFirst) return std::nullopt;
-    return FieldStretch(utf8, engine.aErrorFirst, engine.aErrorLast);
 }

@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <optional>
 
-class cFormulaEngine;
-
 struct tFieldStretch {
     int start = 0;
     int length = 0;
@@ -20,5 +18,3 @@ struct tFieldStretch {
 tFieldStretch FieldStretch(const QByteArray& utf8, int32_t first, int32_t last);
 // The first character that no formula may hold (FindForeignChar); none in a clean text.
 std::optional<tFieldStretch> ForeignCharStretch(const QByteArray& utf8);
-// Where the engine's last Parse of utf8 failed; none for an empty stretch.
-std::optional<tFieldStretch> ParseFaultStretch(const QByteArray& utf8, const cFormulaEngine& engine);

@@ -28,7 +28,6 @@ const char* const kMsgFileError =
     "to restart windows.";
 const char* const kMsgOutOfMemory =
     "Error: There is not enough memory to load this library. Nothing of it has been loaded.";
-constexpr int32_t kOutOfMemory = -100; // not a result the engine gives
 const char* const kMsgInvalidDeclaration =
     "Error: While trying to load this library, Korund has found an invalid declaration. The "
     "library cannot be loaded. You may want to contact the person who supplied this library.";
@@ -56,19 +55,34 @@ QString CannotSaveText(const QString& fileName, const QString& reason) {
     return QString("Error: Cannot save the file \"%1\": %2.").arg(fileName, reason);
 }
 
-// Releases the main window's library stream at the end of one file operation.
-class cStreamScope {
+} // namespace
+
+// The main window's LibraryStream as the stream of the library hooks; it
+// holds a device only during one load or save, which releases it.
+class cMainWindowStream : public cLibraryStream {
 public:
-    explicit cStreamScope(std::unique_ptr<QIODevice>& stream) : aStream(stream) {}
-    ~cStreamScope() { aStream.reset(); }
-    cStreamScope(const cStreamScope&) = delete;
-    cStreamScope& operator=(const cStreamScope&) = delete;
+    uint16_t Read(void* buffer, uint16_t count) override {
+        QIODevice* stream = Device();
+        const qint64 read = stream ? stream->read(static_cast<char*>(buffer), count) : 0;
+        return read > 0 ? static_cast<uint16_t>(read) : 0;
+    }
+    uint16_t Write(const void* buffer, uint16_t count) override {
+        QIODevice* stream = Device();
+        const qint64 written = stream ? stream->write(static_cast<const char*>(buffer), count) : 0;
+        return written > 0 ? static_cast<uint16_t>(written) : 0;
+    }
+    void Release() override {
+        if (gMainForm) gMainForm->LibraryStream.reset();
+    }
 
 private:
-    std::unique_ptr<QIODevice>& aStream;
+    static QIODevice* Device() { return gMainForm ? gMainForm->LibraryStream.get() : nullptr; }
 };
 
-} // namespace
+cLibraryStream& MainWindowStream() {
+    static cMainWindowStream stream;
+    return stream;
+}
 
 void TFMain::File_OpenClick() {
     if (cEngineJob::Running()) return;
@@ -102,19 +116,13 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
     int32_t result = 0;
     {
         const cEngineJob job;
-        const cStreamScope scope(LibraryStream);
         LibraryStream = std::move(file);
-        try {
-            result = constants ? cFormulaEngine::ConstantsFromFile()
-                               : cFormulaEngine::FunctionsFromFile();
-        } catch (const std::bad_alloc&) {
-            result = kOutOfMemory;
-        }
+        result = LoadLibrary(constants ? eLibraryKind::Constants : eLibraryKind::Functions, MainWindowStream());
     }
 
     QString message;
     switch (result) {
-    case -1:
+    case lrLoaded:
         if (W.Palettes) {
             if (constants)
                 W.Palettes->SConstantsShow();
@@ -122,11 +130,11 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
                 W.Palettes->SUserFuncShow();
         }
         return;
-    case -2: message = kMsgFileError; break;
-    case -3: message = kMsgFull; break;
-    case -4: message = kMsgNotLibrary; break;
-    case -5: message = kMsgOtherFormat; break;
-    case kOutOfMemory: message = kMsgOutOfMemory; break;
+    case lrReadFailed: message = kMsgFileError; break;
+    case lrTableFull: message = kMsgFull; break;
+    case lrBadMagic: message = kMsgNotLibrary; break;
+    case lrBadVersion: message = kMsgOtherFormat; break;
+    case kLoadOutOfMemory: message = kMsgOutOfMemory; break;
     default:
         if (result < 0) return; // not a result the engine gives
         message = QString(kMsgInvalidDeclaration) + "\n(declaration " + QString::number(result) +
@@ -156,22 +164,19 @@ void TFMain::File_SaveClick() {
         cAtomicFile target(QFile::encodeName(fileName).toStdString());
         auto file = std::make_unique<QFile>();
         if (!target.IsOpen() ||
-            !file->open(target.Stream(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle)) {
+            !file->open(target.Stream(), QIODevice::WriteOnly | QIODevice::Unbuffered,
+                    QFileDevice::DontCloseHandle)) {
             const QString reason = target.IsOpen() ? file->errorString()
                                                    : QString::fromStdString(target.Error());
             Dialogs().Message(this, tMsgType::Error, CannotSaveText(fileName, reason),
                               tMsgButtons::Ok);
             return;
         }
-        QFile* stream = file.get();
         bool written = false;
         {
             const cEngineJob job;
-            const cStreamScope scope(LibraryStream);
             LibraryStream = std::move(file);
-            written = constants ? cFormulaEngine::ConstantsToFile()
-                                : cFormulaEngine::FunctionsToFile();
-            written = stream->flush() && written;
+            written = SaveLibrary(constants ? eLibraryKind::Constants : eLibraryKind::Functions, MainWindowStream());
         }
         written = written && target.Commit();
         if (!written) Dialogs().Message(this, tMsgType::Error, kMsgFileError, tMsgButtons::Ok);

@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// The main window: its controls and menu, and their handlers. The unit's
+// other jobs have their own files: Korund_main_progress (the progress hook),
+// Korund_main_start (start-up and the command line), Korund_main_files
+// (library files), Korund_updown (the up/down control).
 #include "Korund_main_unit.h"
 
+#include "Calculation.h"
 #include "Config_unit.h"
 #include "Credits_unit.h"
 #include "Engine_job.h"
-#include "Engine_start.h"
 #include "Formula_fault.h"
 #include "Formula_recall.h"
 #include "Info_window_unit.h"
 #include "Korund_dialogs.h"
-#include "KorundSettings.h"
 #include "Lib_editor.h"
 #include "Palettes_unit.h"
 #include "Plot_unit.h"
@@ -20,8 +23,6 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QIODevice>
-#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,68 +34,12 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-#include <optional>
 #include <string>
 #include <vector>
 
-namespace {
-
-// The one main window of the run: the hooks act on it.
 TFMain* gMainForm = nullptr;
 
-// Depth of the progress callback's message pumps; while it is above 0 an
-// engine call is running further down the stack.
-int gPumpDepth = 0;
-
-std::function<int32_t()> gClock;
-
-// "A", "A and B", "A, B and C".
-std::string JoinedKeys(const std::vector<std::string>& keys) {
-    std::string text;
-    for (size_t i = 0; i < keys.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
-    return text;
-}
-
-int32_t CalendarSeconds() {
-    return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
-}
-
-// Lets the window system process its pending messages from inside an engine call.
-std::chrono::steady_clock::time_point gLastPump;
-
-void PumpMessages() {
-    struct tPump {
-        tPump() { ++gPumpDepth; }
-        ~tPump() { --gPumpDepth; }
-    } pump;
-    QCoreApplication::processEvents();
-    gLastPump = std::chrono::steady_clock::now();
-}
-
-// While an evaluation can be cancelled, messages are also processed between
-// the once-per-second repaints, about every 100 ms, so that a click on Cancel
-// is seen soon. The clock is read only every 64th report.
-constexpr uint32_t kCancelPollReports = 64;
-constexpr auto kCancelPollInterval = std::chrono::milliseconds(100);
-uint32_t gReportsSincePoll = 0;
-
-bool CancelPollDue() {
-    if (++gReportsSincePoll < kCancelPollReports) return false;
-    gReportsSincePoll = 0;
-    return std::chrono::steady_clock::now() - gLastPump >= kCancelPollInterval;
-}
-
-// Only evaluating reports end a job, and only an evaluation's; an engine
-// call made by a handler inside a message pump is not the job being cancelled.
-void ThrowIfCancelled(const TFProgress& progress, uint8_t activity) {
-    if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested &&
-        gPumpDepth == 0)
-        throw cCalculationCancelled();
-}
+namespace {
 
 const char* const kDocumentationText =
     "Note: This feature is not implemented yet. It will be aviable in the final release of "
@@ -113,37 +58,6 @@ constexpr int kFrameWidth = 8;
 constexpr int kFrameHeight = 46;
 
 } // namespace
-
-// ---- TUpDown
-
-TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
-    auto arrow = [this](Qt::ArrowType type) {
-        auto* b = new QToolButton(this);
-        b->setArrowType(type);
-        b->setAutoRepeat(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setIconSize(QSize(7, 7));
-        return b;
-    };
-    BUp = arrow(Qt::UpArrow);
-    BDown = arrow(Qt::DownArrow);
-    connect(BUp, &QToolButton::clicked, this, &TUpDown::ClickUp);
-    connect(BDown, &QToolButton::clicked, this, &TUpDown::ClickDown);
-}
-
-void TUpDown::ClickUp() {
-    emit Click(true);
-}
-
-void TUpDown::ClickDown() {
-    emit Click(false);
-}
-
-void TUpDown::resizeEvent(QResizeEvent*) {
-    const int upper = height() / 2;
-    BUp->setGeometry(0, 0, width(), upper);
-    BDown->setGeometry(0, upper, width(), height() - upper);
-}
 
 // ---- TFMain construction and shutdown
 
@@ -164,62 +78,6 @@ TFMain::TFMain(cKorundWindows& windows, QWidget* parent)
 TFMain::~TFMain() {
     ShutDownEngine();
     if (gMainForm == this) gMainForm = nullptr;
-}
-
-void TFMain::StartEngine() {
-    cFormulaEngine::ProgressIndicator = ProgressCallback;
-    cFormulaEngine::FileRead = LibraryRead;
-    cFormulaEngine::FileWrite = LibraryWrite;
-    const std::string iniPath = KorundIniPath();
-    std::string refusal;
-    cKorundSettings settings = ReadKorundIni(iniPath, &refusal);
-    if (!refusal.empty())
-        Dialogs().Message(this, tMsgType::Error,
-                          QString("Error: The settings file \"%1\" cannot be used: %2. Korund starts "
-                                  "with the default settings.")
-                              .arg(QString::fromStdString(iniPath), QString::fromStdString(refusal)),
-                          tMsgButtons::Ok);
-    QStringList notes;
-    for (const std::string& note : ClampCapacities(settings))
-        notes << QString::fromStdString(note);
-    if (!notes.isEmpty())
-        Dialogs().Message(this, tMsgType::Warning,
-                          QString("Warning: The settings file \"%1\" holds capacities out of "
-                                  "range:\n%2")
-                              .arg(QString::fromStdString(iniPath), notes.join('\n')),
-                          tMsgButtons::Ok);
-    try {
-        const std::vector<std::string> reset =
-            InitWithDefaultCapacitiesOnFailure(settings, [] { cFormulaEngine::Init(); });
-        if (!reset.empty())
-            Dialogs().Message(this, tMsgType::Error,
-                              QString("Error: There is not enough memory for %1 of the settings file "
-                                      "\"%2\". Korund starts with the default for %3.")
-                                  .arg(QString::fromStdString(JoinedKeys(reset)),
-                                       QString::fromStdString(iniPath),
-                                       reset.size() == 1 ? "it" : "them"),
-                              tMsgButtons::Ok);
-        Engine = FE_BuildInstance();
-        MState->clear();
-        for (const std::string& line : EngineStateLines())
-            MState->appendPlainText(QString::fromStdString(line));
-        MState->moveCursor(QTextCursor::Start);
-    } catch (...) {
-        if (Engine) FE_ClearInstance(Engine);
-        cFormulaEngine::FreeStatics();
-        throw;
-    }
-}
-
-void TFMain::ShutDownEngine() {
-    if (!Engine) return;
-    FE_ClearInstance(Engine);
-    Engine = nullptr;
-    cFormulaEngine::FreeStatics();
-}
-
-bool TFMain::Busy() const {
-    return aCalculating || gPumpDepth > 0;
 }
 
 void TFMain::closeEvent(QCloseEvent* event) {
@@ -245,18 +103,6 @@ void TFMain::FormClose(QCloseEvent* event) {
     ShutDownEngine();
     event->accept();
     emit Closed();
-}
-
-void TFMain::LockForJob() {
-    aFocusBeforeLock = focusWidget();
-    setEnabled(false);
-}
-
-void TFMain::UnlockAfterJob() {
-    setEnabled(true);
-    QWidget* focus = aFocusBeforeLock ? aFocusBeforeLock.data() : EFormel;
-    aFocusBeforeLock = nullptr;
-    if (focus->isVisible() && focus->isEnabled()) focus->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- controls and menu
@@ -453,41 +299,27 @@ void TFMain::Edit_CalculateClick() {
     const QString typed = EFormel->text();
     RememberFormula(typed);
     const QByteArray formula = typed.toUtf8();
-    const char* failure = nullptr;
-    // The parser would drop a character outside printable ASCII unseen.
-    std::optional<tFieldStretch> fault = ForeignCharStretch(formula);
-    if (fault) {
-        failure = "parse error";
-    } else {
-        try {
-            Engine->Parse(formula.constData());
-        } catch (...) {
-            failure = "parse error";
-            fault = ParseFaultStretch(formula, *Engine);
-        }
-    }
-    if (!failure) {
-        try {
-            LastResult = Engine->Evaluate();
-        } catch (const cCalculationCancelled&) {
-            failure = "calculation cancelled";
-        } catch (...) {
-            failure = "calc error";
-        }
-    }
+    const cCalculation calculation = Calculate(*Engine, formula.toStdString());
     job.reset();
-    if (failure) {
-        LastResult = cLongReal(0L);
-        Dialogs().Message(this, tMsgType::Plain, failure);
-        LErgebnis->SetResult("<ERROR>");
-        if (fault) {
-            // Where to look: the failing stretch, selected once the box is gone.
-            restore.focus = EFormel;
-            EFormel->setFocus(Qt::OtherFocusReason);
-            EFormel->setSelection(fault->start, fault->length);
-        }
-    } else {
+    LastResult = calculation.aValue;
+    if (calculation.Ok()) {
         LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
+        return;
+    }
+    QString failure = calculation.aOutcome == eOutcome::Cancelled ? "calculation cancelled"
+                      : calculation.aOutcome == eOutcome::CalcFailed ? "calc error"
+                                                                     : "parse error";
+    if (calculation.aOutcome == eOutcome::ParseFailed)
+        if (const auto hint = MissingBracketsHint(formula.toStdString(), calculation.aParse))
+            failure += QString(" (%1)").arg(QString::fromStdString(*hint));
+    Dialogs().Message(this, tMsgType::Plain, failure);
+    LErgebnis->SetResult("<ERROR>");
+    if (calculation.aLast >= calculation.aFirst && calculation.aFirst >= 0) {
+        // Where to look: the failing stretch, selected once the box is gone.
+        const tFieldStretch fault = FieldStretch(formula, calculation.aFirst, calculation.aLast);
+        restore.focus = EFormel;
+        EFormel->setFocus(Qt::OtherFocusReason);
+        EFormel->setSelection(fault.start, fault.length);
     }
 }
 
@@ -637,290 +469,3 @@ void TFMain::Help_DokumentationClick() {
     Dialogs().Message(this, tMsgType::Information, kDocumentationText);
 }
 
-// ---- hooks
-
-void SetProgressClock(std::function<int32_t()> clock) {
-    gClock = std::move(clock);
-}
-
-void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
-    TFMain* main = gMainForm;
-    if (!main || !main->W.Progress) return;
-    TFProgress& progress = *main->W.Progress;
-
-    if (level > 3) {
-        // Not shown, but an evaluation this deep can still be cancelled.
-        if (activity == faCalculating && progress.Cancellable()) {
-            if (CancelPollDue()) PumpMessages();
-            ThrowIfCancelled(progress, activity);
-        }
-        return;
-    }
-    if (level == 0 && activity == faIdle) {
-        if (progress.isVisible()) {
-            progress.SetCancellable(false);
-            main->UnlockAfterJob();
-            progress.EndJob();
-        }
-        main->RetryPendingClose();
-        return;
-    }
-    if (!progress.isVisible()) {
-        main->LastProgressRefresh = 0;
-        progress.ResetRows();
-        progress.CancelRequested = false; // a click meant for an earlier job
-        progress.BeginJob(main);
-        main->LockForJob();
-    }
-    if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
-        progress.SetCancellable(true);
-        // Started from the main window: Esc reaches the progress window at once.
-        if (QApplication::activeWindow() == main) progress.TakeKeyboard();
-    } else if (level == 0 && activity != faCalculating) {
-        progress.SetCancellable(false);
-    }
-    ThrowIfCancelled(progress, activity);
-
-    progress.StoreRow(level, activity, total, done);
-
-    if (CalendarSeconds() != main->LastProgressRefresh) {
-        progress.ShowRows();
-        PumpMessages();
-        main->LastProgressRefresh = CalendarSeconds();
-    } else if (progress.Cancellable() && CancelPollDue()) {
-        PumpMessages(); // rows stay as drawn; only input is let through
-    } else {
-        return;
-    }
-    ThrowIfCancelled(progress, activity);
-}
-
-uint16_t LibraryRead(void* buffer, uint16_t count) {
-    QIODevice* stream = gMainForm ? gMainForm->LibraryStream.get() : nullptr;
-    if (!stream) return 0;
-    const qint64 read = stream->read(static_cast<char*>(buffer), count);
-    return read > 0 ? static_cast<uint16_t>(read) : 0;
-}
-
-uint16_t LibraryWrite(const void* buffer, uint16_t count) {
-    QIODevice* stream = gMainForm ? gMainForm->LibraryStream.get() : nullptr;
-    if (!stream) return 0;
-    const qint64 written = stream->write(static_cast<const char*>(buffer), count);
-    return written > 0 ? static_cast<uint16_t>(written) : 0;
-}
-
-// ---- exceptions
-
-void ShowException(std::exception_ptr exception) {
-    static bool showing = false; // an error box that fails itself is not shown again
-    if (showing) return;
-    QString message = "An unexpected error occurred.";
-    try {
-        std::rethrow_exception(exception);
-    } catch (const std::exception& e) {
-        message = QString::fromUtf8(e.what());
-    } catch (...) {
-    }
-    showing = true;
-    try {
-        Dialogs().Message(nullptr, tMsgType::Error, message);
-    } catch (...) {
-    }
-    showing = false;
-}
-
-// ---- start-up
-
-TKorundApplication::TKorundApplication(int& argc, char** argv) : QApplication(argc, argv) {
-    setApplicationName("Korund");
-    setApplicationVersion(KorundVersion());
-    setDesktopFileName("org.example.korund");
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QString(":/korund/korund-%1.png").arg(size), QSize(size, size));
-    setWindowIcon(icon);
-    // The windows are laid out in pixels, so their text is sized in pixels too.
-    QFont text = font();
-    text.setPixelSize(11);
-    setFont(text);
-    // Group boxes with their caption on the frame line, so that controls placed
-    // 16 pixels below a box's top edge sit inside the frame.
-    setStyleSheet("QGroupBox { border: 1px solid palette(mid); border-radius: 3px;"
-                  " margin-top: 6px; }"
-                  "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-                  " left: 6px; padding: 0px 2px; }");
-}
-
-bool TKorundApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (...) {
-        ShowException(std::current_exception());
-    }
-    return false;
-}
-
-cKorundProgram::cKorundProgram(const QString& pictureDir,
-                               std::function<void(const QString&)> trace) {
-    auto note = [&trace](const char* step) {
-        if (trace) trace(step);
-    };
-    auto splash = std::make_unique<TFSplash>(pictureDir);
-    splash->show();
-    splash->repaint();
-    QCoreApplication::processEvents();
-    note("TFSplash");
-
-    QCoreApplication::setApplicationName("Korund");
-
-    aMain = std::make_unique<TFMain>(W);
-    W.Main = aMain.get();
-    note("TFMain");
-    aEdit = std::make_unique<TFEdit>(W, aMain.get());
-    W.Edit = aEdit.get();
-    note("TFEdit");
-    aProgress = std::make_unique<TFProgress>(W);
-    W.Progress = aProgress.get();
-    note("TFProgress");
-    aConfig = std::make_unique<TFConfig>(W, aMain.get());
-    W.Config = aConfig.get();
-    note("TFConfig");
-    aPalettes = std::make_unique<TFPalettes>(W);
-    W.Palettes = aPalettes.get();
-    note("TFPalettes");
-    aInfoText = std::make_unique<TFInfoText>(W, aMain.get());
-    W.InfoText = aInfoText.get();
-    note("TFInfoText");
-    aCredits = std::make_unique<TFCredits>(W, aMain.get(), pictureDir);
-    W.Credits = aCredits.get();
-    note("TFCredits");
-    aPlot = std::make_unique<TFPlot>(W);
-    W.Plot = aPlot.get();
-    note("TFPlot");
-
-    splash->hide();
-}
-
-cKorundProgram::~cKorundProgram() = default;
-
-namespace {
-
-// Start-up probe for timing the program (bench/startup.sh) and for testing
-// an installed program: the main window is closed right after its first
-// paint, which ends the run the normal way (engine instance and tables
-// released). With "preferences", the preferences are loaded and saved first.
-class cExitWhenShown : public QObject {
-public:
-    enum class tMode { Off, Exit, Preferences };
-    static tMode Wanted() {
-        const QByteArray value = qgetenv("KORUND_EXIT_WHEN_SHOWN");
-        if (value == "1") return tMode::Exit;
-        if (value == "preferences") return tMode::Preferences;
-        return tMode::Off;
-    }
-    explicit cExitWhenShown(std::function<void()> beforeClose) : aBeforeClose(std::move(beforeClose)) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, static_cast<QWidget*>(watched), [this, watched] {
-                RunGuarded(aBeforeClose);
-                static_cast<QWidget*>(watched)->close();
-            });
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> aBeforeClose;
-};
-
-// The probe's dialogs: messages go to standard error, nothing waits for the user.
-class cStderrDialogs : public cDialogs {
-public:
-    cStderrDialogs() : aPrevious(InstalledDialogs()) { SetDialogs(this); }
-    ~cStderrDialogs() override { SetDialogs(aPrevious); }
-    cStderrDialogs(const cStderrDialogs&) = delete;
-    cStderrDialogs& operator=(const cStderrDialogs&) = delete;
-
-    int errors = 0;
-
-    tMsgResult Message(QWidget*, tMsgType type, const QString& text, tMsgButtons) override {
-        if (type == tMsgType::Error) ++errors;
-        std::fprintf(stderr, "Korund: %s\n", text.toLocal8Bit().constData());
-        return tMsgResult::Ok;
-    }
-    tFileChoice OpenFile(QWidget*, const QString&, const QString&, int) override { return {}; }
-    tFileChoice SaveFile(QWidget*, const QString&, const QString&, int) override { return {}; }
-    void ShowModal(QDialog*) override {}
-
-private:
-    cDialogs* aPrevious;
-};
-
-} // namespace
-
-int RunKorund(const QString& pictureDir, const QString& startFile) {
-    const cExitWhenShown::tMode mode = cExitWhenShown::Wanted();
-    std::optional<cStderrDialogs> quiet;
-    if (mode != cExitWhenShown::tMode::Off && !InstalledDialogs()) quiet.emplace();
-    try {
-        cKorundProgram program(pictureDir);
-        QApplication::setQuitOnLastWindowClosed(false);
-        QObject::connect(program.W.Main, &TFMain::Closed, qApp, &QCoreApplication::quit,
-                         Qt::QueuedConnection);
-        cExitWhenShown probe([&program, mode] {
-            if (mode != cExitWhenShown::tMode::Preferences) return;
-            program.W.Config->FormShow();
-            program.W.Config->BOkClick();
-        });
-        if (mode != cExitWhenShown::tMode::Off) program.W.Main->installEventFilter(&probe);
-        program.W.Main->show();
-        if (!startFile.isEmpty()) {
-            TFMain* main = program.W.Main;
-            QTimer::singleShot(0, main, [main, startFile] {
-                RunGuarded([main, &startFile] { main->OpenStartFile(startFile); });
-            });
-        }
-        QApplication::exec();
-        return quiet && quiet->errors > 0 ? 1 : 0;
-    } catch (...) {
-        ShowException(std::current_exception());
-    }
-    return 1;
-}
-
-const char* const kKorundUsage =
-    "Usage: Korund [FILE.krc | FILE.krf]\n"
-    "High-precision algebraic calculator. A library file given is loaded at\n"
-    "start as File > Open would: .krc into the constants, .krf into the functions.\n"
-    "\n"
-    "  -h, --help     show this help and exit\n"
-    "  -v, --version  show the version and exit\n";
-
-tKorundArguments ParseKorundArguments(const QStringList& arguments, bool optionsOnly) {
-    tKorundArguments result;
-    bool optionsEnded = false;
-    for (qsizetype i = 1; i < arguments.size() && result.error.isEmpty(); ++i) {
-        const QString& arg = arguments[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
-            result.help = true;
-        } else if (!optionsEnded && (arg == "-v" || arg == "--version")) {
-            result.version = true;
-        } else if (optionsOnly) {
-            continue;
-        } else if (!optionsEnded && arg.startsWith('-') && arg != "-") {
-            result.error = QString("unknown option '%1'").arg(arg);
-        } else if (arg.isEmpty()) {
-            result.error = "an empty file name was given";
-        } else if (!result.startFile.isEmpty()) {
-            result.error = QString("only one library file can be opened, not also '%1'").arg(arg);
-        } else {
-            result.startFile = arg;
-        }
-    }
-    return result;
-}

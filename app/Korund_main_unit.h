@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Korund_windows.h"
+#include "LibraryStreams.h"
 #include "Result_line.h"
 #include "Splash_unit.h"
 #include "cFormulaEngine.h"
@@ -180,9 +181,11 @@ private:
 };
 
 // ---- engine hooks
+// The one main window of the run, while it lives: the hooks act on it.
+extern TFMain* gMainForm;
 void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done);
-uint16_t LibraryRead(void* buffer, uint16_t count);
-uint16_t LibraryWrite(const void* buffer, uint16_t count);
+// LibraryRead and LibraryWrite (LibraryStreams.h) move the bytes of LibraryStream.
+cLibraryStream& MainWindowStream();
 
 // Calendar time in whole seconds, as the progress callback reads it. Tests
 // install their own clock; an empty function restores the system clock.

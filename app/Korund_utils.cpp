@@ -20,16 +20,6 @@ std::string ShortenForList(std::string_view text) {
     return std::string(text.substr(0, 10)) + "[...]";
 }
 
-const std::array<const char*, 31> BuiltinHelpTable = {
-    "abs(x)",     "ln(x)",     "exp(x)",       "sqrt(x)",    "sin(x)",     "cos(x)",
-    "tan(x)",     "cot(x)",    "arcsin(x)",    "arccos(x)",  "arctan(x)",  "arccot(x)",
-    "sinh(x)",    "cosh(x)",   "tanh(x)",      "arcsinh(x)", "arccosh(x)", "arctanh(x)",
-    "normloc(x)", "norm(x)",   "invnormloc(x)", "invnorm(x)", "fak(x)",    "per(n,k)",
-    "com(n,k)",   "trunc(x)",  "round(x)",     "e()",        "pi()",
-    "sum(<var index>,<from>,<to>,<expression>)",
-    "mul(<var index>,<from>,<to>,<expression>)",
-};
-
 QString EngineText(const tOwnedText& text) {
     return text ? QString::fromUtf8(text.get()) : QString();
 }

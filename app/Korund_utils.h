@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Text helpers shared by the palettes and the library editor, and the help
-// table of the built-in page.
+// Text helpers shared by the palettes and the library editor.
 #pragma once
 
 #include "cFormulaEngine.h"
@@ -8,7 +7,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <array>
 #include <string>
 #include <string_view>
 
@@ -16,10 +14,6 @@
 std::string DefinitionName(std::string_view text);
 // More than 15 characters: the first 10 followed by "[...]".
 std::string ShortenForList(std::string_view text);
-
-// One text per entry of the built-in page: the 29 built-ins in table order,
-// then the sum and product forms.
-extern const std::array<const char*, 31> BuiltinHelpTable;
 
 // A text returned by the engine for display; null is the empty text.
 QString EngineText(const tOwnedText& text);

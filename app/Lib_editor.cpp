@@ -284,7 +284,7 @@ void TFEdit::BDoneClick() {
         const cEngineJob job; // the commit compiles, with progress reports
         result = Library().Stop();
     }
-    if (result == -1) {
+    if (result == lrLoaded) {
         CloseEditor(true);
         if (W.Palettes) {
             if (ConstantsMode)

@@ -5,6 +5,7 @@
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
 #include "Korund_utils.h"
+#include "cBuiltins.h"
 #include "cFormulaEngine.h"
 
 #include <QLineEdit>
@@ -145,8 +146,8 @@ void TFPalettes::SUserFuncShow() {
 
 void TFPalettes::SBuiltinFuncShow() {
     LBuiltinFunc->clear();
-    for (const char* entry : BuiltinHelpTable)
-        LBuiltinFunc->addItem(QString::fromStdString(ShortenForList(entry)));
+    for (const cBuiltin& builtin : kBuiltins)
+        LBuiltinFunc->addItem(QString::fromStdString(ShortenForList(builtin.aSignature)));
     LBuiltinFunc->repaint();
 }
 
@@ -167,8 +168,8 @@ void TFPalettes::BUserFuncPasteClick() {
 
 void TFPalettes::BBuiltinFuncPasteClick() {
     const int row = SelectedRow(LBuiltinFunc);
-    if (row < 0 || row >= static_cast<int>(BuiltinHelpTable.size())) return;
-    AppendToFormula(QString::fromLatin1(BuiltinHelpTable[static_cast<size_t>(row)]));
+    if (row < 0 || row >= static_cast<int>(kBuiltins.size())) return;
+    AppendToFormula(QString::fromLatin1(kBuiltins[static_cast<size_t>(row)].aSignature));
 }
 
 void TFPalettes::ShowInfo(const QString& caption, const QString& text) {

@@ -4,6 +4,7 @@
 #include "Engine_job.h"
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
+#include "ParseMessages.h"
 #include "Plot_ticks.h"
 #include "cPlotRange.h"
 #include "cPlotSampler.h"
@@ -198,7 +199,7 @@ void TFPlot::ShowStatus(const QString& text, bool error) {
 void TFPlot::ShowParseError(QLineEdit* field, const QString& name, const cPlotParseError& error) {
     const std::string text = field->text().toStdString();
     const auto [start, length] = Selection(text, error);
-    ShowStatus(QString("%1: %2 at column %3").arg(name, QString::fromUtf8(error.what())).arg(start + 1), true);
+    ShowStatus(QString("%1: %2 at column %3").arg(name, QString::fromStdString(PlotParseReason(text, error))).arg(start + 1), true);
     field->setFocus();
     if (length > 0)
         field->setSelection(start, length);

@@ -2,6 +2,7 @@
 // TFProgress: one text and one bar per nesting level of a running engine operation.
 #pragma once
 
+#include "Cancelled.h"
 #include "Korund_windows.h"
 
 #include <QDialog>
@@ -53,7 +54,7 @@ public:
     void ShowRows();
 
     // Set by Cancel (or Esc) while an evaluation runs; the progress callback
-    // turns it into cCalculationCancelled and clears it when a job starts.
+    // turns it into cCancelled and clears it when a job starts.
     bool CancelRequested = false;
     // Whether the running job is an evaluation; enables BCancel.
     bool Cancellable() const { return aCancellable; }
@@ -84,13 +85,6 @@ private:
     bool aCancellable = false;
     QPointer<QWidget> aKeyboardOwner; // active when the job began
     bool aTookKeyboard = false;
-};
-
-// Thrown by the progress callback out of an evaluation the user cancelled;
-// the engine closes its levels and passes it on to the caller of Evaluate.
-class cCalculationCancelled : public std::exception {
-public:
-    const char* what() const noexcept override { return "calculation cancelled"; }
 };
 
 // "calculating (12/40)": the row text of one progress report.

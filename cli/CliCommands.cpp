@@ -7,6 +7,8 @@
 #include "CliSession.h"
 #include "CliText.h"
 #include "KorundSettings.h"
+#include "ParseMessages.h"
+#include "cBuiltins.h"
 
 namespace {
 
@@ -50,15 +52,15 @@ bool Help(cCliSession& session, std::string_view, std::string_view argument)
         std::string_view name = argument;
         if (const auto open = name.find('('); open != std::string_view::npos)
             name = name.substr(0, open); // ":help sin(x)" as well
-        if (const char* line = BuiltinHelpLine(name)) {
-            session.Out() << line << '\n';
+        if (const cBuiltin* builtin = FindBuiltin(name)) {
+            session.Out() << BuiltinHelpLine(*builtin) << '\n';
             return true;
         }
         return session.Fail("'" + std::string(argument) + "' is not a built-in function (see :help)");
     }
     session.Out() << kCliCommands << '\n';
-    for (const cBuiltinHelp& entry : kBuiltinHelp)
-        session.Out() << "  " << entry.aLine << '\n';
+    for (const cBuiltin& entry : kBuiltins)
+        session.Out() << "  " << BuiltinHelpLine(entry) << '\n';
     return true;
 }
 

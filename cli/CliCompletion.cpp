@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliCompletion.h"
 
+#include "cBuiltins.h"
 #include "cFormulaEngine.h"
 #include "cParser.h"
 
@@ -52,9 +53,9 @@ std::string CommonStart(const std::vector<std::string>& candidates)
 
 std::vector<std::string> CompletableNames()
 {
-    std::vector<std::string> names{"sum(", "mul("};
-    for (uint32_t i = 0; cFormulaEngine::aBasicFunctionArray && i < cFormulaEngine::aBasicFunctionCount; ++i)
-        names.push_back(cFormulaEngine::aBasicFunctionArray[i].aName + "(");
+    std::vector<std::string> names;
+    for (const cBuiltin& builtin : kBuiltins)
+        names.push_back(std::string(builtin.aName) + "(");
     for (uint32_t i = 0; cFormulaEngine::aConstantArray && i < cFormulaEngine::aConstantCount; ++i)
         names.push_back(cFormulaEngine::aConstantArray[i].aName);
     for (uint32_t i = 0; cFormulaEngine::aUserFunctionArray && i < cFormulaEngine::aUserFunctionCount; ++i)

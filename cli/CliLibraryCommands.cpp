@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliLibraryCommands.h"
 
-#include "CliParseMessages.h"
+#include "ParseMessages.h"
 #include "CliText.h"
 #include "cFormulaEngine.h"
 #include "cFormulaText.h"

@@ -2,7 +2,7 @@
 #include "CliLibraryFiles.h"
 
 #include "AtomicFile.h"
-#include "CliParseMessages.h"
+#include "ParseMessages.h"
 #include "cFormulaEngine.h"
 #include "cFormulaText.h"
 #include "cNameCheck.h"
@@ -10,43 +10,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <memory>
 
 namespace {
-
-std::FILE* gLibraryStream = nullptr;
-int gStreamError = 0; // errno of the first failed transfer of the open file
-
-uint16_t Transferred(size_t count)
-{
-    if (gStreamError == 0 && std::ferror(gLibraryStream))
-        gStreamError = errno;
-    return static_cast<uint16_t>(count);
-}
-
-uint16_t LibraryRead(void* buffer, uint16_t count)
-{
-    return gLibraryStream ? Transferred(std::fread(buffer, 1, count, gLibraryStream)) : 0;
-}
-
-uint16_t LibraryWrite(const void* buffer, uint16_t count)
-{
-    return gLibraryStream ? Transferred(std::fwrite(buffer, 1, count, gLibraryStream)) : 0;
-}
-
-// Points the hooks at a stream for the duration of one engine file operation.
-class cStreamScope {
-public:
-    explicit cStreamScope(std::FILE* stream)
-    {
-        gLibraryStream = stream;
-        gStreamError = 0;
-    }
-    ~cStreamScope() { gLibraryStream = nullptr; }
-    cStreamScope(const cStreamScope&) = delete;
-    cStreamScope& operator=(const cStreamScope&) = delete;
-};
 
 struct cFileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -59,27 +25,21 @@ const char* KindName(eLibraryKind kind)
 
 } // namespace
 
-void InstallLibraryHooks()
-{
-    cFormulaEngine::FileRead = &LibraryRead;
-    cFormulaEngine::FileWrite = &LibraryWrite;
-}
-
 std::string LoadResultMessage(eLibraryKind kind, int32_t result, int readError)
 {
     const std::string library = std::string(KindName(kind)) + " library";
     switch (result) {
-    case -5:
+    case lrBadVersion:
         return "the " + library + " was written by a version of Korund with another file format for libraries; "
                "a version that knows that format reads it";
-    case -4:
+    case lrBadMagic:
         return "this is not a Korund " + library + " file";
-    case -3:
+    case lrTableFull:
         return std::string("the ") + library + " holds more entries than " +
                (kind == eLibraryKind::Constants ? "MaxConst=" + std::to_string(cFormulaEngine::aConstantMax)
                                                 : "MaxFunc=" + std::to_string(cFormulaEngine::aUserFunctionMax)) +
                " in [Parser] of the settings file allows; loading was cancelled";
-    case -2:
+    case lrReadFailed:
         if (readError != 0)
             return std::string("cannot read the file: ") + std::strerror(readError);
         return "the file ends before the " + library + " does (it is damaged or incomplete)";
@@ -99,19 +59,12 @@ std::optional<std::string> LoadLibraryFile(eLibraryKind kind, const std::string&
         return std::string("cannot open the file: ") + std::strerror(errno);
     const bool constants = kind == eLibraryKind::Constants;
     const uint32_t before = constants ? cFormulaEngine::GetConstantCount() : cFormulaEngine::GetFunctionCount();
-    int32_t result = -2;
-    int readError = 0;
-    {
-        cStreamScope scope(file.get());
-        try {
-            result = constants ? cFormulaEngine::ConstantsFromFile() : cFormulaEngine::FunctionsFromFile();
-        } catch (const std::bad_alloc&) {
-            return std::string("not enough memory to load the library; nothing of it was loaded");
-        }
-        readError = gStreamError;
-    }
-    if (result != -1)
-        return LoadResultMessage(kind, result, readError);
+    cFileStream stream(file.get());
+    const int32_t result = LoadLibrary(kind, stream);
+    if (result == kLoadOutOfMemory)
+        return std::string("not enough memory to load the library; nothing of it was loaded");
+    if (result != lrLoaded)
+        return LoadResultMessage(kind, result, stream.Error());
     if (unreachable) {
         // The library loads as it is; names that no formula reaches are said,
         // and so are definitions the engine read without some characters.
@@ -140,14 +93,9 @@ std::optional<std::string> SaveLibraryFile(eLibraryKind kind, const std::string&
     cAtomicFile file(path);
     if (!file.IsOpen())
         return file.Error();
-    bool written = false;
-    int writeError = 0;
-    {
-        cStreamScope scope(file.Stream());
-        written = kind == eLibraryKind::Constants ? cFormulaEngine::ConstantsToFile()
-                                                  : cFormulaEngine::FunctionsToFile();
-        writeError = gStreamError;
-    }
+    cFileStream stream(file.Stream());
+    const bool written = SaveLibrary(kind, stream);
+    const int writeError = stream.Error();
     if (!written)
         return writeError != 0 ? std::string("cannot write the file: ") + std::strerror(writeError)
                                : std::string("cannot write the file");

@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Library files for korund-cli: the engine's file hooks over an open file,
-// loading and saving, and the messages for the load results.
+// Library files for korund-cli: loading and saving a file by its name, and
+// the messages for the load results.
 #pragma once
+
+#include "LibraryStreams.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-enum class eLibraryKind { Constants, Functions };
-
-// Installs FileRead and FileWrite; they move bytes of the file that a load
-// or save has open, and nothing otherwise.
-void InstallLibraryHooks();
-
-// The message for a LoadResult other than -1; readError is the errno of a
+// The message for a LoadResult other than lrLoaded; readError is the errno of a
 // failed read (0 when the file just ended).
 std::string LoadResultMessage(eLibraryKind kind, int32_t result, int readError = 0);
 

@@ -3,6 +3,7 @@
 
 #include "CliBraille.h"
 #include "CliProgress.h"
+#include "ParseMessages.h"
 #include "cFormulaText.h"
 #include "cPlotRange.h"
 
@@ -55,7 +56,7 @@ std::string Number(double value)
 
 std::string ParseFailure(const char* part, const std::string& text, const cPlotParseError& error)
 {
-    std::string reason = std::string(part) + ": " + error.what();
+    std::string reason = std::string(part) + ": " + PlotParseReason(text, error);
     if (error.aLast >= error.aFirst && error.aFirst >= 0) {
         const auto first = static_cast<size_t>(error.aFirst);
         reason += " '" + text.substr(first, static_cast<size_t>(error.aLast) - first + 1) + "'";

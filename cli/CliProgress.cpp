@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliProgress.h"
 
+#include "Cancelled.h"
+
 #include "cFormulaEngine.h"
 
 #include <unistd.h>
@@ -88,7 +90,7 @@ void DrawLine()
 void ProgressHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t done)
 {
     if (activity == faCalculating && gInterrupt && gEvaluating)
-        throw cCliInterrupted();
+        throw cCancelled("interrupted");
     if (!gShowProgress)
         return;
     if (level < kShownLevels)

@@ -3,15 +3,9 @@
 // engine's progress hook.
 #pragma once
 
-#include <stdexcept>
 
-// Thrown by the progress hook when Ctrl-C interrupts an evaluation.
-class cCliInterrupted : public std::runtime_error {
-public:
-    cCliInterrupted() : std::runtime_error("interrupted") {}
-};
-
-// Installs the progress hook in the engine and the SIGINT handler. With
+// Installs the progress hook in the engine and the SIGINT handler; Ctrl-C
+// during an evaluation throws cCancelled("interrupted") out of it. With
 // showProgress, long jobs draw a progress line on standard error.
 void InstallCliProgress(bool showProgress);
 

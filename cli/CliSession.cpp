@@ -1,28 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliSession.h"
 
-#include "CliParseMessages.h"
+#include "Calculation.h"
 #include "CliProgress.h"
 #include "CliText.h"
-#include "cFormulaText.h"
 
 #include <algorithm>
-#include <new>
 
 cCliSession::cCliSession(std::ostream& out, bool carets)
     : aOut(out), aCarets(carets), aEngine(FE_BuildInstance()), aLastResult(0L)
 {
 }
-
-namespace {
-
-// The reason of a failure as the user reads it.
-std::string Reason(const std::exception& e)
-{
-    return dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? "not enough memory" : e.what();
-}
-
-} // namespace
 
 bool cCliSession::IsBlank(std::string_view line)
 {
@@ -41,9 +29,8 @@ bool cCliSession::Run(const std::string& line)
     if (IsCommand(line)) {
         const auto [name, argument] = SplitWord(line);
         const auto& commands = Commands();
-        const std::string_view wanted = name; // a lambda may not capture a structured binding (clang 14)
         const auto command = std::find_if(commands.begin(), commands.end(),
-                                          [&](const cCliCommandEntry& entry) { return wanted == entry.aName; });
+                                          [&](const cCliCommandEntry& entry) { return name == entry.aName; });
         if (command == commands.end()) {
             ok = Fail("unknown command '" + std::string(Trim(line)) + "' (see :help)");
         } else {
@@ -71,52 +58,37 @@ bool cCliSession::ParseFailed(const std::string& formula, const cParseMessage& m
     aOut << "parse error: " << message.aText << '\n';
     if (aCarets && message.aColumn > 0)
         aOut << CaretLines(formula, message.aColumn, message.aWidth);
-    aLastResult = cLongReal(0L);
     return false;
 }
 
 bool cCliSession::Calculate(const std::string& formula)
 {
-    // The engine leaves out what is not printable ASCII; a formula holding
-    // such a character would silently mean something else.
-    if (const auto foreign = FindForeignChar(formula))
-        return ParseFailed(formula, ForeignCharMessage(formula, *foreign));
-
+    cCalculation calculation;
     std::string answer;
-    std::optional<cParseFailure> parseFailure;
-    bool ok = false;
     {
         cEvaluationScope evaluating;
-        try {
-            aEngine->Parse(formula.c_str());
+        calculation = ::Calculate(*aEngine, formula);
+        if (calculation.Ok()) {
             try {
-                cLongReal result = aEngine->Evaluate();
-                answer = static_cast<const char*>(result);
-                aLastResult = std::move(result);
-                ok = true;
-            } catch (feFehlerCode code) {
-                answer = std::string("calc error: ") + feFehlerName(code);
-            } catch (const std::exception& e) {
-                answer = "calc error: " + Reason(e);
-            } catch (...) {
-                answer = "calc error: unknown failure";
+                answer = static_cast<const char*>(calculation.aValue);
+            } catch (...) { // rendering a huge value may run out of memory
+                calculation.aOutcome = eOutcome::CalcFailed;
+                calculation.aReason = CalcFailureText(std::current_exception());
+                calculation.aValue = cLongReal(0L);
             }
-        } catch (feFehlerCode code) {
-            parseFailure = cParseFailure{code, {}};
-        } catch (const std::exception& e) {
-            parseFailure = cParseFailure{std::nullopt, Reason(e)};
-        } catch (...) {
-            parseFailure = cParseFailure{std::nullopt, "unknown failure"};
         }
     }
-    if (parseFailure) {
-        parseFailure->aFirst = aEngine->aErrorFirst;
-        parseFailure->aLast = aEngine->aErrorLast;
-        parseFailure->aUnclosed = aEngine->aErrorUnclosed;
-        return ParseFailed(formula, ParseFailureMessage(formula, *parseFailure));
+    aLastResult = std::move(calculation.aValue);
+    switch (calculation.aOutcome) {
+    case eOutcome::Value:
+        aOut << answer << '\n';
+        return true;
+    case eOutcome::ParseFailed:
+        return ParseFailed(formula, calculation.ParseMessage(formula));
+    case eOutcome::CalcFailed:
+    case eOutcome::Cancelled:
+        break;
     }
-    if (!ok)
-        aLastResult = cLongReal(0L);
-    aOut << answer << '\n';
-    return ok;
+    aOut << "calc error: " << calculation.aReason << '\n';
+    return false;
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliSettings.h"
 
+#include "EngineStart.h"
 #include "EngineState.h"
-#include "IniReports.h"
 
 #include <unistd.h>
 
@@ -46,19 +46,15 @@ std::optional<int> LoadCliSettings(const cCliOptions& options, cKorundSettings& 
         }
     }
 
-    std::string refusal;
-    std::vector<cIniReport> reports;
-    settings = ReadKorundIni(iniPath, &refusal, &reports);
-    if (!refusal.empty()) {
-        err << "korund-cli: the settings file " << iniPath << " is refused: " << refusal << '\n';
+    cStartSettings start = ReadStartSettings(iniPath);
+    if (!start.aRefusal.empty()) {
+        err << "korund-cli: the settings file " << iniPath << " is refused: " << start.aRefusal << '\n';
         return kExitUsage;
     }
-    for (cIniReport& report : SettingRangeReports(settings))
-        reports.push_back(std::move(report));
-    for (cIniReport& report : ClampCapacityReports(settings))
-        reports.push_back(std::move(report));
-    for (const cIniReport& report : reports)
-        err << "korund-cli: " << iniPath << ": " << IniReportLine(report) << '\n';
+    for (const auto* reports : {&start.aValues, &start.aCapacities})
+        for (const cIniReport& report : *reports)
+            err << "korund-cli: " << iniPath << ": " << IniReportLine(report) << '\n';
+    settings = std::move(start.aSettings);
 
     if (auto error = ApplyCliOverrides(options, settings)) {
         err << "korund-cli: " << *error << '\n';

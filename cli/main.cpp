@@ -8,6 +8,7 @@
 #include "CliSettings.h"
 #include "CliStreamInput.h"
 #include "CliTerminal.h"
+#include "EngineStart.h"
 #include "FormulaHistory.h"
 #include "KorundSettings.h"
 
@@ -32,20 +33,6 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitInterrupted = 130;
-
-// The engine's class-wide tables, from a successful Init to FreeStatics.
-class cEngineStatics {
-public:
-    cEngineStatics() { cFormulaEngine::Init(); }
-    ~cEngineStatics()
-    {
-        cFormulaEngine::CancelConstantEdit();
-        cFormulaEngine::CancelFunctionEdit();
-        cFormulaEngine::FreeStatics();
-    }
-    cEngineStatics(const cEngineStatics&) = delete;
-    cEngineStatics& operator=(const cEngineStatics&) = delete;
-};
 
 // A closed standard descriptor would be taken by the next file opened, so
 // that answers could end up in a library being saved. /dev/null takes it,
@@ -126,18 +113,85 @@ std::optional<std::string> OpenScripts(const cCliOptions& options, std::vector<t
 // The outcome of answering a run of lines.
 enum class eRunEnd { Done, Finished, Interrupted, OutputGone };
 
-// Answers the lines of a stream; with comments, lines starting with '#'
-// are skipped (scripts). allOk turns false at the first failure.
-eRunEnd RunStream(cCliSession& session, cStreamInput& input, bool prompt, bool comments, bool& allOk)
+// Where the lines of a run come from: a stream (a pipe or a script) or the
+// editing terminal.
+class cLineSource {
+public:
+    virtual ~cLineSource() = default;
+    // The next line; nullopt at the end, on a read error or after Ctrl-C.
+    virtual std::optional<std::string> Next() = 0;
+    // A line that is not answered (a comment of a script).
+    virtual bool Skipped(const std::string&) const { return false; }
+    // A line about to be answered.
+    virtual void Taken(const std::string&) {}
+    // The input ended (not by Ctrl-C).
+    virtual void Ended() {}
+};
+
+// A stream's lines, with a prompt when a person types them; with comments,
+// lines starting with '#' are skipped (scripts).
+class cStreamSource : public cLineSource {
+public:
+    cStreamSource(cStreamInput& input, bool prompt, bool comments)
+        : aInput(input), aPrompt(prompt), aComments(comments) {}
+    std::optional<std::string> Next() override
+    {
+        if (aPrompt)
+            std::cout << "> " << std::flush;
+        return aInput.Next();
+    }
+    bool Skipped(const std::string& line) const override { return aComments && line.starts_with('#'); }
+    void Ended() override
+    {
+        if (aPrompt)
+            std::cout << '\n';
+    }
+
+private:
+    cStreamInput& aInput;
+    bool aPrompt, aComments;
+};
+
+// The editing terminal, with the history shared with the desktop program:
+// formulas go into the shared history, commands are recalled only within
+// the session. The history is saved when the source ends.
+class cTerminalSource : public cLineSource {
+public:
+    cTerminalSource() : aHistory(cFormulaHistory::DefaultPath())
+    {
+        aHistory.Load();
+        aInput = std::make_unique<cTerminalInput>(aHistory.Entries());
+    }
+    ~cTerminalSource() override
+    {
+        std::string error;
+        if (!aHistory.Save(&error))
+            std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error
+                      << '\n';
+    }
+    std::optional<std::string> Next() override { return aInput->Next(); }
+    void Taken(const std::string& line) override
+    {
+        aInput->Remember(line);
+        if (!cCliSession::IsCommand(line))
+            aHistory.Add(line);
+    }
+    void Ended() override { std::cout << '\n'; }
+
+private:
+    cFormulaHistory aHistory;
+    std::unique_ptr<cTerminalInput> aInput;
+};
+
+// Answers the lines of a source; allOk turns false at the first failure.
+eRunEnd RunLines(cCliSession& session, cLineSource& source, bool& allOk)
 {
     for (;;) {
         if (CliInterruptRequested())
             return eRunEnd::Interrupted;
-        if (prompt)
-            std::cout << "> " << std::flush;
         std::optional<std::string> line;
         try {
-            line = input.Next();
+            line = source.Next();
         } catch (const cLineTooLong& e) {
             allOk = session.Fail(e.what()) && allOk;
             continue;
@@ -145,63 +199,20 @@ eRunEnd RunStream(cCliSession& session, cStreamInput& input, bool prompt, bool c
         if (!line) {
             if (CliInterruptRequested())
                 return eRunEnd::Interrupted;
-            if (prompt)
-                std::cout << '\n';
+            source.Ended();
             return eRunEnd::Done;
         }
-        if (cCliSession::IsBlank(*line) || (comments && line->starts_with('#')))
+        if (cCliSession::IsBlank(*line) || source.Skipped(*line))
             continue;
         if (CliInterruptRequested())
             return eRunEnd::Interrupted;
+        source.Taken(*line);
         allOk = session.Run(*line) && allOk;
         if (!std::cout.good())
             return eRunEnd::OutputGone;
         if (session.Finished())
             return eRunEnd::Finished;
     }
-}
-
-// The editing session at a terminal, with the history shared with the
-// desktop program. Formulas go into the shared history; commands are
-// recalled only within the session.
-eRunEnd RunTerminal(cCliSession& session, bool& allOk)
-{
-    cFormulaHistory history(cFormulaHistory::DefaultPath());
-    history.Load();
-    cTerminalInput input(history.Entries());
-    eRunEnd end = eRunEnd::Done;
-    for (;;) {
-        if (CliInterruptRequested()) {
-            end = eRunEnd::Interrupted;
-            break;
-        }
-        const std::optional<std::string> line = input.Next();
-        if (!line) {
-            end = CliInterruptRequested() ? eRunEnd::Interrupted : eRunEnd::Done;
-            if (end == eRunEnd::Done)
-                std::cout << '\n';
-            break;
-        }
-        if (cCliSession::IsBlank(*line))
-            continue;
-        input.Remember(*line);
-        if (!cCliSession::IsCommand(*line))
-            history.Add(*line);
-        allOk = session.Run(*line) && allOk;
-        if (!std::cout.good()) {
-            end = eRunEnd::OutputGone;
-            break;
-        }
-        if (session.Finished()) {
-            end = eRunEnd::Finished;
-            break;
-        }
-    }
-    std::string error;
-    if (!history.Save(&error))
-        std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error
-                  << '\n';
-    return end;
 }
 
 int Answer(const cCliOptions& options, std::vector<tFile>& scripts)
@@ -228,7 +239,8 @@ int Answer(const cCliOptions& options, std::vector<tFile>& scripts)
     }
     for (size_t i = 0; i < scripts.size(); ++i) {
         cStreamInput input(scripts[i].get());
-        const eRunEnd end = RunStream(session, input, false, true, allOk);
+        cStreamSource source(input, false, true);
+        const eRunEnd end = RunLines(session, source, allOk);
         if (input.Error() != 0 && end == eRunEnd::Done) {
             std::cerr << "korund-cli: cannot read the script " << options.aScripts[i] << ": "
                       << std::strerror(input.Error()) << '\n';
@@ -242,12 +254,14 @@ int Answer(const cCliOptions& options, std::vector<tFile>& scripts)
 
     if (terminalIn && terminalOut) {
         std::cout << "Korund calculator. Type :help for commands, quit or Ctrl-D to leave.\n";
-        return status(RunTerminal(session, allOk));
+        cTerminalSource source;
+        return status(RunLines(session, source, allOk));
     }
     if (terminalIn)
         std::cout << "Korund calculator. Type :help for commands, Ctrl-D to quit.\n";
     cStreamInput input(stdin);
-    return status(RunStream(session, input, terminalIn, false, allOk));
+    cStreamSource source(input, terminalIn, false);
+    return status(RunLines(session, source, allOk));
 }
 
 int Run(int argc, char** argv)
@@ -277,15 +291,17 @@ int Run(int argc, char** argv)
 
     InstallCliProgress(isatty(STDERR_FILENO) == 1);
     InstallLibraryHooks();
-    ApplySettings(settings);
 
     std::unique_ptr<cEngineStatics> statics;
     try {
-        statics = std::make_unique<cEngineStatics>();
+        statics = std::make_unique<cEngineStatics>(settings);
     } catch (const std::exception& e) {
         std::cerr << "korund-cli: cannot start the engine with these settings: " << e.what() << '\n';
         return kExitFailed;
     }
+    if (!statics->Reset().empty())
+        std::cerr << "korund-cli: not enough memory for " << JoinedKeys(statics->Reset())
+                  << " of the settings file; the default is used\n";
     if (!LoadLibraries(options))
         return kExitFailed;
     if (CliInterruptRequested())

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cEvalStack.h"
 
 #include <pthread.h>

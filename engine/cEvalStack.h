@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bound on the stack that one evaluation may use. Each user-function call
 // evaluates its body one level deeper on the same stack, so the depths of
 // the bodies add up; the parser's limit bounds each body, this bounds the sum.

@@ -3,6 +3,7 @@
 // exported as free functions.
 #include "cFormulaEngine.h"
 
+#include "cBuiltins.h"
 #include "cParser.h"
 
 #include <stdexcept>
@@ -54,38 +55,19 @@ void cFormulaEngine::Init() {
     aParsedFunctions = 0;
     aUserFunctionArray = std::make_unique<cUserFunction[]>(aUserFunctionMax);
     aConstantArray = std::make_unique<cConstant[]>(aConstantMax);
-    aBasicFunctionCount = 29;
+    aBasicFunctionCount = kBasicFunctionCount;
     aBasicFunctionArray = std::make_unique<cBasicFunction[]>(aBasicFunctionCount);
 
-    _SetBasic(0, "abs", Fn1(&abs), 1);
-    _SetBasic(1, "ln", Fn1(&ln), 1);
-    _SetBasic(2, "exp", Fn1(&exp), 1);
-    _SetBasic(3, "sqrt", Fn1(&sqrt), 1);
-    _SetBasic(4, "sin", Fn1(&sin), 1);
-    _SetBasic(5, "cos", Fn1(&cos), 1);
-    _SetBasic(6, "tan", Fn1(&tan), 1);
-    _SetBasic(7, "cot", Fn1(&cot), 1);
-    _SetBasic(8, "arcsin", Fn1(&arcsin), 1);
-    _SetBasic(9, "arccos", Fn1(&arccos), 1);
-    _SetBasic(10, "arctan", Fn1(&arctan), 1);
-    _SetBasic(11, "arccot", Fn1(&arccot), 1);
-    _SetBasic(12, "sinh", Fn1(&sinh), 1);
-    _SetBasic(13, "cosh", Fn1(&cosh), 1);
-    _SetBasic(14, "tanh", Fn1(&tanh), 1);
-    _SetBasic(15, "arcsinh", Fn1(&arsinh), 1);
-    _SetBasic(16, "arccosh", Fn1(&arcosh), 1);
-    _SetBasic(17, "arctanh", Fn1(&artanh), 1);
-    _SetBasic(18, "normloc", Fn1(&normloc), 1);
-    _SetBasic(19, "norm", Fn1(&norm), 1);
-    _SetBasic(20, "invnormloc", Fn1(&invnormloc), 1);
-    _SetBasic(21, "invnorm", Fn1(&invnorm), 1);
-    _SetBasic(22, "fak", Fn1(&fak), 1);
-    _SetBasic(23, "per", Fn2(&per), 2);
-    _SetBasic(24, "com", Fn2(&com), 2);
-    _SetBasic(25, "trunc", Fn1(&trunc), 1);
-    _SetBasic(26, "round", Fn1(&round), 1);
-    _SetBasic(27, "e", Fn0(&e), 0);
-    _SetBasic(28, "pi", Fn0(&pi), 0);
+    // Names and argument counts come from kBuiltins; the functions in its order.
+    const tBasicFn functions[kBasicFunctionCount] = {
+        Fn1(&abs),     Fn1(&ln),      Fn1(&exp),        Fn1(&sqrt),    Fn1(&sin),     Fn1(&cos),
+        Fn1(&tan),     Fn1(&cot),     Fn1(&arcsin),     Fn1(&arccos),  Fn1(&arctan),  Fn1(&arccot),
+        Fn1(&sinh),    Fn1(&cosh),    Fn1(&tanh),       Fn1(&arsinh),  Fn1(&arcosh),  Fn1(&artanh),
+        Fn1(&normloc), Fn1(&norm),    Fn1(&invnormloc), Fn1(&invnorm), Fn1(&fak),     Fn2(&per),
+        Fn2(&com),     Fn1(&trunc),   Fn1(&round),      Fn0(&e),       Fn0(&pi),
+    };
+    for (uint16_t i = 0; i < kBasicFunctionCount; ++i)
+        _SetBasic(i, kBuiltins[i].aName, functions[i], kBuiltins[i].aArgCount);
 }
 
 void cFormulaEngine::FreeStatics() {

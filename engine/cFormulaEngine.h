@@ -60,6 +60,17 @@ enum : uint8_t {
     faInterpreting = 4,
 };
 
+// The result of reading a library file (ConstantsFromFile,
+// FunctionsFromFile) and of committing an edit (Stop...Edit): one of these,
+// or 0 and more, the index of the entry that did not compile.
+enum LoadResult : int32_t {
+    lrLoaded = -1,
+    lrReadFailed = -2, // the file ended early or could not be read
+    lrTableFull = -3,  // more entries than the capacity of the table
+    lrBadMagic = -4,   // not a library file of this kind
+    lrBadVersion = -5, // another version of the file format
+};
+
 // Host hooks. The engine never calls one that is null: a missing progress hook
 // means no reports, a missing file hook a failed transfer.
 using tFileReadHook = uint16_t (*)(void* buffer, uint16_t count);

@@ -69,7 +69,7 @@ const char* ForeignCharHint(std::string_view character)
     static constexpr cHint hints[] = {
         {"\u00D7", "use *"}, {"\u00B7", "use *"}, {"\u22C5", "use *"}, {"\u2219", "use *"},
         {"\u00F7", "use /"}, {"\u2215", "use /"}, {"\u2212", "use -"}, {"\u2013", "use -"},
-        {"\u221A", "use sqrt(...)"}, {"\u03C0", "use pi"}, {"\u00B2", "use ^2"}, {"\u00B3", "use ^3"},
+        {"\u221A", "use sqrt(...)"}, {"\u03C0", "use pi()"}, {"\u00B2", "use ^2"}, {"\u00B3", "use ^3"},
         {"\u00A0", "use a plain blank"}, {"\u2009", "use a plain blank"}, {"\u202F", "use a plain blank"},
         {"\u00B0", "angles are in the unit set by AngleMode; leave out the degree sign"},
         {"\u2018", "quotes are not part of a formula"}, {"\u2019", "quotes are not part of a formula"},

@@ -2,6 +2,7 @@
 // The constant and user-function libraries: edit modes, entry operations on
 // the edit copies, and compiling an edit copy into the live table.
 #include "cCompileMemory.h"
+#include "cConstantRefs.h"
 #include "cEvalMemory.h"
 #include "cFormulaEngine.h"
 #include "cParser.h"
@@ -9,9 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include <numeric>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 bool& compilememory::OutOfMemory()
@@ -46,69 +45,9 @@ tOwnedText CopyText(const std::string& text)
 uint32_t gConstantEditCapacity = 0;
 uint32_t gFunctionEditCapacity = 0;
 
-// For each entry of the constant edit copy, the live index it was copied
-// from; kAdded for an entry added or replaced in edit mode. It tells which
-// live reference list belongs to which entry of the copy.
-constexpr int64_t kAdded = -1;
-std::vector<int64_t> gConstantOrigin;
-
-std::vector<int64_t>& ConstantOrigin()
-{
-    gConstantOrigin.resize(Engine::aConstantEditCount, kAdded);
-    return gConstantOrigin;
-}
-
-bool ConstantsEditable()
-{
-    return Engine::aConstantEditMode && Engine::aConstantEditMem;
-}
-
 bool FunctionsEditable()
 {
     return Engine::aFunctionEditMode && Engine::aUserFunctionEditMem;
-}
-
-uint32_t LiveConstantCount()
-{
-    return Engine::aConstantArray ? Engine::aConstantCount : 0;
-}
-
-uint32_t LiveFunctionCount()
-{
-    return Engine::aUserFunctionArray ? Engine::aUserFunctionCount : 0;
-}
-
-// The edit copy of a list holds exactly its entries (same node pointers).
-void CopyRefs(cConstant& target, const cConstant& source)
-{
-    std::unique_ptr<cNode*[]> room;
-    if (source.aRefCount > 0) {
-        room.reset(new cNode*[source.aRefCount]);
-        std::copy_n(source.aRefs.get(), source.aRefCount, room.get());
-    }
-    target.aRefs = std::move(room);
-    target.aRefCount = source.aRefCount;
-    target.aRefCapacity = source.aRefCount;
-}
-
-void ClearRefs(cConstant& c)
-{
-    c.aRefs.reset();
-    c.aRefCount = 0;
-    c.aRefCapacity = 0;
-}
-
-template <typename Visit>
-void ForEachNode(const cNode& root, Visit visit)
-{
-    std::vector<const cNode*> pending{&root};
-    while (!pending.empty()) {
-        const cNode* node = pending.back();
-        pending.pop_back();
-        visit(*node);
-        for (uint16_t k = 0; k < node->aChildCount; ++k)
-            pending.push_back(&node->aChildren[k]);
-    }
 }
 
 // Sets the parser to look up user functions in the compiled part of the
@@ -184,124 +123,6 @@ bool TryCompile(Compile compile, Record& record)
     }
 }
 
-// While constants are in edit mode, a body may use only live constants that
-// the constant edit copy still holds unchanged: committing the constants
-// afterwards renumbers the body's nodes through the copy's lists, and a node
-// of a deleted or replaced constant would be left naming another entry.
-class KeptConstants {
-public:
-    KeptConstants()
-    {
-        if (!ConstantsEditable())
-            return;
-        mActive = true;
-        mKept.assign(LiveConstantCount(), false);
-        for (int64_t origin : ConstantOrigin())
-            if (origin >= 0 && static_cast<uint64_t>(origin) < mKept.size())
-                mKept[static_cast<size_t>(origin)] = true;
-    }
-
-    bool Accepts(const cUserFunction& f) const
-    {
-        if (!mActive || !f.aTree || !f.aTree->aRoot)
-            return true;
-        bool ok = true;
-        ForEachNode(*f.aTree->aRoot, [&](const cNode& node) {
-            if (node.aKind == nkConstant
-                && (node.aIndex < 0 || static_cast<size_t>(node.aIndex) >= mKept.size()
-                    || !mKept[static_cast<size_t>(node.aIndex)]))
-                ok = false;
-        });
-        return ok;
-    }
-
-private:
-    bool mActive = false;
-    std::vector<bool> mKept;
-};
-
-// After the live lists were rebuilt, every entry of the constant edit copy
-// takes a fresh copy of the list of the live constant it came from, so the
-// copy never points at nodes of destroyed bodies.
-void RefreshConstantEditRefs()
-{
-    if (!ConstantsEditable())
-        return;
-    const auto& origin = ConstantOrigin();
-    for (uint32_t j = 0; j < Engine::aConstantEditCount; ++j) {
-        cConstant& entry = Engine::aConstantEditMem[j];
-        if (origin[j] >= 0 && static_cast<uint64_t>(origin[j]) < LiveConstantCount())
-            CopyRefs(entry, Engine::aConstantArray[static_cast<size_t>(origin[j])]);
-        else
-            ClearRefs(entry);
-    }
-}
-
-// The nkConstant nodes of the live function bodies.
-std::unordered_set<const cNode*> BodyConstantNodes()
-{
-    std::unordered_set<const cNode*> bodyNodes;
-    for (uint32_t f = 0; f < LiveFunctionCount(); ++f) {
-        const cUserFunction& function = Engine::aUserFunctionArray[f];
-        if (function.aTree && function.aTree->aRoot)
-            ForEachNode(*function.aTree->aRoot, [&](const cNode& node) {
-                if (node.aKind == nkConstant)
-                    bodyNodes.insert(&node);
-            });
-    }
-    return bodyNodes;
-}
-
-// Gives every referring node the index of its constant in the new live table.
-// Only nodes of live function bodies (bodyNodes) are touched: an entry that
-// no live body holds (the function table was released while constants were
-// in edit mode) is dropped without being followed. Allocates nothing.
-void RenumberReferences(const std::unordered_set<const cNode*>& bodyNodes)
-{
-    for (uint32_t j = 0; j < LiveConstantCount(); ++j) {
-        cConstant& c = Engine::aConstantArray[j];
-        uint32_t kept = 0;
-        for (uint32_t r = 0; r < c.aRefCount; ++r) {
-            cNode* node = c.aRefs[r];
-            if (bodyNodes.contains(node)) {
-                node->aIndex = static_cast<int32_t>(j);
-                c.aRefs[kept++] = node;
-            }
-        }
-        c.aRefCount = kept;
-        if (kept == 0)
-            ClearRefs(c);
-    }
-}
-
-// The reference lists of a constant table, kept so that a commit that runs
-// out of memory half-way can put them back.
-class cRefSnapshot {
-public:
-    cRefSnapshot(cConstant* table, uint32_t count) : aTable(table)
-    {
-        aLists.reserve(count);
-        for (uint32_t j = 0; j < count; ++j) {
-            cConstant copy;
-            CopyRefs(copy, table[j]);
-            copy.aRefCapacity = table[j].aRefCapacity;
-            aLists.push_back(std::move(copy));
-        }
-    }
-    void Restore() noexcept
-    {
-        for (size_t j = 0; j < aLists.size(); ++j) {
-            aTable[j].aRefs = std::move(aLists[j].aRefs);
-            aTable[j].aRefCount = aLists[j].aRefCount;
-            aTable[j].aRefCapacity = aLists[j].aRefCapacity;
-        }
-    }
-
-private:
-    cConstant* aTable;
-    std::vector<cConstant> aLists;
-};
-
 template <typename Record>
 void DeleteEntry(Record* table, uint32_t& count, uint32_t index)
 {
@@ -324,12 +145,9 @@ void cFormulaEngine::StartConstantEdit()
     for (uint32_t i = 0; i < live; ++i) {
         copy[i].aDefinition = aConstantArray[i].aDefinition;
         copy[i].aDescription = aConstantArray[i].aDescription;
-        CopyRefs(copy[i], aConstantArray[i]);
+        cConstantRefs::CopyRefs(copy[i], aConstantArray[i]);
     }
-    std::vector<int64_t> origin(live);
-    std::iota(origin.begin(), origin.end(), int64_t{0});
-
-    gConstantOrigin = std::move(origin);
+    cConstantRefs::Book().StartEdit(live);
     gConstantEditCapacity = capacity;
     aConstantEditMem = std::move(copy);
     aConstantEditCount = live;
@@ -339,10 +157,10 @@ void cFormulaEngine::StartConstantEdit()
 int32_t cFormulaEngine::StopConstantEdit()
 {
     if (!aConstantEditMode)
-        return -1;
+        return lrLoaded;
     if (!aConstantEditMem) {
         CancelConstantEdit();
-        return -1;
+        return lrLoaded;
     }
     const uint32_t total = aConstantEditCount;
     compilememory::OutOfMemory() = false;
@@ -358,15 +176,15 @@ int32_t cFormulaEngine::StopConstantEdit()
     }
     Report(faIdle, 0, 0);
 
-    const std::unordered_set<const cNode*> bodyNodes = BodyConstantNodes(); // before anything changes
+    const auto bodyNodes = cConstantRefs::BodyConstantNodes(); // before anything changes
     aConstantArray = std::move(aConstantEditMem);
     aConstantCount = total;
     aConstantEditCount = 0;
     aConstantEditMode = false;
-    gConstantOrigin.clear();
+    cConstantRefs::Book().EndEdit();
 
-    RenumberReferences(bodyNodes);
-    return -1;
+    cConstantRefs::Renumber(bodyNodes);
+    return lrLoaded;
 }
 
 void cFormulaEngine::CancelConstantEdit()
@@ -376,7 +194,7 @@ void cFormulaEngine::CancelConstantEdit()
     aConstantEditMem.reset();
     aConstantEditCount = 0;
     aConstantEditMode = false;
-    gConstantOrigin.clear();
+    cConstantRefs::Book().EndEdit();
 }
 
 bool cFormulaEngine::AddConstant(const char* definition, const char* description)
@@ -387,8 +205,7 @@ bool cFormulaEngine::AddConstant(const char* definition, const char* description
         return false;
     std::string def = definition;
     std::string desc = description;
-    auto& origin = ConstantOrigin();
-    origin.push_back(kAdded);
+    cConstantRefs::Book().Added();
     cConstant& c = aConstantEditMem[aConstantEditCount];
     c.aDefinition = std::move(def);
     c.aDescription = std::move(desc);
@@ -407,7 +224,7 @@ bool cFormulaEngine::ReplaceConstant(uint32_t index, const char* definition, con
     std::string desc = description;
     c.aDefinition = std::move(def);
     c.aDescription = std::move(desc);
-    ConstantOrigin()[index] = kAdded;
+    cConstantRefs::Book().Replaced(index);
     return true;
 }
 
@@ -417,8 +234,7 @@ bool cFormulaEngine::DeleteConstant(uint32_t index)
         return false;
     if (aConstantEditMem[index].aRefCount > 0)
         return false;
-    auto& origin = ConstantOrigin();
-    origin.erase(origin.begin() + index);
+    cConstantRefs::Book().Deleted(index);
     DeleteEntry(aConstantEditMem.get(), aConstantEditCount, index);
     return true;
 }
@@ -468,14 +284,14 @@ void cFormulaEngine::StartFunctionEdit()
 int32_t cFormulaEngine::StopFunctionEdit()
 {
     if (!aFunctionEditMode)
-        return -1;
+        return lrLoaded;
     if (!aUserFunctionEditMem) {
         CancelFunctionEdit();
-        return -1;
+        return lrLoaded;
     }
     const uint32_t total = aUserFunctionEditCount;
     compilememory::OutOfMemory() = false;
-    const KeptConstants kept;
+    const cKeptConstants kept;
     aParsedFunctions = 0;
     Report(faInterpreting, total, 0);
     for (uint32_t i = 0; i < total; ++i) {
@@ -515,7 +331,7 @@ int32_t cFormulaEngine::StopFunctionEdit()
         for (uint32_t j = 0; j < aUserFunctionCount; ++j)
             if (aUserFunctionArray[j].aTree)
                 aUserFunctionArray[j].aTree->_SetDependency();
-        RefreshConstantEditRefs();
+        cConstantRefs::Book().RefreshEditRefs();
     } catch (const std::bad_alloc&) {
         aUserFunctionEditMem = std::move(aUserFunctionArray);
         aUserFunctionArray = std::move(old);
@@ -526,7 +342,7 @@ int32_t cFormulaEngine::StopFunctionEdit()
     }
     aUserFunctionEditCount = 0;
     aFunctionEditMode = false;
-    return -1;
+    return lrLoaded;
 }
 
 void cFormulaEngine::CancelFunctionEdit()

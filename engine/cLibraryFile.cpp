@@ -19,12 +19,6 @@ using Engine = cFormulaEngine;
 constexpr uint16_t kVersion = 0x0100;
 constexpr size_t kMaxText = 0xFFFF;
 
-constexpr int32_t kLoaded = -1;
-constexpr int32_t kReadFailed = -2;
-constexpr int32_t kTableFull = -3;
-constexpr int32_t kBadMagic = -4;
-constexpr int32_t kBadVersion = -5;
-
 struct LibraryKind {
     const char* magic;
     bool* editMode;
@@ -146,7 +140,7 @@ public:
     int32_t Commit()
     {
         const int32_t result = mKind.stop();
-        if (result == kLoaded)
+        if (result == lrLoaded)
             mOpen = false;
         return result;
     }
@@ -167,21 +161,21 @@ int32_t ReadLibrary(const LibraryKind& kind)
 {
     // Reading commits through edit mode; pending edits of the user are not ours to take.
     if (!Engine::FileRead || *kind.editMode)
-        return kReadFailed;
+        return lrReadFailed;
 
     char magic[3];
     if (!ReadBytes(magic, sizeof magic))
-        return kReadFailed;
+        return lrReadFailed;
     if (std::memcmp(magic, kind.magic, sizeof magic) != 0)
-        return kBadMagic;
+        return lrBadMagic;
     uint16_t version = 0;
     if (!ReadU16(version))
-        return kReadFailed;
+        return lrReadFailed;
     if (version != kVersion)
-        return kBadVersion;
+        return lrBadVersion;
     uint32_t rawCount = 0;
     if (!ReadU32(rawCount))
-        return kReadFailed;
+        return lrReadFailed;
     const int32_t count = static_cast<int32_t>(rawCount);
     const uint32_t total = count > 0 ? static_cast<uint32_t>(count) : 0;
 
@@ -201,11 +195,11 @@ int32_t ReadLibrary(const LibraryKind& kind)
     for (uint32_t i = 0; i < total; ++i) {
         if (!ReadText(definition) || !ReadText(description)) {
             session.Cancel();
-            return kReadFailed;
+            return lrReadFailed;
         }
         if (!kind.add(definition.data(), description.data())) {
             session.Cancel();
-            return kTableFull;
+            return lrTableFull;
         }
         Report(faLoading, total, i + 1);
     }

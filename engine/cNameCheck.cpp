@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cNameCheck.h"
 
+#include "cBuiltins.h"
 #include "cFormulaEngine.h"
 #include "cParser.h"
 
@@ -30,13 +31,7 @@ bool IsSplitting(char c)
 
 bool IsBuiltinFunctionName(std::string_view name)
 {
-    if (name == "sum" || name == "mul")
-        return true;
-    const cBasicFunction* table = cFormulaEngine::aBasicFunctionArray.get();
-    for (uint32_t i = 0; table && i < cFormulaEngine::aBasicFunctionCount; ++i)
-        if (table[i].aName == name)
-            return true;
-    return false;
+    return FindBuiltin(name) != nullptr;
 }
 
 const char* UnreachableNameReason(std::string_view name, eNameKind kind)

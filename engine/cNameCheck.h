@@ -15,7 +15,6 @@ enum class eNameKind { Constant, Function };
 
 // Why no formula can reach an entry of this name (as the engine keeps it:
 // the definition up to '=' or '(', blanks removed), or nullptr when one can.
-// The check against built-in function names needs cFormulaEngine::Init().
 const char* UnreachableNameReason(std::string_view name, eNameKind kind = eNameKind::Constant);
 
 // A name of the built-in function table, or sum or mul.

@@ -3,6 +3,7 @@
 
 #include "cFormulaText.h"
 #include "cLongRealFixedPass.h"
+#include "cTreeWalk.h"
 
 #include <cmath>
 #include <new>
@@ -15,27 +16,19 @@ constexpr slong kProvenBits = 55;   // relative accuracy a sample must prove
 constexpr slong kZeroExponent = -128; // a ball holding 0 this narrow is 0
 constexpr std::chrono::milliseconds kBoundQuietTime{200};
 
-bool HasLoop(const cNode& node) {
-    if (node.aKind == nkSum || node.aKind == nkProduct)
-        return true;
-    for (uint16_t i = 0; i < node.aChildCount; ++i)
-        if (HasLoop(node.aChildren[i]))
-            return true;
-    return false;
+bool HasLoop(const cNode& root) {
+    return AnyNode(root, [](const cNode& node) { return node.aKind == nkSum || node.aKind == nkProduct; });
 }
 
 void ParseInto(cFormulaEngine& engine, const std::string& text) {
     if (const auto foreign = FindForeignChar(text)) {
-        const char* hint = ForeignCharHint(std::string_view(text).substr(foreign->aOffset, foreign->aLength));
         const auto first = static_cast<int32_t>(foreign->aOffset);
-        throw cPlotParseError(std::string("character not allowed") + (hint ? std::string(" (") + hint + ")" : ""),
-                              feErrBadSymbol, first, first + static_cast<int32_t>(foreign->aLength) - 1);
+        throw cPlotParseError(feErrBadSymbol, first, first + static_cast<int32_t>(foreign->aLength) - 1, false, true);
     }
     try {
         engine.Parse(text.c_str());
     } catch (feFehlerCode code) {
-        throw cPlotParseError(PlotParseReason(code, engine.aErrorUnclosed), code, engine.aErrorFirst,
-                              engine.aErrorLast);
+        throw cPlotParseError(code, engine.aErrorFirst, engine.aErrorLast, engine.aErrorUnclosed, false);
     }
 }
 
@@ -128,19 +121,6 @@ public:
 };
 
 } // namespace
-
-std::string PlotParseReason(feFehlerCode code, bool unclosed) {
-    switch (code) {
-    case feErrBrackets: return "unmatched bracket";
-    case feErrUnknownFunction: return unclosed ? "missing closing bracket" : "unknown function";
-    case feErrUnknownConstant: return "unknown constant";
-    case feErrBadSymbol: return "bad symbol";
-    case feErrEmpty: return "missing operand";
-    case feErrArgCount: return "wrong number of arguments";
-    case feErrTooDeep: return "formula nested too deeply";
-    }
-    return "cannot parse";
-}
 
 cPlotSampler::cPlotSampler(const std::string& formula, char variable, tPlotVariables variables)
     : aEngine(std::make_unique<cFormulaEngine>()), aRunning(variable - 'a') {

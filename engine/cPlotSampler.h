@@ -35,13 +35,19 @@ struct cPlotPoint {
 
 // A formula that does not parse: the parser's code and the stretch of the
 // text (byte offsets, inclusive; aFirst = 0, aLast = -1 for an empty text).
+// aForeign: the stretch is a character no formula may hold (aCode is then
+// feErrBadSymbol); aUnclosed: a '(' that is never closed. The words for the
+// user are the front end's (PlotParseReason); what() names the code.
 class cPlotParseError : public std::runtime_error {
 public:
-    cPlotParseError(const std::string& reason, feFehlerCode code, int32_t first, int32_t last)
-        : std::runtime_error(reason), aCode(code), aFirst(first), aLast(last) {}
+    cPlotParseError(feFehlerCode code, int32_t first, int32_t last, bool unclosed, bool foreign)
+        : std::runtime_error(foreign ? "foreign character" : feFehlerName(code)), aCode(code), aFirst(first),
+          aLast(last), aUnclosed(unclosed), aForeign(foreign) {}
     feFehlerCode aCode;
     int32_t aFirst;
     int32_t aLast;
+    bool aUnclosed;
+    bool aForeign;
 };
 
 using tPlotVariables = std::span<const cLongReal, 26>;
@@ -89,6 +95,3 @@ private:
 // of the variables; a parse failure throws cPlotParseError, an evaluation
 // error what the engine throws. Progress reports as for Sample.
 cLongReal EvaluatePlotBound(const std::string& formula, tPlotVariables variables);
-
-// "unknown function", "missing closing bracket", ...: the reason of a parse failure.
-std::string PlotParseReason(feFehlerCode code, bool unclosed);

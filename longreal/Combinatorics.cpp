@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Factorial, permutations and combinations.
 //
 // Whole arguments with 0 <= k <= n are computed exactly as integers and

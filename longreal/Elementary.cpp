@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Elementary functions: abs, ln, exp, sqrt, hyperbolic functions, rounding, constants.
 #include "Support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Failures, range checks and the decisions that a ball can straddle.
 #include "Support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The standard normal distribution: density, distribution function and their inverses.
 #include "Support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text constructor: number literals in the input base.
 #include "Support.h"
 

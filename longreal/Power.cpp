@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // power(x, y): x raised to y.
 #include "Support.h"
 

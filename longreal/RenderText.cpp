@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering a ball as text under the output settings, proven digits only.
 //
 // A digit is shown only when every point of the ball rounds to it: the ball

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Circular functions and their inverses in the configured angle unit.
 //
 // In degrees and gradians an exact argument is reduced exactly modulo the

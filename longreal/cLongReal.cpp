@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings, passes, lifetime, arithmetic and comparisons of cLongReal.
 #include "Support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // cLongReal: Korund's number type, a ball of ball arithmetic (a midpoint with
 // a rigorous error radius) over Arb.
 //

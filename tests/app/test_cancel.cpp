@@ -78,7 +78,7 @@ TEST_F(Cancel, OnlyEvaluatingReportsThrowOnceCancelled) {
     for (const tRow& row : rows) {
         SCOPED_TRACE(testing::Message() << row.level << "," << int(row.activity));
         if (row.throws)
-            EXPECT_THROW(ProgressCallback(row.level, row.activity, 10, 1), cCalculationCancelled);
+            EXPECT_THROW(ProgressCallback(row.level, row.activity, 10, 1), cCancelled);
         else
             EXPECT_NO_THROW(ProgressCallback(row.level, row.activity, 10, 1));
     }
@@ -94,11 +94,11 @@ TEST_F(Cancel, AClickSeenWhileAReportPumpsEndsThatReport) {
         P().BCancel->click();
         try {
             ProgressCallback(1, 1, 10, 1);
-        } catch (const cCalculationCancelled&) {
+        } catch (const cCancelled&) {
             innerThrew = true;
         }
     });
-    EXPECT_THROW(ProgressCallback(0, 1, 100, 0), cCalculationCancelled);
+    EXPECT_THROW(ProgressCallback(0, 1, 100, 0), cCancelled);
     EXPECT_FALSE(innerThrew);
 }
 
@@ -107,7 +107,7 @@ TEST_F(Cancel, EscCancelsAnEvaluationButNeverClosesTheWindow) {
     QTest::keyClick(&P(), Qt::Key_Escape);
     EXPECT_TRUE(P().isVisible());
     EXPECT_TRUE(P().CancelRequested);
-    EXPECT_THROW(ProgressCallback(0, 1, 100, 1), cCalculationCancelled);
+    EXPECT_THROW(ProgressCallback(0, 1, 100, 1), cCancelled);
 }
 
 TEST_F(Cancel, OtherJobsCannotBeCancelled) {

@@ -80,6 +80,8 @@ TEST_F(MainWindow, FailuresShowTheirMessageErrorTextAndResetLastResult) {
         {"1+", "parse error"},
         {"", "parse error"}, // the empty text goes to the parser too
         {"(1", "parse error"},
+        {"2*pi", "parse error (did you mean pi()?)"}, // a built-in typed without brackets
+        {"sin 30", "parse error (did you mean sin(30)?)"},
         {"1/0", "calc error"},
         {"ln(0-1)", "calc error"},
     };

@@ -6,7 +6,7 @@
 
 #include "Config_unit.h"
 #include "Credits_unit.h"
-#include "Engine_start.h"
+#include "EngineStart.h"
 #include "Info_window_unit.h"
 #include "Lib_editor.h"
 #include "Palettes_unit.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // korund-cli's completion and parse messages on their own.
 #include "CliCompletion.h"
-#include "CliParseMessages.h"
+#include "ParseMessages.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

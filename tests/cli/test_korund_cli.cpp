@@ -43,7 +43,7 @@ TEST(KorundCli, AnswersEachFormulaWithOneLine)
         {"(1+2", "parse error: missing closing bracket for '(' at column 1 [feErrUnknownFunction]"},
         {"2 * (3+4", "parse error: missing closing bracket for '(' at column 5 [feErrUnknownFunction]"},
         {"nope(1)", "parse error: unknown function 'nope' at column 1 [feErrUnknownFunction]"},
-        {"pi", "parse error: unknown constant 'pi' at column 1 [feErrUnknownConstant]"},
+        {"pi", "parse error: unknown constant 'pi' at column 1 (did you mean pi()?) [feErrUnknownConstant]"},
         {"#", "parse error: '#' is not a number, variable or name at column 1 [feErrBadSymbol]"},
         {"sin(1,2)", "parse error: wrong number of arguments for 'sin' (it takes 1 argument) at column 1 "
                      "[feErrArgCount]"},

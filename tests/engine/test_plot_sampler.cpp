@@ -178,11 +178,11 @@ TEST_F(PlotSamplerTest, ParseFailuresNameTheirStretch) {
         const char* formula;
         feFehlerCode code;
         int32_t first, last;
-        const char* reason;
+        bool unclosed, foreign;
     } cases[] = {
-        {"2*(3+4", feErrUnknownFunction, 2, 2, "missing closing bracket"},
-        {"nope(x)+1", feErrUnknownFunction, 0, 3, "unknown function"},
-        {"2\xC3\x97x", feErrBadSymbol, 1, 2, "use *"},
+        {"2*(3+4", feErrUnknownFunction, 2, 2, true, false},
+        {"nope(x)+1", feErrUnknownFunction, 0, 3, false, false},
+        {"2\xC3\x97x", feErrBadSymbol, 1, 2, false, true},
     };
     for (const tCase& c : cases) {
         SCOPED_TRACE(c.formula);
@@ -193,7 +193,8 @@ TEST_F(PlotSamplerTest, ParseFailuresNameTheirStretch) {
             EXPECT_EQ(e.aCode, c.code);
             EXPECT_EQ(e.aFirst, c.first);
             EXPECT_EQ(e.aLast, c.last);
-            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+            EXPECT_EQ(e.aUnclosed, c.unclosed);
+            EXPECT_EQ(e.aForeign, c.foreign);
         }
     }
     EXPECT_THROW(cPlotSampler("x", '1', variables), std::invalid_argument);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: arbitrary bytes as Korund.ini. Reading gives settings (or a
 // refusal), never more; writing the settings back keeps the file readable
 // with exactly those settings.

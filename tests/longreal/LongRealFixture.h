@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared fixture: every test starts from the program's default settings.
 #pragma once
 
@@ -5,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 inline void RestoreDefaultSettings()
@@ -34,6 +36,33 @@ protected:
     void SetUp() override { RestoreDefaultSettings(); }
     void TearDown() override { RestoreDefaultSettings(); }
 };
+
+// Test names for tables: the row's index and its printed form (PrintTo),
+// letters and digits only, such as "3_ln_10" or "12_sin_1E20_deg", so that
+// ctest -R finds a row and a failure names it.
+struct CaseName {
+    template <typename Param>
+    std::string operator()(const ::testing::TestParamInfo<Param>& info) const
+    {
+        const std::string printed = ::testing::PrintToString(info.param);
+        std::string name = std::to_string(info.index);
+        bool gap = true;
+        for (const char c : printed) {
+            const bool keep = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+            if (keep && gap)
+                name += '_';
+            if (keep)
+                name += c;
+            gap = !keep;
+        }
+        return name;
+    }
+};
+
+inline const char* AngleUnit(int16_t mode)
+{
+    return mode == 0 ? "rad" : mode == 1 ? "deg" : mode == 2 ? "gra" : "mode";
+}
 
 inline std::string Text(const cLongReal& x)
 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Values, arithmetic, comparisons, the internal zero and the settings' effect.
 #include "LongRealFixture.h"
 

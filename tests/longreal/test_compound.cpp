@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Compound assignments (in place, as the evaluator uses them) give exactly
 // what the operators give: balls and failures; a failure leaves the value.
 #include "cLongReal.h"
@@ -80,8 +81,9 @@ TEST(CompoundAssignment, BinaryOperationsMatchTheOperators) {
                     return left;
                 });
                 ExpectSame(expected, actual, std::to_string(i) + row.name + std::to_string(j));
-                if (!actual)
+                if (!actual) {
                     EXPECT_TRUE(arb_equal(left.arb(), a.arb())) << "changed by a failure: " << i << row.name << j;
+                }
             }
         }
     }

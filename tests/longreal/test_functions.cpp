@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The free functions at known values and at their domain errors.
 #include "LongRealFixture.h"
 
@@ -15,6 +16,8 @@ struct Case1 {
     const char* arg;
     const char* expected; // rendered at the defaults; nullptr: throws
 };
+
+void PrintTo(const Case1& c, std::ostream* out) { *out << c.name << "(" << c.arg << ")"; }
 
 class OneArgument : public LongRealTableTest<Case1> {};
 
@@ -55,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Elementary, OneArgument, ::testing::Values(
     Case1{"round", round, "2.5", "3"},
     Case1{"round", round, "-2.5", "-3"},
     Case1{"round", round, "2.4999", "2"},
-    Case1{"round", round, "-0.4", "0"}));
+    Case1{"round", round, "-0.4", "0"}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(Factorial, OneArgument, ::testing::Values(
     Case1{"fak", fak, "0", "1"},
@@ -68,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Factorial, OneArgument, ::testing::Values(
     Case1{"fak", fak, "-1", nullptr},
     Case1{"fak", fak, "1E100000000", nullptr},
     Case1{"fak", fak, "100000000", "1.617203794921462386E756570556"},
-    Case1{"fak", fak, "1E12", nullptr}));
+    Case1{"fak", fak, "1E12", nullptr}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(Normal, OneArgument, ::testing::Values(
     Case1{"normloc", normloc, "0", "0.3989422804014326779"},
@@ -88,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Normal, OneArgument, ::testing::Values(
     Case1{"invnorm", invnorm, "1", nullptr},
     Case1{"invnormloc", invnormloc, "0.3", "0.7550288353715548669"},
     Case1{"invnormloc", invnormloc, "0", nullptr},
-    Case1{"invnormloc", invnormloc, "0.4", nullptr}));
+    Case1{"invnormloc", invnormloc, "0.4", nullptr}), CaseName());
 
 struct Case2 {
     const char* name;
@@ -97,6 +100,8 @@ struct Case2 {
     const char* y;
     const char* expected; // nullptr: throws
 };
+
+void PrintTo(const Case2& c, std::ostream* out) { *out << c.name << "(" << c.x << "," << c.y << ")"; }
 
 class TwoArguments : public LongRealTableTest<Case2> {};
 
@@ -120,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Power, TwoArguments, ::testing::Values(
     Case2{"power", power, "0", "-1", nullptr},
     Case2{"power", power, "10", "1E30", nullptr},
     Case2{"power", power, "1E100000000", "1E100000000", nullptr},
-    Case2{"power", power, "-1", "1E30", "1"}));
+    Case2{"power", power, "-1", "1E30", "1"}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(Combinatorics, TwoArguments, ::testing::Values(
     Case2{"per", per, "10", "3", "720"},
@@ -138,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(Combinatorics, TwoArguments, ::testing::Values(
     Case2{"com", com, "-4", "2", "10"},
     Case2{"com", com, "-4", "-2", "0"},
     Case2{"com", com, "-4", "0.5", nullptr},
-    Case2{"com", com, "1000000000", "500000000", "1.163914976893839938E301029991"}));
+    Case2{"com", com, "1000000000", "500000000", "1.163914976893839938E301029991"}), CaseName());
 
 using Functions = LongRealTest;
 

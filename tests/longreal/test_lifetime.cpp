@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lifetime of values: independent copies, raw Arb access, moved-from
 // values, other threads. Run under the sanitizers, these catch leaks and
 // numbers shared between two values.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pi, e, sqrt(2) and ln(2) against embedded reference digits.
 #include "LongRealFixture.h"
 
@@ -62,6 +63,8 @@ struct ReferenceCase {
     const char* digits;
 };
 
+void PrintTo(const ReferenceCase& c, std::ostream* out) { *out << c.name; }
+
 class ReferenceDigits : public LongRealTableTest<ReferenceCase> {};
 
 TEST_P(ReferenceDigits, FirstThousandDigits)
@@ -86,7 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Constants, ReferenceDigits, ::testing::Values(
         return cLongReal(4L) * arctan(cLongReal(1L));
     }, kPi},
     ReferenceCase{"exp(1)", [] { return exp(cLongReal(1L)); }, kE},
-    ReferenceCase{"power(2, 1/2)", [] { return power(cLongReal(2L), cLongReal("0.5")); }, kSqrt2}));
+    ReferenceCase{"power(2, 1/2)", [] { return power(cLongReal(2L), cLongReal("0.5")); }, kSqrt2}), CaseName());
 
 TEST(ReferenceDigitsInOtherBases, PiAndRootTwo)
 {

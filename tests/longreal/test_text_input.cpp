@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number text in the input base: accepted forms, rejected forms, rounding.
 #include "LongRealFixture.h"
 
@@ -13,6 +14,8 @@ struct InputCase {
     const char* text;
     const char* value; // rendered in base 10
 };
+
+void PrintTo(const InputCase& c, std::ostream* out) { *out << '"' << c.text << "\" in base " << c.base; }
 
 class AcceptedText : public LongRealTableTest<InputCase> {};
 
@@ -50,12 +53,14 @@ INSTANTIATE_TEST_SUITE_P(Bases, AcceptedText, ::testing::Values(
     // Unusable bases count as 10.
     InputCase{0, "19", "19"},
     InputCase{1, "19", "19"},
-    InputCase{37, "19", "19"}));
+    InputCase{37, "19", "19"}), CaseName());
 
 struct BadCase {
     uint16_t base;
     const char* text;
 };
+
+void PrintTo(const BadCase& c, std::ostream* out) { *out << '"' << c.text << "\" in base " << c.base; }
 
 class RejectedText : public LongRealTableTest<BadCase> {};
 
@@ -77,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Bases, RejectedText, ::testing::Values(
     BadCase{2, "2"}, BadCase{2, "12"},
     BadCase{16, "G"}, BadCase{16, "ff"}, BadCase{16, "0x1F"}, BadCase{16, "1P3"},
     BadCase{36, "a"}, BadCase{36, "1@2"},
-    BadCase{37, "A"}));
+    BadCase{37, "A"}), CaseName());
 
 using TextInput = LongRealTest;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering under the output settings: digits, bases, exponent thresholds,
 // rounding carry and the engineering forms.
 #include "LongRealFixture.h"
@@ -26,6 +27,12 @@ cLongReal Value(const std::string& text)
     if (slash == std::string::npos)
         return cLongReal(text.c_str());
     return cLongReal(text.substr(0, slash).c_str()) / cLongReal(text.substr(slash + 1).c_str());
+}
+
+void PrintTo(const OutputCase& c, std::ostream* out)
+{
+    *out << c.value << " base " << c.settings.base << " exp " << c.settings.expHigh << " " << c.settings.expLow
+         << (c.settings.eng ? (c.settings.engBinary ? " engbin" : " eng") : "");
 }
 
 class Rendering : public LongRealTableTest<OutputCase> {};
@@ -81,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Decimal, Rendering, ::testing::Values(
     OutputCase{"0.00000012", kEng, "120E-9"},
     OutputCase{"-0.000000012", kEng, "-12E-9"},
     OutputCase{"1234", kEng, "1234"},
-    OutputCase{"999999999.99999999999999", kEng, "1E9"}));
+    OutputCase{"999999999.99999999999999", kEng, "1E9"}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(EngineeringBinary, Rendering, ::testing::Values(
     OutputCase{"1536", kEngBinary, "1.5*2^10"},
@@ -90,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(EngineeringBinary, Rendering, ::testing::Values(
     OutputCase{"0.000000953674316406250", kEngBinary, "1*2^-20"},
     OutputCase{"0.000001", kEngBinary, "1.048576*2^-20"},
     OutputCase{"1023.99999999999999999999", kEngBinary, "1*2^10"},
-    OutputCase{"12.5", kEngBinary, "12.5"}));
+    OutputCase{"12.5", kEngBinary, "12.5"}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(Bases, Rendering, ::testing::Values(
     OutputCase{"5", kBase2, "101"},
@@ -107,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Bases, Rendering, ::testing::Values(
     OutputCase{"1/3", kBase36, "0.C"},
     // Unusable output bases count as 10.
     OutputCase{"255", Output{.base = 1}, "255"},
-    OutputCase{"255", Output{.base = 99}, "255"}));
+    OutputCase{"255", Output{.base = 99}, "255"}), CaseName());
 
 using TextOutput = LongRealTest;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Circular functions in degrees, gradians and radians.
 #include "LongRealFixture.h"
 
@@ -12,6 +13,8 @@ struct AngleCase {
     const char* arg;
     const char* expected; // exact value as text; nullptr: throws
 };
+
+void PrintTo(const AngleCase& c, std::ostream* out) { *out << c.name << "(" << c.arg << ") " << AngleUnit(c.mode); }
 
 class Angles : public LongRealTableTest<AngleCase> {};
 
@@ -62,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Degrees, Angles, ::testing::Values(
     AngleCase{1, "arctan", arctan, "1", "45"},
     AngleCase{1, "arccot", arccot, "0", "90"},
     AngleCase{1, "arccot", arccot, "1", "45"},
-    AngleCase{1, "arccot", arccot, "-1", "135"}));
+    AngleCase{1, "arccot", arccot, "-1", "135"}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(Gradians, Angles, ::testing::Values(
     AngleCase{2, "sin", sin, "100", "1"},
@@ -75,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Gradians, Angles, ::testing::Values(
     AngleCase{2, "arcsin", arcsin, "1", "100"},
     AngleCase{2, "arccos", arccos, "-1", "200"},
     AngleCase{2, "arctan", arctan, "1", "50"},
-    AngleCase{2, "arccot", arccot, "-1", "150"}));
+    AngleCase{2, "arccot", arccot, "-1", "150"}), CaseName());
 
 INSTANTIATE_TEST_SUITE_P(Radians, Angles, ::testing::Values(
     AngleCase{0, "cos", cos, "0", "1"},
@@ -85,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(Radians, Angles, ::testing::Values(
     AngleCase{0, "cot", cot, "-1E400000", nullptr},
     // Other modes count as radians.
     AngleCase{7, "cos", cos, "0", "1"},
-    AngleCase{-1, "tan", tan, "0", "0"}));
+    AngleCase{-1, "tan", tan, "0", "0"}), CaseName());
 
 struct ApproxCase {
     int16_t mode;
@@ -94,6 +97,8 @@ struct ApproxCase {
     const char* arg;
     const char* text; // rendered at the defaults
 };
+
+void PrintTo(const ApproxCase& c, std::ostream* out) { *out << c.name << "(" << c.arg << ") " << AngleUnit(c.mode); }
 
 class AnglesRendered : public LongRealTableTest<ApproxCase> {};
 
@@ -116,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(AllModes, AnglesRendered, ::testing::Values(
     ApproxCase{2, "sin", sin, "33.3", "0.4995464816407428672"},
     ApproxCase{0, "sin", sin, "1E10", "-0.4875060250875106915"},
     ApproxCase{0, "arctan", arctan, "1", "0.7853981633974483096"},
-    ApproxCase{0, "arccot", arccot, "-1", "2.356194490192344929"}));
+    ApproxCase{0, "arccot", arccot, "-1", "2.356194490192344929"}), CaseName());
 
 using Trigonometry = LongRealTest;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Special files in a test directory: FIFOs, sockets, device nodes and links.
 #pragma once
 

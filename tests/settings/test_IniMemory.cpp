@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Korund.ini costs memory by the line, not by the file: the heap in
 // use is measured through a replaced operator new.
 #include "KorundSettings.h"

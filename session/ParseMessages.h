@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Parse errors of korund-cli in plain words, with the place in the formula.
+// The texts of parse and evaluation failures, shared by both programs: in
+// plain words with the place in the formula (korund-cli), and the short
+// reasons of the plot window.
 #pragma once
 
 #include "cFormulaEngine.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +32,10 @@ struct cParseMessage {
 // not type as it is).
 cParseMessage ParseFailureMessage(std::string_view formula, const cParseFailure& failure, bool withColumn = true);
 
+// "did you mean pi()?" for a built-in's name typed without brackets (pi,
+// sin 30) where the parser found an unknown constant; null otherwise.
+std::optional<std::string> MissingBracketsHint(std::string_view formula, const cParseFailure& failure);
+
 struct cForeignChar;
 // "character '×' at column 2 is not part of a formula (use *)"; a control
 // character is named by its code (U+001B), an invalid byte by its value.
@@ -38,3 +45,15 @@ cParseMessage ForeignCharMessage(std::string_view formula, const cForeignChar& f
 // tabs and other blank characters are shown as blanks so the caret stays
 // under its column.
 std::string CaretLines(std::string_view formula, size_t column, size_t width);
+
+class cPlotParseError;
+// The plot window's reason of a parse failure of text: "unknown function",
+// "missing closing bracket", "character not allowed (use *)", ...
+std::string PlotParseReason(std::string_view text, const cPlotParseError& error);
+
+// The text of a failed evaluation: what the exception says.
+std::string CalcFailureText(std::exception_ptr failure);
+
+struct cBuiltin;
+// "per(n,k): permutations, n!/(n-k)!", the help line of a built-in.
+std::string BuiltinHelpLine(const cBuiltin& builtin);

@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "CliParseMessages.h"
+#include "ParseMessages.h"
 
+#include "cBuiltins.h"
 #include "cFormulaEngine.h"
 #include "cFormulaText.h"
+#include "cParser.h"
+#include "cPlotSampler.h"
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -22,11 +26,8 @@ std::string Printed(std::string_view text)
 // The argument count of the function the name calls, or -1 when none.
 int ArgumentCount(const std::string& name)
 {
-    if (name == "sum" || name == "mul")
-        return 4;
-    for (uint32_t i = 0; cFormulaEngine::aBasicFunctionArray && i < cFormulaEngine::aBasicFunctionCount; ++i)
-        if (cFormulaEngine::aBasicFunctionArray[i].aName == name)
-            return cFormulaEngine::aBasicFunctionArray[i].aArgCount;
+    if (const cBuiltin* builtin = FindBuiltin(name))
+        return builtin->aArgCount;
     for (uint32_t i = 0; cFormulaEngine::aUserFunctionArray && i < cFormulaEngine::aUserFunctionCount; ++i)
         if (cFormulaEngine::aUserFunctionArray[i].aName == name)
             return cFormulaEngine::aUserFunctionArray[i].aArgCount;
@@ -113,10 +114,92 @@ cParseMessage ParseFailureMessage(std::string_view formula, const cParseFailure&
         message.aWidth = std::max<size_t>(ColumnOfOffset(formula, end) - message.aColumn, 1);
         message.aText += " at column " + std::to_string(message.aColumn);
     }
+    if (const auto brackets = MissingBracketsHint(formula, failure))
+        hint = " (" + *brackets + ")";
     message.aText += hint;
     if (failure.aCode)
         message.aText += std::string(" [") + feFehlerName(*failure.aCode) + "]";
     return message;
+}
+
+std::optional<std::string> MissingBracketsHint(std::string_view formula, const cParseFailure& failure)
+{
+    if (!failure.aCode || failure.aFirst < 0 || failure.aLast < failure.aFirst ||
+        static_cast<size_t>(failure.aFirst) >= formula.size())
+        return std::nullopt;
+    const auto first = static_cast<size_t>(failure.aFirst);
+    const auto end = std::min(formula.size(), static_cast<size_t>(failure.aLast) + 1);
+    std::string_view name, argument;
+    if (*failure.aCode == feErrUnknownConstant) {
+        // "pi", or "sin x", which the parser reads as the one name sinx.
+        const std::string_view stretch = formula.substr(first, end - first);
+        const size_t blank = std::min(stretch.find_first_of(" \t"), stretch.size());
+        name = stretch.substr(0, blank);
+        argument = stretch.substr(blank);
+    } else if (*failure.aCode == feErrBrackets && formula[first] != '(' && formula[first] != ')') {
+        // "sin 30": the name sin, then no bracket where the parser wants one;
+        // the argument runs to the next operator.
+        const size_t last = first == 0 ? std::string_view::npos : formula.find_last_not_of(" \t", first - 1);
+        if (last == std::string_view::npos)
+            return std::nullopt;
+        size_t head = last + 1;
+        while (head > 0 && IsNameChar(formula[head - 1]))
+            --head;
+        name = formula.substr(head, last + 1 - head);
+        const size_t stop = std::min(formula.find_first_of("+-*/^,()", first), formula.size());
+        argument = formula.substr(first, stop - first);
+    }
+    const cBuiltin* builtin = name.empty() ? nullptr : FindBuiltin(name);
+    if (!builtin)
+        return std::nullopt;
+    std::string inside = builtin->aArgCount == 0 ? "" : Printed(argument);
+    if (inside.empty() && builtin->aArgCount > 0)
+        inside = "...";
+    return "did you mean " + std::string(name) + "(" + inside + ")?";
+}
+
+std::string PlotParseReason(std::string_view text, const cPlotParseError& error)
+{
+    if (error.aForeign) {
+        const auto first = static_cast<size_t>(std::max(error.aFirst, 0));
+        const size_t length = error.aLast >= error.aFirst ? static_cast<size_t>(error.aLast - error.aFirst + 1) : 0;
+        const char* hint = first <= text.size() ? ForeignCharHint(text.substr(first, length)) : nullptr;
+        return std::string("character not allowed") + (hint ? std::string(" (") + hint + ")" : "");
+    }
+    std::string reason;
+    switch (error.aCode) {
+    case feErrBrackets: reason = "unmatched bracket"; break;
+    case feErrUnknownFunction: reason = error.aUnclosed ? "missing closing bracket" : "unknown function"; break;
+    case feErrUnknownConstant: reason = "unknown constant"; break;
+    case feErrBadSymbol: reason = "bad symbol"; break;
+    case feErrEmpty: reason = "missing operand"; break;
+    case feErrArgCount: reason = "wrong number of arguments"; break;
+    case feErrTooDeep: reason = "formula nested too deeply"; break;
+    default: reason = "cannot parse"; break;
+    }
+    if (const auto hint = MissingBracketsHint(text, {error.aCode, {}, error.aFirst, error.aLast, error.aUnclosed}))
+        reason += " (" + *hint + ")";
+    return reason;
+}
+
+std::string CalcFailureText(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (feFehlerCode code) {
+        return feFehlerName(code);
+    } catch (const std::bad_alloc&) {
+        return "not enough memory";
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+    }
+    return "unknown failure";
+}
+
+std::string BuiltinHelpLine(const cBuiltin& builtin)
+{
+    return std::string(builtin.aSignature) + ": " + builtin.aHelp;
 }
 
 namespace {
