@@ -29,8 +29,9 @@ bool cCliSession::Run(const std::string& line)
     if (IsCommand(line)) {
         const auto [name, argument] = SplitWord(line);
         const auto& commands = Commands();
+        const std::string_view wanted = name; // a lambda may not capture a structured binding (clang 14)
         const auto command = std::find_if(commands.begin(), commands.end(),
-                                          [&](const cCliCommandEntry& entry) { return name == entry.aName; });
+                                          [&](const cCliCommandEntry& entry) { return wanted == entry.aName; });
         if (command == commands.end()) {
             ok = Fail("unknown command '" + std::string(Trim(line)) + "' (see :help)");
         } else {
