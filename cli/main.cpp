@@ -24,6 +24,7 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -165,9 +166,13 @@ public:
     ~cTerminalSource() override
     {
         std::string error;
-        if (!aHistory.Save(&error))
-            std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error
-                      << '\n';
+        try {
+            if (aHistory.Save(&error))
+                return;
+        } catch (const std::bad_alloc&) {
+            error = "not enough memory";
+        }
+        std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error << '\n';
     }
     std::optional<std::string> Next() override { return aInput->Next(); }
     void Taken(const std::string& line) override

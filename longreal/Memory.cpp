@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Allocation failures of GMP and FLINT. Both are C libraries that abort the
 // process when an allocation fails, and neither may be unwound by an
-// exception. So their allocations never fail while a reserve lasts: a block of
-// address space, mapped but never touched, is given back to the system at the
-// first failure and the allocation is tried again. The library call then runs
+// exception. So under an address-space limit their allocations never fail
+// while a reserve lasts: a block of address space, mapped but never touched,
+// is given back to the system at the first failure and the allocation is
+// tried again. The library call then runs
 // to its end unharmed, and the next check (`CheckMemory`, after every
 // operation) ends the evaluation with cLongRealNoMemory. The reserve is mapped
 // again before the next pass; when that is impossible the pass fails at once,
@@ -82,12 +83,21 @@ void* Allocate(size_t bytes, Try attempt)
 }
 
 void* GmpAlloc(size_t n) { return Allocate(n, [&] { return std::malloc(n); }); }
-void* GmpRealloc(void* p, size_t, size_t n) { return Allocate(n, [&] { return std::realloc(p, n); }); }
+// realloc(p, 0) would free p and answer null, which is no failure to retry.
+void* GmpRealloc(void* p, size_t, size_t n)
+{
+    n = std::max<size_t>(n, 1);
+    return Allocate(n, [&] { return std::realloc(p, n); });
+}
 void GmpFree(void* p, size_t) { std::free(p); }
 
 void* FlintAlloc(size_t n) { return Allocate(n, [&] { return std::malloc(n); }); }
 void* FlintCalloc(size_t count, size_t n) { return Allocate(count * n, [&] { return std::calloc(count, n); }); }
-void* FlintRealloc(void* p, size_t n) { return Allocate(n, [&] { return std::realloc(p, n); }); }
+void* FlintRealloc(void* p, size_t n)
+{
+    n = std::max<size_t>(n, 1);
+    return Allocate(n, [&] { return std::realloc(p, n); });
+}
 void FlintFree(void* p) { std::free(p); }
 
 } // namespace
@@ -116,6 +126,9 @@ bool ArmReserve(bool resize)
     gReserve = block;
     gReserveSize = size;
     gReserveHeld.store(true, std::memory_order_relaxed);
+    // The reserve is back: a spent one that no check reported (the call that
+    // spent it got its memory and ended well) fails nothing after this.
+    gMemoryShort.store(false, std::memory_order_relaxed);
     return true;
 }
 

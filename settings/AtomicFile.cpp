@@ -119,13 +119,13 @@ int CreateTemporary(const std::string& target, std::string& path)
 {
     path.clear();
     if (access("/proc/self/fd", X_OK) == 0) {
-        const int fd = open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        const int fd = open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0)
             return fd;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = TemporaryName(target, gTemporaryCounter++);
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -177,6 +177,12 @@ cAtomicFile::cAtomicFile(const std::string& target)
                 mode &= ~static_cast<mode_t>(S_IRWXG);
         }
         fchmod(fd, mode);
+    } else {
+        // The temporary is made private, so that nobody opens it before its
+        // mode is final; a new file gets the usual mode.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
     }
     aStream = fdopen(fd, "wb");
     if (!aStream) {
