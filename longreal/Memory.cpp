@@ -4,11 +4,10 @@
 // exception. So under an address-space limit their allocations never fail
 // while a reserve lasts: a block of address space, mapped but never touched,
 // is given back to the system at the first failure and the allocation is
-// tried again. The library call then runs
-// to its end unharmed, and the next check (`CheckMemory`, after every
-// operation) ends the evaluation with cLongRealNoMemory. The reserve is mapped
-// again before the next pass; when that is impossible the pass fails at once,
-// so no pass runs without one.
+// tried again. The library call then runs to its end unharmed, and the next
+// check (`CheckMemory`, after every operation) ends the evaluation with
+// cLongRealNoMemory. The reserve is mapped again before the next pass; when
+// that is impossible the pass fails at once, so no pass runs without one.
 //
 // A single call at a high precision may need far more than any reserve (the
 // normal distribution at a million bits takes some 50 MB). Under an
