@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: arbitrary formula text through Parse and Evaluate.
-// Evaluations are bounded by a step budget enforced from the progress hook.
+// Evaluations are bounded by a step budget and a time budget enforced from
+// the progress hook, as a user would press Cancel: work that reports can
+// always be stopped, so only work that cannot (one long library call, a
+// parse) may reach libFuzzer's timeout.
 #include "cFormulaEngine.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -15,10 +19,14 @@ struct cBudgetExceeded {};
 
 uint32_t gReports = 0;
 constexpr uint32_t kReportBudget = 200000;
+std::chrono::steady_clock::time_point gDeadline;
+constexpr std::chrono::seconds kTimeBudget{5};
 
 // A report without a total stands for a few thousand silent steps.
 void BudgetHook(uint16_t, uint8_t activity, uint32_t total, uint32_t) {
-    if (activity == faCalculating && (gReports += total == 0 ? 4096 : 1) > kReportBudget)
+    if (activity != faCalculating)
+        return;
+    if ((gReports += total == 0 ? 4096 : 1) > kReportBudget || std::chrono::steady_clock::now() > gDeadline)
         throw cBudgetExceeded{};
 }
 
@@ -53,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cFormulaEngine& engine = Engine();
     const std::string text(reinterpret_cast<const char*>(data), size);
     gReports = 0;
+    gDeadline = std::chrono::steady_clock::now() + kTimeBudget;
     for (char v = 'a'; v <= 'z'; ++v) // every input starts from the same state
         engine.SetVar(v, cLongReal(0L));
     try {
