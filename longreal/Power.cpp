@@ -23,6 +23,30 @@ bool WholeExponent(const cLongReal& y, fmpz* out)
     return longreal::Side(y.arb(), point, "power: cannot decide whether the exponent is whole") == 0;
 }
 
+// x^n for a whole n beyond 2^40 and |x| near 1, as sign * exp(n ln|x|):
+// repeated squaring would carry n's bits in its working precision.
+cLongReal HugeWholePower(const cLongReal& x, const fmpz* n, int base)
+{
+    const slong bits = longreal::Guarded();
+    Ball t, limit;
+    arb_abs(t, x.arb());
+    arb_log(t, t, bits);
+    arb_mul_fmpz(t, t, n, bits);
+    arb_set_si(limit, 2);
+    arb_mul_2exp_si(limit, limit, 40); // e^(2^41) is beyond 2^(2^40)
+    if (arb_gt(t, limit))
+        Fail("overflow");
+    arb_neg(limit, limit);
+    if (arb_lt(t, limit))
+        return cLongReal(0L);
+    Ball r;
+    arb_exp(r, t, Prec());
+    if (base < 0 && fmpz_is_odd(n))
+        arb_neg(r, r);
+    Finish(r, "overflow");
+    return longreal::Take(r);
+}
+
 } // namespace
 
 cLongReal power(const cLongReal& x, const cLongReal& y)
@@ -67,6 +91,8 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
             Fail("overflow");
         if (grows || shrinks)
             return cLongReal(0L);
+        if (!arb_is_one(x.arb()) && !arb_equal_si(x.arb(), -1))
+            return HugeWholePower(x, whole, base);
     }
     if (isWhole) {
         if (fmpz_equal_si(whole, 2))
