@@ -147,7 +147,7 @@ namespace {
 
 // The bits that an operand slot is counted at, against the memory budget.
 size_t SlotCapacity() {
-    return evalmemory::Capacity(cLongReal::WorkingBits() << (cLongRealPass::kPasses - 1));
+    return evalmemory::Capacity(std::max(cLongReal::WorkingBits() << 2, cLongReal::PassBits()));
 }
 
 } // namespace
@@ -193,25 +193,25 @@ void evalwalk::SetPlain(bool plain) { gPlainWalk = plain; }
 void cFormulaEngine::_Journal() { cVariableJournal::NoteIfActive(*this); }
 
 // A result that does not show all its digits, or a decision that the balls
-// cannot make, is computed again from the same variables with 2x, then 4x
-// the working bits. Calls inside a pass (function bodies) take one pass.
+// cannot make, is computed again from the same variables with twice the
+// bits, as the schedule allows. Calls inside a pass (function bodies) take
+// one pass.
 cLongReal cFormulaEngine::Evaluate() {
     if (!aRoot)
         throw std::logic_error("Evaluate: the instance holds no parsed formula");
     if (cLongRealPass::Active())
         return _EvaluatePass();
     cVariableJournal journal;
-    for (int pass = 0;; ++pass) {
-        const bool last = pass + 1 == cLongRealPass::kPasses;
-        cLongRealPass precision(pass);
+    for (cLongRealSchedule schedule;; schedule.Advance()) {
+        cLongRealPass precision(schedule.Bits(), schedule.Decisions(), schedule.Exact());
         try {
             cLongReal result = _EvaluatePass();
-            if (last)
+            if (schedule.Last())
                 return Settled(std::move(result));
             if (result.IsProven())
                 return result;
         } catch (const cLongRealUndecided&) {
-            if (last)
+            if (schedule.Last())
                 throw;
         }
         journal.Restore();

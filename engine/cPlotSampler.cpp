@@ -2,7 +2,6 @@
 #include "cPlotSampler.h"
 
 #include "cFormulaText.h"
-#include "cLongRealFixedPass.h"
 #include "cTreeWalk.h"
 
 #include <cmath>
@@ -161,7 +160,7 @@ bool cPlotSampler::ValueAt(const cLongReal& x, double& y) {
                 aEngine->aVariables[i] = aVariables[i];
         aEngine->aVariables[aRunning] = x;
         try {
-            cLongRealFixedPass precision(kFirstPassBits << pass, last);
+            cLongRealPass precision(kFirstPassBits << pass, last ? cLongRealPass::dkLast : cLongRealPass::dkRefining, false);
             const tOutcome outcome = ValueOnce(y, last);
             if (outcome != tOutcome::Retry)
                 return outcome == tOutcome::Value;

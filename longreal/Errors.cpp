@@ -2,6 +2,8 @@
 // Failures, range checks and the decisions that a ball can straddle.
 #include "Support.h"
 
+#include <utility>
+
 namespace longreal {
 
 void Fail(const std::string& reason)
@@ -57,6 +59,8 @@ int Side(arb_srcptr x, arb_srcptr p, const char* reason)
         return 0;
     if (!Final())
         throw cLongRealUndecided(reason);
+    if (!ZeroRule())
+        Fail(kCannotDecide);
     mag_t scale;
     mag_init(scale);
     arb_get_mag(scale, p);
@@ -80,7 +84,7 @@ int SideOf(arb_srcptr x, slong p, const char* reason)
 
 void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b)
 {
-    if (!Final() || arb_is_exact(r) || !arb_contains_zero(r))
+    if (!ZeroRule() || arb_is_exact(r) || !arb_contains_zero(r))
         return;
     mag_t scale, other;
     mag_init(scale);
@@ -140,17 +144,19 @@ cLongReal Take(arb_ptr ball)
 
 cLongReal Settled(cLongReal value)
 {
-    arb_srcptr x = value.arb();
-    if (arb_is_zero(x))
+    arb_srcptr x = std::as_const(value).arb();
+    if (arb_is_zero(x) || value.IsExact())
         return value;
     if (arb_contains_zero(x)) {
+        if (!longreal::ZeroRule())
+            longreal::Fail(longreal::kCannotDecide);
         mag_t one;
         mag_init(one);
         mag_one(one);
         const bool zero = longreal::WithinInternalZero(arb_radref(x), one);
         mag_clear(one);
         if (!zero)
-            longreal::Fail("the result cannot be told from 0");
+            longreal::Fail(longreal::kCannotDecide);
         arb_zero(value.arb());
         return value;
     }

@@ -147,4 +147,21 @@ cLongReal::cLongReal(const char* text) : cLongReal()
     if (negative)
         arb_neg(x, x);
     longreal::Finish(x, "invalid number");
+    // A ball of radius > 0 for a value the digits give exactly: the exact
+    // rational as well, when it fits the size rule.
+    if (!sticky && !arb_is_exact(x) && !arb_is_zero(x)
+        && static_cast<double>(fmpz_bits(mantissa)) + std::fabs(static_cast<double>(exponent)) * std::log2(static_cast<double>(base))
+            < static_cast<double>(longreal::RationalLimitBits())) {
+        longreal::Rational q;
+        Integer scale;
+        fmpz_ui_pow_ui(scale, static_cast<ulong>(base), magnitude);
+        fmpq_set_fmpz(q, mantissa);
+        if (exponent > 0)
+            fmpq_mul_fmpz(q, q, scale);
+        else
+            fmpq_div_fmpz(q, q, scale);
+        if (negative)
+            fmpq_neg(q, q);
+        cLongRealAccess::SetRational(*this, q, prec);
+    }
 }

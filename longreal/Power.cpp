@@ -2,6 +2,8 @@
 // power(x, y): x raised to y.
 #include "Support.h"
 
+#include <cmath>
+
 using longreal::Ball;
 using longreal::Fail;
 using longreal::Finish;
@@ -47,9 +49,55 @@ cLongReal HugeWholePower(const cLongReal& x, const fmpz* n, int base)
     return longreal::Take(r);
 }
 
+// x^n exactly, in an exact pass, for an exact x and a result within the size rule.
+bool ExactPower(const cLongReal& x, slong n, cLongReal& out)
+{
+    if (!longreal::ExactMode() || !x.IsExact())
+        return false;
+    longreal::Rational q, r;
+    if (!cLongRealAccess::ExactOf(x, q))
+        return false;
+    const double bits = static_cast<double>(fmpz_bits(fmpq_numref(q.get())) + fmpz_bits(fmpq_denref(q.get())))
+        * std::fabs(static_cast<double>(n));
+    if (bits > static_cast<double>(longreal::RationalLimitBits()))
+        return false;
+    if (fmpq_is_zero(q) && n < 0)
+        Fail("power: zero to a negative power");
+    fmpq_pow_si(r, q, n);
+    return cLongRealAccess::SetRational(out, r);
+}
+
+// A small whole exponent, exact or not.
+bool SmallWhole(const cLongReal& y, slong& n)
+{
+    const arf_struct* exponent = arb_midref(y.arb());
+    if (!arb_is_exact(y.arb()) || !arf_is_int(exponent) || arf_cmpabs_2exp_si(exponent, 40) >= 0)
+        return false;
+    n = arf_get_si(exponent, ARF_RND_DOWN);
+    return true;
+}
+
+cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y);
+
 } // namespace
 
 cLongReal power(const cLongReal& x, const cLongReal& y)
+{
+    if (cLongRealAccess::Exact(x) == nullptr && cLongRealAccess::Exact(y) == nullptr) [[likely]]
+        return PowerOfBalls(x, y);
+    cLongReal r;
+    slong n = 0;
+    if (SmallWhole(y, n) && ExactPower(x, n, r))
+        return r;
+    cLongReal tx, ty;
+    const cLongReal& xc = cLongRealAccess::Current(x, tx);
+    const cLongReal& yc = cLongRealAccess::Current(y, ty);
+    return PowerOfBalls(xc, yc);
+}
+
+namespace {
+
+cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y)
 {
     // The common case, a small positive whole exponent of a base away from
     // 0, with no decision to make: what the general path below computes.
@@ -65,6 +113,11 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
             fmpz_init_set_si(e, n); // a small fmpz: no heap
             arb_pow_fmpz(r, x.arb(), e, Prec());
             fmpz_clear(e);
+        }
+        if (!arb_is_exact(r) && longreal::ExactMode()) [[unlikely]] {
+            cLongReal exact;
+            if (ExactPower(x, n, exact))
+                return exact;
         }
         Finish(r, "overflow");
         return longreal::Take(r);
@@ -94,6 +147,11 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
         if (!arb_is_one(x.arb()) && !arb_equal_si(x.arb(), -1))
             return HugeWholePower(x, whole, base);
     }
+    if (isWhole && fmpz_fits_si(whole)) {
+        cLongReal exact;
+        if (ExactPower(x, fmpz_get_si(whole), exact))
+            return exact;
+    }
     if (isWhole) {
         if (fmpz_equal_si(whole, 2))
             arb_sqr(r, x.arb(), Prec());
@@ -108,3 +166,5 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
     Finish(r, "overflow");
     return longreal::Take(r);
 }
+
+} // namespace

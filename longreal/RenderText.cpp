@@ -48,29 +48,50 @@ long LeadingExponent(arb_srcptr x, int base)
     return static_cast<long>(std::floor((static_cast<double>(e) + std::log2(fraction)) / Log2Base(base)));
 }
 
+// |q| * base^s rounded to a whole number, half away from zero, exactly.
+void RoundExact(const fmpq* q, int base, slong s, fmpz* N)
+{
+    Integer num, den, power;
+    fmpz_abs(num, fmpq_numref(q));
+    fmpz_set(den, fmpq_denref(q));
+    fmpz_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(s >= 0 ? s : -s));
+    if (s >= 0)
+        fmpz_mul(num, num, power);
+    else
+        fmpz_mul(den, den, power);
+    fmpz_mul_2exp(num, num, 1);
+    fmpz_add(num, num, den);
+    fmpz_mul_2exp(den, den, 1);
+    fmpz_fdiv_q(N, num, den); // floor(|q| base^s + 1/2)
+}
+
 // |x| (a ball without 0) rounded to n significant digits: N with
 // B^(n-1) <= N < B^n and leading exponent k. False when the ball does not
-// decide them.
-bool RoundTo(arb_srcptr x, int base, slong n, long& k, fmpz* N)
+// decide them. With `exact`, the rational x approximates is rounded.
+bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* N)
 {
     Ball y, power;
     Integer low, high;
     for (int attempt = 0; attempt < 4; ++attempt) {
         const slong s = n - 1 - k;
-        const slong prec = static_cast<slong>(static_cast<double>(n) * Log2Base(base)) + 64
-            + static_cast<slong>(std::log2(std::fabs(static_cast<double>(s)) + 2));
-        arb_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(s >= 0 ? s : -s), prec);
-        arb_abs(y, x);
-        if (s >= 0)
-            arb_mul(y, y, power, prec);
-        else
-            arb_div(y, y, power, prec);
-        arb_mul_2exp_si(y, y, 1);
-        arb_add_ui(y, y, 1, prec);
-        arb_mul_2exp_si(y, y, -1); // y + 1/2
-        arb_floor(y, y, prec);
-        if (!arb_get_unique_fmpz(N, y))
-            return false;
+        if (exact != nullptr) {
+            RoundExact(exact, base, s, N);
+        } else {
+            const slong prec = static_cast<slong>(static_cast<double>(n) * Log2Base(base)) + 64
+                + static_cast<slong>(std::log2(std::fabs(static_cast<double>(s)) + 2));
+            arb_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(s >= 0 ? s : -s), prec);
+            arb_abs(y, x);
+            if (s >= 0)
+                arb_mul(y, y, power, prec);
+            else
+                arb_div(y, y, power, prec);
+            arb_mul_2exp_si(y, y, 1);
+            arb_add_ui(y, y, 1, prec);
+            arb_mul_2exp_si(y, y, -1); // y + 1/2
+            arb_floor(y, y, prec);
+            if (!arb_get_unique_fmpz(N, y))
+                return false;
+        }
         fmpz_ui_pow_ui(high, static_cast<ulong>(base), static_cast<ulong>(n));
         fmpz_ui_pow_ui(low, static_cast<ulong>(base), static_cast<ulong>(n - 1));
         if (fmpz_cmp(N, high) >= 0)
@@ -89,23 +110,25 @@ struct Digits {
     slong count = 0; // digits decided (before removing zeros)
 };
 
-// The most digits, up to `most`, that the ball decides; count 0 when none.
-Digits Decide(arb_srcptr x, int base, slong most)
+// The most digits, up to `most`, that the ball (or the exact rational it
+// approximates) decides; count 0 when none. Trailing zeros are dropped only
+// when all `most` digits are decided.
+Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most)
 {
     Digits out;
-    if (arb_contains_zero(x))
+    if (exact == nullptr && arb_contains_zero(x))
         return out;
     // No more digits than the radius allows, give or take one.
     const slong accuracy = arb_rel_accuracy_bits(x);
     slong n = most;
-    if (accuracy < ARF_PREC_EXACT / 2)
+    if (exact == nullptr && accuracy < ARF_PREC_EXACT / 2)
         n = std::min<slong>(most, static_cast<slong>(static_cast<double>(std::max<slong>(accuracy, 0)) / Log2Base(base)) + 2);
     n = std::max<slong>(n, 1);
     long k = LeadingExponent(x, base);
     Integer N;
     for (; n >= 1; --n) {
         long kn = k;
-        if (RoundTo(x, base, n, kn, N)) {
+        if (RoundTo(x, exact, base, n, kn, N)) {
             char* text = fmpz_get_str(nullptr, base, N);
             out.d = text;
             flint_free(text);
@@ -113,7 +136,7 @@ Digits Decide(arb_srcptr x, int base, slong most)
                 c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             out.count = n;
             out.k = kn;
-            while (out.d.size() > 1 && out.d.back() == '0')
+            while (n == most && out.d.size() > 1 && out.d.back() == '0')
                 out.d.pop_back();
             return out;
         }
@@ -175,15 +198,22 @@ int CompareWithKibi(const Digits& digits, int base, long target)
 }
 
 // |x| = m * 2^(10 j) with 1 <= m < 1024: the decided digits of m, and j.
-Digits BinaryMantissa(arb_srcptr x, int base, slong most, long& j)
+Digits BinaryMantissa(arb_srcptr x, const fmpq* exact, int base, slong most, long& j)
 {
     const slong e = fmpz_get_si(ARF_EXPREF(arb_midref(x))); // |mid| in [2^(e-1), 2^e)
     j = FloorDiv(static_cast<long>(e) - 1, 10);
     Ball m;
+    longreal::Rational q;
     Digits digits;
     for (int attempt = 0; attempt < 3; ++attempt) {
         arb_mul_2exp_si(m, x, -10 * static_cast<slong>(j)); // exact
-        digits = Decide(m, base, most);
+        if (exact != nullptr) {
+            if (j >= 0)
+                fmpq_div_2exp(q, exact, static_cast<ulong>(10 * j));
+            else
+                fmpq_mul_2exp(q, exact, static_cast<ulong>(-10 * j));
+        }
+        digits = Decide(m, exact != nullptr ? q.get() : nullptr, base, most);
         if (digits.count == 0)
             return digits;
         // Rounding may carry m up to 1024 (1023.99999...): take the next power.
@@ -201,7 +231,7 @@ Digits BinaryMantissa(arb_srcptr x, int base, slong most, long& j)
 
 namespace longreal {
 
-cLongReal::cRendering Render(arb_srcptr x)
+cLongReal::cRendering Render(arb_srcptr x, const fmpq* exact)
 {
     cLongReal::cRendering result;
     result.generation = Settings().generation;
@@ -214,7 +244,7 @@ cLongReal::cRendering Render(arb_srcptr x)
     const slong most = DigitCount(base, Settings().outputBits);
     const bool engineering = cLongReal::aEngOn;
 
-    Digits digits = Decide(x, base, most);
+    Digits digits = Decide(x, exact, base, most);
     CheckMemory();
     if (digits.count == 0) {
         result.text = "?"; // not a single digit is known
@@ -227,11 +257,14 @@ cLongReal::cRendering Render(arb_srcptr x)
     const long k = digits.k;
     const char* marker = base <= 14 ? "E" : "@";
 
-    if (k >= -static_cast<long>(cLongReal::aOutputExpLow) && k <= cLongReal::aOutputExpHigh) {
+    // Fewer digits than asked for, none after the point: the exponential
+    // form, so that they cannot be taken for an exact whole number.
+    const bool wholeLooking = digits.count < most && static_cast<long>(digits.d.size()) <= k + 1;
+    if (k >= -static_cast<long>(cLongReal::aOutputExpLow) && k <= cLongReal::aOutputExpHigh && !wholeLooking) {
         AppendPositional(out, digits.d, k);
     } else if (engineering && cLongReal::aEngBinary) {
         long j = 0;
-        digits = BinaryMantissa(x, base, most, j);
+        digits = BinaryMantissa(x, exact, base, most, j);
         if (digits.count == 0) {
             result.text = "?";
             return result;
@@ -253,7 +286,7 @@ cLongReal::cRendering Render(arb_srcptr x)
 const cLongReal::cRendering& cLongReal::Rendered() const
 {
     if (!aText || aText->generation != longreal::Settings().generation)
-        aText = std::make_unique<cRendering>(longreal::Render(aBall));
+        aText = std::make_unique<cRendering>(longreal::Render(aBall, aExact ? aExact->q : nullptr));
     return *aText;
 }
 

@@ -17,6 +17,9 @@ namespace longreal {
 
 [[noreturn]] void Fail(const std::string& reason);
 
+// The failure of a decision that no pass within the budget could make.
+inline constexpr const char* kCannotDecide = "cannot decide whether this is 0 at this precision; ask for more digits";
+
 // Settings made usable: what Init() derived from the raw static members.
 struct EffectiveSettings {
     slong bits = 96;        // working precision
@@ -39,7 +42,8 @@ inline const EffectiveSettings& Settings()
 // The refinement pass of this thread.
 struct PassState {
     slong bits = 0;     // 0: the working precision
-    bool final = true;  // decisions are final (last pass, or no pass)
+    cLongRealPass::eDecisions decisions = cLongRealPass::dkLast; // outside a pass: final
+    bool exact = false; // rationals stay exact
     bool active = false;
     bool cleanup = false; // the thread frees Arb's caches when it ends
 };
@@ -56,9 +60,22 @@ inline slong Prec()
     return tPass.bits != 0 ? tPass.bits : gSettings.bits;
 }
 
+// Decisions are final: a last pass, or no pass.
 inline bool Final()
 {
-    return tPass.final;
+    return tPass.decisions != cLongRealPass::dkRefining;
+}
+
+// The internal zero may decide: a last pass at full depth, or no pass.
+inline bool ZeroRule()
+{
+    return tPass.decisions == cLongRealPass::dkLast;
+}
+
+// Rational values stay exact (the passes after the first).
+inline bool ExactMode()
+{
+    return tPass.exact;
 }
 
 // Allocation failures (Memory.cpp): set when GMP or FLINT spent the reserve.
@@ -84,10 +101,11 @@ bool ArmReserve(bool resize = false);
 // ArmReserve, or cLongRealNoMemory.
 void EnsureReserve();
 
-// Literals are read with the bits of the last pass, so that every pass can use them.
+// Literals are read with 4x the working bits; an exact one keeps its
+// rational too, for the passes beyond.
 inline slong LiteralBits()
 {
-    return gSettings.bits << (cLongRealPass::kPasses - 1);
+    return gSettings.bits << 2;
 }
 
 // The size rule: an exact result (an integer, a rational, a value of an
@@ -104,6 +122,14 @@ inline slong ExactLimitBits()
 inline bool FitsExact(double bits)
 {
     return bits <= static_cast<double>(ExactLimitBits());
+}
+
+// Exact rationals of an exact pass (numerator and denominator together) stay
+// exact up to this size: 16 times the pass precision, at least 8192 bits,
+// within the size rule. Beyond it they become balls at the pass precision.
+inline slong RationalLimitBits()
+{
+    return std::min(ExactLimitBits(), std::max<slong>(8192, 16 * Prec()));
 }
 
 // Extra bits for intermediate steps of a function.
@@ -186,6 +212,32 @@ cLongReal Take(arb_ptr ball);
 
 } // namespace longreal
 
+// An exact rational value and the bits its ball was made with.
+struct cLongReal::cExact {
+    fmpq_t q;
+    slong bits;
+    cExact() : bits(0) { fmpq_init(q); }
+    cExact(const cExact& other) : bits(other.bits) { fmpq_init(q); fmpq_set(q, other.q); }
+    cExact& operator=(const cExact&) = delete;
+    ~cExact() { fmpq_clear(q); }
+};
+
+// The library's access to a value's parts.
+struct cLongRealAccess {
+    static const cLongReal::cExact* Exact(const cLongReal& x) { return x.aExact.get(); }
+    // x as an exact rational (its rational, or its ball of radius 0, within
+    // the size rule); false when it is none.
+    static bool ExactOf(const cLongReal& x, fmpq* out);
+    // Makes x the exact rational q (a ball of radius 0 when q is dyadic),
+    // when q fits RationalLimitBits(); false, with x unchanged, otherwise.
+    // Its ball has `bits` bits (0: the pass precision).
+    static bool SetRational(cLongReal& x, const fmpq* q, slong bits = 0);
+    // x with a ball of at least the pass precision: x itself, or a copy in `temp`.
+    static const cLongReal& Current(const cLongReal& x, cLongReal& temp);
+    // Makes x's ball from its rational at the pass precision, when coarser.
+    static void Refresh(cLongReal& x);
+};
+
 // The cached text of a value.
 struct cLongReal::cRendering {
     std::string text;
@@ -194,5 +246,5 @@ struct cLongReal::cRendering {
 };
 
 namespace longreal {
-cLongReal::cRendering Render(arb_srcptr value);
+cLongReal::cRendering Render(arb_srcptr value, const fmpq* exact);
 } // namespace longreal

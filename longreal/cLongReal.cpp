@@ -3,6 +3,7 @@
 #include "Support.h"
 
 #include <algorithm>
+#include <ctime>
 #include <climits>
 
 // Built-in defaults equal the program's defaults.
@@ -79,26 +80,86 @@ slong cLongReal::PassBits()
     return Prec();
 }
 
-cLongRealPass::cLongRealPass(int pass)
-    : aSavedBits(longreal::tPass.bits), aSavedFinal(longreal::tPass.final), aSavedActive(longreal::tPass.active)
+cLongRealPass::cLongRealPass(slong bits, eDecisions decisions, bool exact)
+    : aSavedBits(longreal::tPass.bits), aSavedDecisions(longreal::tPass.decisions), aSavedExact(longreal::tPass.exact),
+      aSavedActive(longreal::tPass.active)
 {
     longreal::EnsureReserve();
-    pass = std::clamp(pass, 0, kPasses - 1);
-    longreal::tPass.bits = cLongReal::WorkingBits() << pass;
-    longreal::tPass.final = pass == kPasses - 1;
+    longreal::tPass.bits = std::max<slong>(bits, 16);
+    longreal::tPass.decisions = decisions;
+    longreal::tPass.exact = exact;
     longreal::tPass.active = true;
 }
 
 cLongRealPass::~cLongRealPass()
 {
     longreal::tPass.bits = aSavedBits;
-    longreal::tPass.final = aSavedFinal;
+    longreal::tPass.decisions = aSavedDecisions;
+    longreal::tPass.exact = aSavedExact;
     longreal::tPass.active = aSavedActive;
 }
 
 bool cLongRealPass::Active()
 {
     return longreal::tPass.active;
+}
+
+namespace {
+
+// Processor time of this thread, in seconds: what the passes cost, whatever
+// else the machine runs.
+double Now()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
+}
+
+// The passes after the first may take this many times the first one in all,
+// and at least this long.
+constexpr double kTimeBudgetFactor = 32;
+constexpr double kTimeBudgetFloor = 0.1;
+
+} // namespace
+
+slong cLongRealSchedule::CapBits()
+{
+    return std::max<slong>(slong(1) << 16, cLongReal::WorkingBits() << 2);
+}
+
+cLongRealSchedule::cLongRealSchedule() : aBits(cLongReal::WorkingBits()), aStart(Now()), aPassStart(aStart)
+{
+    Plan();
+}
+
+void cLongRealSchedule::Advance()
+{
+    const double now = Now();
+    aLastTime = now - aPassStart;
+    if (aPass == 0)
+        aFirst = aLastTime;
+    aPassStart = now;
+    ++aPass;
+    aBits *= 2;
+    Plan();
+}
+
+// A pass is the last when the one after it would pass the cap on the bits
+// (full depth), or when it and the one after it, each taken to cost twice
+// the pass before, would pass the time budget (cut short).
+void cLongRealSchedule::Plan()
+{
+    if (aBits * 2 > CapBits()) {
+        aDecisions = cLongRealPass::dkLast;
+        return;
+    }
+    if (aPass == 0) {
+        aDecisions = cLongRealPass::dkRefining;
+        return;
+    }
+    const double budget = std::max(kTimeBudgetFloor, kTimeBudgetFactor * aFirst);
+    const double spent = aPassStart - aStart - aFirst;
+    aDecisions = spent + 6 * aLastTime > budget ? cLongRealPass::dkLastShort : cLongRealPass::dkRefining;
 }
 
 cLongReal::cLongReal()
@@ -116,9 +177,13 @@ cLongReal::cLongReal(const cLongReal& other)
 {
     arb_init(aBall);
     arb_set(aBall, other.aBall);
+    if (other.aExact) [[unlikely]] {
+        aExact = std::make_unique<cExact>(*other.aExact);
+        cLongRealAccess::Refresh(*this);
+    }
 }
 
-cLongReal::cLongReal(cLongReal&& other) noexcept : aText(std::move(other.aText))
+cLongReal::cLongReal(cLongReal&& other) noexcept : aExact(std::move(other.aExact)), aText(std::move(other.aText))
 {
     arb_init(aBall);
     arb_swap(aBall, other.aBall);
@@ -127,7 +192,13 @@ cLongReal::cLongReal(cLongReal&& other) noexcept : aText(std::move(other.aText))
 cLongReal& cLongReal::operator=(const cLongReal& other)
 {
     if (this != &other) {
+        if (other.aExact) [[unlikely]] {
+            cLongReal copy(other);
+            *this = std::move(copy);
+            return *this;
+        }
         arb_set(aBall, other.aBall);
+        aExact.reset();
         aText.reset();
     }
     return *this;
@@ -137,6 +208,8 @@ cLongReal& cLongReal::operator=(cLongReal&& other) noexcept
 {
     if (this != &other) {
         arb_swap(aBall, other.aBall);
+        aExact.swap(other.aExact);
+        other.aExact.reset();
         aText.swap(other.aText);
         other.aText.reset();
     }
@@ -151,93 +224,195 @@ cLongReal::~cLongReal()
 arb_ptr cLongReal::arb()
 {
     aText.reset();
+    aExact.reset();
     return aBall;
+}
+
+bool cLongRealAccess::ExactOf(const cLongReal& x, fmpq* out)
+{
+    if (x.aExact) {
+        fmpq_set(out, x.aExact->q);
+        return true;
+    }
+    return longreal::ExactRational(out, x.aBall);
+}
+
+bool cLongRealAccess::SetRational(cLongReal& x, const fmpq* q, slong bits)
+{
+    const fmpz* num = fmpq_numref(q);
+    const fmpz* den = fmpq_denref(q);
+    if (static_cast<slong>(fmpz_bits(num) + fmpz_bits(den)) > longreal::RationalLimitBits())
+        return false;
+    const slong twos = static_cast<slong>(fmpz_val2(den));
+    if (static_cast<slong>(fmpz_bits(den)) == twos + 1) { // a power of 2: a ball of radius 0
+        arb_set_fmpz(x.arb(), num);
+        arb_mul_2exp_si(x.aBall, x.aBall, -twos);
+    } else {
+        auto exact = std::make_unique<cLongReal::cExact>();
+        fmpq_set(exact->q, q);
+        exact->bits = bits > 0 ? bits : Prec();
+        arb_set_fmpq(x.arb(), q, exact->bits);
+        x.aExact = std::move(exact);
+    }
+    longreal::CheckMemory();
+    return true;
+}
+
+void cLongRealAccess::Refresh(cLongReal& x)
+{
+    if (x.aExact && x.aExact->bits < Prec()) {
+        x.aExact->bits = Prec();
+        arb_set_fmpq(x.aBall, x.aExact->q, x.aExact->bits);
+        x.aText.reset();
+    }
+}
+
+const cLongReal& cLongRealAccess::Current(const cLongReal& x, cLongReal& temp)
+{
+    if (!x.aExact || x.aExact->bits >= Prec())
+        return x;
+    temp = x; // the copy makes its ball afresh
+    return temp;
 }
 
 namespace {
 
 using longreal::Ball;
+using longreal::Rational;
 
-void Add(arb_ptr r, arb_srcptr a, arb_srcptr b)
+enum class Op { add, subtract, multiply, divide };
+
+void BallOp(Op op, arb_ptr r, arb_srcptr a, arb_srcptr b)
 {
-    arb_add(r, a, b, Prec());
-    longreal::SnapCancellation(r, a, b);
-    Finish(r, "undefined result");
+    switch (op) {
+    case Op::add: arb_add(r, a, b, Prec()); return;
+    case Op::subtract: arb_sub(r, a, b, Prec()); return;
+    case Op::multiply: arb_mul(r, a, b, Prec()); return;
+    case Op::divide:
+        if (arb_contains_zero(b) && (arb_is_zero(b) || longreal::SideOf(b, 0, "cannot decide whether the divisor is 0") == 0))
+            longreal::Fail("division by zero");
+        arb_div(r, a, b, Prec());
+        return;
+    }
 }
 
-void Subtract(arb_ptr r, arb_srcptr a, arb_srcptr b)
+// The exact rational result of an exact pass; false when an operand is not
+// exact or the result is beyond the size rule.
+bool ExactOp(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
 {
-    arb_sub(r, a, b, Prec());
-    longreal::SnapCancellation(r, a, b);
-    Finish(r, "undefined result");
+    Rational x, y, r;
+    if (!cLongRealAccess::ExactOf(a, x) || !cLongRealAccess::ExactOf(b, y))
+        return false;
+    switch (op) {
+    case Op::add: fmpq_add(r, x, y); break;
+    case Op::subtract: fmpq_sub(r, x, y); break;
+    case Op::multiply: fmpq_mul(r, x, y); break;
+    case Op::divide:
+        if (fmpq_is_zero(y))
+            longreal::Fail("division by zero");
+        fmpq_div(r, x, y);
+        break;
+    }
+    return cLongRealAccess::SetRational(out, r);
 }
 
-void Multiply(arb_ptr r, arb_srcptr a, arb_srcptr b)
+// The internal zero of a sum or difference, the checks of a result, then out = r.
+void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b)
 {
-    arb_mul(r, a, b, Prec());
+    if (op == Op::add || op == Op::subtract)
+        longreal::SnapCancellation(r, a, b);
     Finish(r, "undefined result");
+    arb_swap(out.arb(), r);
 }
 
-void Divide(arb_ptr r, arb_srcptr a, arb_srcptr b)
+// An operand is a rational: exact when both operands are exact, otherwise
+// on balls of at least the pass precision.
+[[gnu::noinline]] void OperateRational(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
 {
-    if (arb_contains_zero(b) && (arb_is_zero(b) || longreal::SideOf(b, 0, "division by zero") == 0))
-        longreal::Fail("division by zero");
-    arb_div(r, a, b, Prec());
-    Finish(r, "undefined result");
+    if (longreal::ExactMode() && a.IsExact() && b.IsExact() && ExactOp(op, out, a, b))
+        return;
+    cLongReal ta, tb;
+    const cLongReal& x = cLongRealAccess::Current(a, ta);
+    const cLongReal& y = cLongRealAccess::Current(b, tb);
+    Ball r;
+    BallOp(op, r, x.arb(), y.arb());
+    Conclude(op, out, r, x.arb(), y.arb());
 }
 
-using tOperation = void (*)(arb_ptr, arb_srcptr, arb_srcptr);
+// out = a op b; out may be a or b, and is unchanged when the operation fails.
+void Operate(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
+{
+    if (cLongRealAccess::Exact(a) != nullptr || cLongRealAccess::Exact(b) != nullptr) [[unlikely]] {
+        OperateRational(op, out, a, b);
+        return;
+    }
+    Ball r;
+    BallOp(op, r, a.arb(), b.arb());
+    // Balls of radius 0 whose result is not one: exact as a rational.
+    if (longreal::ExactMode() && !arb_is_exact(r) && a.IsExact() && b.IsExact()) [[unlikely]]
+        if (ExactOp(op, out, a, b))
+            return;
+    Conclude(op, out, r, a.arb(), b.arb());
+}
 
-cLongReal Binary(tOperation op, arb_srcptr a, arb_srcptr b)
+cLongReal Binary(Op op, const cLongReal& a, const cLongReal& b)
 {
     cLongReal r;
-    op(r.arb(), a, b);
+    Operate(op, r, a, b);
     return r;
 }
 
-// In place, leaving the value as it was when the operation fails.
-void InPlace(tOperation op, cLongReal& left, arb_srcptr right)
+// Exact comparison of two exact values, one of them a rational: -1, 0, +1,
+// or 2 when either is not exact.
+int CompareExact(const cLongReal& a, const cLongReal& b)
 {
-    Ball r;
-    op(r, left.arb(), right);
-    arb_swap(left.arb(), r);
+    if (!cLongRealAccess::Exact(a) && !cLongRealAccess::Exact(b))
+        return 2;
+    Rational x, y;
+    if (!cLongRealAccess::ExactOf(a, x) || !cLongRealAccess::ExactOf(b, y))
+        return 2;
+    return fmpq_cmp(x, y);
 }
 
 } // namespace
 
-cLongReal cLongReal::operator+(const cLongReal& rhs) const { return Binary(Add, aBall, rhs.aBall); }
-cLongReal cLongReal::operator-(const cLongReal& rhs) const { return Binary(Subtract, aBall, rhs.aBall); }
-cLongReal cLongReal::operator*(const cLongReal& rhs) const { return Binary(Multiply, aBall, rhs.aBall); }
-cLongReal cLongReal::operator/(const cLongReal& rhs) const { return Binary(Divide, aBall, rhs.aBall); }
+cLongReal cLongReal::operator+(const cLongReal& rhs) const { return Binary(Op::add, *this, rhs); }
+cLongReal cLongReal::operator-(const cLongReal& rhs) const { return Binary(Op::subtract, *this, rhs); }
+cLongReal cLongReal::operator*(const cLongReal& rhs) const { return Binary(Op::multiply, *this, rhs); }
+cLongReal cLongReal::operator/(const cLongReal& rhs) const { return Binary(Op::divide, *this, rhs); }
 
 cLongReal cLongReal::operator-() const
 {
     cLongReal r;
     arb_neg(r.aBall, aBall);
+    if (aExact) {
+        r.aExact = std::make_unique<cExact>(*aExact);
+        fmpq_neg(r.aExact->q, r.aExact->q);
+    }
     return r;
 }
 
 cLongReal& cLongReal::operator+=(const cLongReal& rhs)
 {
-    InPlace(Add, *this, rhs.aBall);
+    Operate(Op::add, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator-=(const cLongReal& rhs)
 {
-    InPlace(Subtract, *this, rhs.aBall);
+    Operate(Op::subtract, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator*=(const cLongReal& rhs)
 {
-    InPlace(Multiply, *this, rhs.aBall);
+    Operate(Op::multiply, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator/=(const cLongReal& rhs)
 {
-    InPlace(Divide, *this, rhs.aBall);
+    Operate(Op::divide, *this, *this, rhs);
     return *this;
 }
 
@@ -245,9 +420,13 @@ cLongReal& cLongReal::operator++()
 {
     // A loop counter: a small exact whole number steps in place.
     const arf_struct* counter = arb_midref(aBall);
-    if (arb_is_exact(aBall) && arf_is_int(counter) && (arf_is_zero(counter) || arf_cmpabs_2exp_si(counter, 60) < 0)) {
+    if (!aExact && arb_is_exact(aBall) && arf_is_int(counter) && (arf_is_zero(counter) || arf_cmpabs_2exp_si(counter, 60) < 0)) {
         arb_add_ui(aBall, aBall, 1, ARF_PREC_EXACT);
         aText.reset();
+        return *this;
+    }
+    if (aExact) {
+        *this += cLongReal(1L);
         return *this;
     }
     Ball r;
@@ -269,6 +448,8 @@ cLongReal& cLongReal::operator++()
 
 bool cLongReal::operator==(const cLongReal& rhs) const
 {
+    if (const int order = CompareExact(*this, rhs); order != 2)
+        return order == 0;
     if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
         return arb_equal(aBall, rhs.aBall) != 0;
     if (!arb_overlaps(aBall, rhs.aBall))
@@ -280,6 +461,8 @@ bool cLongReal::operator==(const cLongReal& rhs) const
 
 bool cLongReal::operator<=(const cLongReal& rhs) const
 {
+    if (const int order = CompareExact(*this, rhs); order != 2)
+        return order <= 0;
     if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
         return arf_cmp(arb_midref(aBall), arb_midref(rhs.aBall)) <= 0;
     if (arb_le(aBall, rhs.aBall))

@@ -94,7 +94,9 @@ public:
     // True when the rendering shows all the digits the output settings ask
     // for (or the value is exactly zero).
     bool IsProven() const;
-    bool IsExact() const { return arb_is_exact(aBall) != 0; }
+    // Exact: a ball of radius 0, or (in refinement passes) a rational the
+    // ball only approximates.
+    bool IsExact() const { return aExact != nullptr || arb_is_exact(aBall) != 0; }
 
     // Raw access for code that calls Arb directly. Changing the ball through
     // it is fine; the value's cached text is dropped.
@@ -102,21 +104,27 @@ public:
     arb_ptr arb();
 
     struct cRendering; // the library's own
+    struct cExact;     // the library's own: an exact rational and the bits of its ball
 
 private:
+    friend struct cLongRealAccess;
     arb_t aBall;
+    std::unique_ptr<cExact> aExact; // set only for a rational that is not a ball of radius 0
     mutable std::unique_ptr<cRendering> aText; // made on the first conversion
     const cRendering& Rendered() const;
 };
 
 // One pass of a recomputation, for as long as it lives, in this thread:
-// operations use WorkingBits() << pass bits. Below the last pass an
-// undecidable decision throws cLongRealUndecided; in the last pass, and
-// outside any pass, decisions are final.
+// operations use `bits` bits. In a refining pass a decision the balls cannot
+// make throws cLongRealUndecided; in a last pass, and outside any pass,
+// decisions are final: at full depth the internal zero decides, in a last
+// pass cut short by the time budget such a decision fails. In an exact pass,
+// rational values stay exact rationals while they fit the size rule.
+// Evaluations started meanwhile run as one pass at these bits.
 class cLongRealPass {
 public:
-    static constexpr int kPasses = 3; // 1x, 2x, 4x the working bits
-    explicit cLongRealPass(int pass);
+    enum eDecisions { dkRefining, dkLast, dkLastShort };
+    cLongRealPass(slong bits, eDecisions decisions, bool exact);
     ~cLongRealPass();
     cLongRealPass(const cLongRealPass&) = delete;
     cLongRealPass& operator=(const cLongRealPass&) = delete;
@@ -124,13 +132,41 @@ public:
 
 private:
     slong aSavedBits;
-    bool aSavedFinal;
+    eDecisions aSavedDecisions;
+    bool aSavedExact;
     bool aSavedActive;
 };
 
-// A final result: a ball that still contains 0 after the last pass counts
-// as exactly 0 when it is narrower than the internal zero, and fails when
-// it is not; a ball that proves no digit at all fails.
+// The passes of one evaluation (see README.md): 1x, 2x, 4x, ... the working
+// bits while the result is not decided, up to a cap on the bits and a
+// budget of time relative to the first pass. The first pass is a plain ball
+// pass; the later ones are exact.
+class cLongRealSchedule {
+public:
+    cLongRealSchedule();
+    slong Bits() const { return aBits; }
+    cLongRealPass::eDecisions Decisions() const { return aDecisions; }
+    bool Exact() const { return aPass > 0; }
+    bool Last() const { return aDecisions != cLongRealPass::dkRefining; }
+    // To the next pass, after one that did not decide.
+    void Advance();
+    static slong CapBits();
+
+private:
+    void Plan();
+    int aPass = 0;
+    slong aBits;
+    cLongRealPass::eDecisions aDecisions = cLongRealPass::dkRefining;
+    double aStart;     // seconds of processor time
+    double aPassStart;
+    double aFirst = 0; // seconds the first pass took
+    double aLastTime = 0;
+};
+
+// A final result: a ball that still contains 0 after a last pass at full
+// depth counts as exactly 0 when it is narrower than the internal zero, and
+// fails otherwise (always after a last pass cut short); a ball that proves
+// no digit at all fails.
 cLongReal Settled(cLongReal value);
 
 // Free functions: arguments by const reference, result a new value.

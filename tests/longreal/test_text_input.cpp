@@ -107,7 +107,8 @@ TEST_F(TextInput, KeepsTheBitsOfTheHighestPass)
     EXPECT_TRUE(cLongReal("123456789012345678901234567890").IsExact());
     EXPECT_TRUE(cLongReal("0.5").IsExact());
     EXPECT_TRUE(cLongReal("1E100").IsExact()); // 333 bits fit the 384 of a literal
-    EXPECT_FALSE(cLongReal("1E200").IsExact());
+    EXPECT_TRUE(cLongReal("1E200").IsExact()); // beyond them: exact while within the size rule
+    EXPECT_FALSE(cLongReal("1E3000").IsExact());
 }
 
 // Digits beyond what the last pass uses become a radius: for random long
