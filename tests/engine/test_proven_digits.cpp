@@ -2,7 +2,7 @@
 // Every digit shown is right: formulas that cancel, or sit near a point where
 // a function loses accuracy, evaluated through the engine at the default
 // settings and rendered in every base, against the same value computed
-// independently with MPFR at 4,000 bits.
+// independently with MPFR at 4,000 or 16,000 bits.
 #include "cFormulaEngine.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +17,12 @@
 
 namespace {
 
-constexpr mpfr_prec_t kReferenceBits = 4000;
+// 4,000 bits, or 16,000 for the formulas beyond 4x the working bits.
+mpfr_prec_t gReferenceBits = 4000;
 
 class cRef {
 public:
-    cRef() { mpfr_init2(aValue, kReferenceBits); }
+    cRef() { mpfr_init2(aValue, gReferenceBits); }
     ~cRef() { mpfr_clear(aValue); }
     cRef(const cRef&) = delete;
     cRef& operator=(const cRef&) = delete;
@@ -210,6 +211,98 @@ std::vector<cRow> Rows(int count)
     return rows;
 }
 
+// Formulas that need more than 4x the working bits: cancellations down to
+// 10^-1000, exact integers of 400 to 4,000 bits, intermediate zeros that a
+// later operation scales up, near-singular points at 10^-100.
+std::vector<cRow> RowsBeyondTheCap(int count)
+{
+    std::mt19937 random(20261208);
+    auto pick = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(random); };
+    std::vector<cRow> rows;
+    for (int i = 0; static_cast<int>(rows.size()) < count; ++i) {
+        switch (i % 9) {
+        case 0: {
+            const long e = pick(100, 1000);
+            rows.push_back({Format("(1+10^(-%ld))-1", e), [e](mpfr_ptr r) { PowerOfTen(r, -e); }});
+            break;
+        }
+        case 1: {
+            const long e = pick(100, 1000);
+            rows.push_back({Format("exp(10^(-%ld))-1", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                mpfr_expm1(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 2: {
+            const long e = pick(400, 4000), c = pick(1, 999);
+            rows.push_back({Format("(2^%ld+%ld)-2^%ld", e, c, e), [c](mpfr_ptr r) { mpfr_set_si(r, c, MPFR_RNDN); }});
+            break;
+        }
+        case 3: {
+            const long e = pick(250, 2500), c = pick(1, 99);
+            rows.push_back({Format("(3^%ld+1/%ld)-3^%ld", e, c, e), [c](mpfr_ptr r) {
+                                mpfr_set_ui(r, 1, MPFR_RNDN);
+                                mpfr_div_ui(r, r, static_cast<unsigned long>(c), MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 4: {
+            const long e = pick(100, 700), k = e * 43 / 100;
+            rows.push_back({Format("(cosh(%ld)-sinh(%ld))*10^%ld", e, e, k), [e, k](mpfr_ptr r) {
+                                cRef t;
+                                mpfr_set_si(r, -e, MPFR_RNDN);
+                                mpfr_exp(r, r, MPFR_RNDN);
+                                PowerOfTen(t, k);
+                                mpfr_mul(r, r, t, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 5: {
+            const long e = pick(100, 1000);
+            rows.push_back({Format("1/(sqrt(10^%ld+1)-10^%ld)", 2 * e, e), [e](mpfr_ptr r) {
+                                cRef x;
+                                PowerOfTen(x, e); // 1/(sqrt(x^2+1)-x) = sqrt(x^2+1)+x
+                                mpfr_sqr(r, x, MPFR_RNDN);
+                                mpfr_add_ui(r, r, 1, MPFR_RNDN);
+                                mpfr_sqrt(r, r, MPFR_RNDN);
+                                mpfr_add(r, r, x, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 6: {
+            const long e = pick(60, 100);
+            rows.push_back({Format("arctanh(1-1/10^%ld)", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                mpfr_ui_sub(r, 1, r, MPFR_RNDN);
+                                mpfr_atanh(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        case 7: {
+            const long e = pick(50, 100);
+            rows.push_back({Format("tan(90-10^(-%ld))", e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e);
+                                Degrees(r, r);
+                                mpfr_cot(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        default: {
+            const long e = pick(100, 1000);
+            rows.push_back({Format("(1+1/10^%ld)-1-1/10^%ld+sin(180+10^(-%ld))", e, e, e), [e](mpfr_ptr r) {
+                                PowerOfTen(r, -e); // sin(pi + x) = -sin(x)
+                                Degrees(r, r);
+                                mpfr_sin(r, r, MPFR_RNDN);
+                                mpfr_neg(r, r, MPFR_RNDN);
+                            }});
+            break;
+        }
+        }
+    }
+    return rows;
+}
+
 // A rendering split into sign, significant digits (no trailing zeros) and
 // the exponent of the leading digit.
 struct cShown {
@@ -247,14 +340,16 @@ bool Split(const std::string& text, int base, cShown& out)
     return true;
 }
 
-TEST(ProvenDigits, RandomFormulasShowOnlyRightDigitsInEveryBase)
+// Each row evaluated at the default settings, rendered in a random base,
+// against its reference: all D digits shown, each of them right.
+void ExpectRightInEveryBase(const std::vector<cRow>& rows)
 {
     cLongReal::Init();
     cFormulaEngine::Init();
     cFormulaEngine engine;
     std::mt19937 random(7);
     int wrong = 0, short_ = 0;
-    for (const cRow& row : Rows(300)) {
+    for (const cRow& row : rows) {
         engine.Parse(row.formula.c_str());
         const cLongReal value = engine.Evaluate();
         cRef reference;
@@ -289,6 +384,51 @@ TEST(ProvenDigits, RandomFormulasShowOnlyRightDigitsInEveryBase)
     cFormulaEngine::FreeStatics();
 }
 
+TEST(ProvenDigits, RandomFormulasShowOnlyRightDigitsInEveryBase)
+{
+    ExpectRightInEveryBase(Rows(300));
+}
+
+TEST(ProvenDigits, FormulasBeyondFourTimesTheBitsShowOnlyRightDigits)
+{
+    gReferenceBits = 16000;
+    ExpectRightInEveryBase(RowsBeyondTheCap(180));
+    gReferenceBits = 4000;
+}
+
+// Exact decimal ties at the last shown digit round half away from zero, also
+// after exact arithmetic: random 19-digit mantissas with a 5 after them.
+TEST(ProvenDigits, DecimalTiesAtTheLastDigitRoundAwayFromZero)
+{
+    cLongReal::Init();
+    cFormulaEngine::Init();
+    cFormulaEngine engine;
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 60; ++i) {
+        std::string digits = std::to_string(1000000000000000000ULL + random() % 9000000000000000000ULL); // 19 digits
+        std::string up = digits; // the mantissa plus one in its last place
+        for (size_t j = up.size(); j-- > 0;) {
+            if (up[j] != '9') {
+                ++up[j];
+                break;
+            }
+            up[j] = '0';
+        }
+        if (up[0] == '0')
+            continue; // a carry into a 20th digit: no tie to test
+        while (up.size() > 1 && up.back() == '0')
+            up.pop_back();
+        const std::string literal = digits.substr(0, 1) + "." + digits.substr(1) + "5";
+        const std::string rounded = up.size() > 1 ? up.substr(0, 1) + "." + up.substr(1) : up;
+        const bool negative = i % 2 == 1;
+        const std::string formula = (negative ? "-" : "") + (i % 3 == 0 ? literal : "(" + literal + "*3)/3");
+        engine.Parse(formula.c_str());
+        const cLongReal value = engine.Evaluate();
+        EXPECT_EQ(static_cast<const char*>(value), (negative ? "-" : "") + rounded) << formula;
+    }
+    cFormulaEngine::FreeStatics();
+}
+
 // The examples that showed wrong digits with fixed precision.
 TEST(ProvenDigits, FormerlyWrongExamplesShowTheirTrueValues)
 {
@@ -312,6 +452,15 @@ TEST(ProvenDigits, FormerlyWrongExamplesShowTheirTrueValues)
         {"trunc(7*(1/7))", "1"},
         {"round(1.45*10)", "15"},
         {"exp(10^10)", "1.07775060795856491E4342944819"},
+        // Beyond 4x the working bits, and exact while rational.
+        {"(1+1/10^200)-1-1/10^200", "0"},
+        {"(2^384+3)-2^384", "3"},
+        {"(2^384+1/3)-2^384", "0.3333333333333333333"},
+        {"1/3*3-1", "0"},
+        {"cosh(700)-sinh(700)", "9.859676543759770857E-305"},
+        {"1/(sqrt(10^200+1)-10^100)", "2E100"},
+        {"arctanh(1-1/10^100)", "115.4758282399822569"},
+        {"1.0000000000000000005", "1.000000000000000001"},
     };
     for (const auto& row : rows) {
         engine.Parse(row.formula);

@@ -68,6 +68,11 @@ TEST(CompoundAssignment, BinaryOperationsMatchTheOperators) {
         {"*", [](cLongReal& a, const cLongReal& b) { a *= b; }, [](const cLongReal& a, const cLongReal& b) { return a * b; }},
         {"/", [](cLongReal& a, const cLongReal& b) { a /= b; }, [](const cLongReal& a, const cLongReal& b) { return a / b; }},
     };
+    // Outside a pass, and in an exact pass where rationals stay exact.
+    for (const bool exact : {false, true}) {
+    std::optional<cLongRealPass> pass;
+    if (exact)
+        pass.emplace(384, cLongRealPass::dkLast, true);
     const std::vector<cLongReal> operands = Operands();
     for (const Row& row : rows) {
         for (size_t i = 0; i < operands.size(); ++i) {
@@ -85,7 +90,44 @@ TEST(CompoundAssignment, BinaryOperationsMatchTheOperators) {
                     EXPECT_TRUE(arb_equal(left.arb(), a.arb())) << "changed by a failure: " << i << row.name << j;
                 }
             }
+            cLongReal self = operands[i]; // both operands one value
+            const auto aliased = Outcome([&] {
+                row.inPlace(self, self);
+                return self;
+            });
+            ExpectSame(Outcome([&] { return row.reference(operands[i], operands[i]); }), aliased,
+                       std::to_string(i) + row.name + "itself");
         }
+    }
+    }
+}
+
+// Only a last pass at full depth lets the internal zero decide; one cut short
+// by the time budget fails instead, and a refining pass asks for more bits.
+TEST(CompoundAssignment, OnlyALastPassAtFullDepthTakesATinyBallForZero) {
+    cLongReal::Init();
+    auto cancelled = [] { return power(sqrt(cLongReal(2L)), cLongReal(2L)) - cLongReal(2L); };
+    {
+        cLongRealPass pass(192, cLongRealPass::dkLast, true);
+        EXPECT_STREQ(static_cast<const char*>(Settled(cancelled())), "0");
+        EXPECT_THROW(cLongReal(1L) / cancelled(), cLongRealError);
+    }
+    {
+        cLongRealPass pass(192, cLongRealPass::dkLastShort, true);
+        const cLongReal d = cancelled();
+        EXPECT_FALSE(arb_is_zero(d.arb())); // not taken for 0
+        try {
+            Settled(d);
+            ADD_FAILURE() << "a tiny ball settled in a short last pass";
+        } catch (const cLongRealError& e) {
+            EXPECT_STREQ(e.what(), "cannot decide whether this is 0 at this precision; ask for more digits");
+        }
+        EXPECT_THROW(cLongReal(1L) / d, cLongRealError);
+    }
+    {
+        cLongRealPass pass(192, cLongRealPass::dkRefining, true);
+        EXPECT_THROW(cLongReal(1L) / cancelled(), cLongRealUndecided);
+        EXPECT_STREQ(static_cast<const char*>(cLongReal("0.1") + cLongReal("0.2") - cLongReal("0.3")), "0");
     }
 }
 

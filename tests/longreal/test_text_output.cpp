@@ -157,4 +157,28 @@ TEST_F(TextOutput, ManyDigitsRoundCorrectly)
     EXPECT_EQ(text.substr(1008), "66667");
 }
 
+// Fewer proven digits than asked for never look like a shorter exact number:
+// proven trailing zeros stay, and digits that end before the point take the
+// exponential form.
+TEST_F(TextOutput, FewerProvenDigitsKeepTheirZerosAndPlaces)
+{
+    const struct {
+        const char* mid;
+        slong radiusExponent; // radius 2^e
+        const char* text;
+    } rows[] = {
+        {"1.5", -40, "1.50000000000"},
+        {"-1.5", -40, "-1.50000000000"},
+        {"123.4", -1, "1.2E2"},
+        {"120000", 10, "1.2E5"},
+        {"0.0015", -40, "0.00150000000"},
+        {"3.25", -200, "3.25"}, // all digits proven: exact-looking is right
+    };
+    for (const auto& row : rows) {
+        cLongReal x(row.mid);
+        arb_add_error_2exp_si(x.arb(), row.radiusExponent);
+        EXPECT_EQ(Text(x), row.text) << row.mid << " +- 2^" << row.radiusExponent;
+    }
+}
+
 } // namespace
