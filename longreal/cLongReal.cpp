@@ -117,7 +117,7 @@ double Now()
 
 // The passes after the first may take this many times the first one in all,
 // and at least this long.
-constexpr double kTimeBudgetFactor = 32;
+constexpr double kTimeBudgetFactor = 16;
 constexpr double kTimeBudgetFloor = 0.1;
 
 } // namespace
