@@ -25,6 +25,10 @@ cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason)
 
 cLongReal abs(const cLongReal& x)
 {
+    if (cLongRealAccess::Exact(x) != nullptr && arf_sgn(arb_midref(x.arb())) < 0)
+        return -x; // an exact rational stays one
+    if (cLongRealAccess::Exact(x) != nullptr)
+        return x;
     cLongReal r;
     arb_abs(r.arb(), x.arb());
     return r;

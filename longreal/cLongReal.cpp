@@ -174,13 +174,11 @@ cLongReal::cLongReal(long value)
 }
 
 cLongReal::cLongReal(const cLongReal& other)
+    : aExact(other.aExact ? std::make_unique<cExact>(*other.aExact) : nullptr) // may throw: before the ball holds memory
 {
     arb_init(aBall);
     arb_set(aBall, other.aBall);
-    if (other.aExact) [[unlikely]] {
-        aExact = std::make_unique<cExact>(*other.aExact);
-        cLongRealAccess::Refresh(*this);
-    }
+    cLongRealAccess::Refresh(*this);
 }
 
 cLongReal::cLongReal(cLongReal&& other) noexcept : aExact(std::move(other.aExact)), aText(std::move(other.aText))
@@ -243,18 +241,22 @@ bool cLongRealAccess::SetRational(cLongReal& x, const fmpq* q, slong bits)
     const fmpz* den = fmpq_denref(q);
     if (static_cast<slong>(fmpz_bits(num) + fmpz_bits(den)) > longreal::RationalLimitBits())
         return false;
+    // Made aside, so that x is unchanged when an allocation fails.
+    std::unique_ptr<cLongReal::cExact> exact;
+    longreal::Ball ball;
     const slong twos = static_cast<slong>(fmpz_val2(den));
     if (static_cast<slong>(fmpz_bits(den)) == twos + 1) { // a power of 2: a ball of radius 0
-        arb_set_fmpz(x.arb(), num);
-        arb_mul_2exp_si(x.aBall, x.aBall, -twos);
+        arb_set_fmpz(ball, num);
+        arb_mul_2exp_si(ball, ball, -twos);
     } else {
-        auto exact = std::make_unique<cLongReal::cExact>();
+        exact = std::make_unique<cLongReal::cExact>();
         fmpq_set(exact->q, q);
         exact->bits = bits > 0 ? bits : Prec();
-        arb_set_fmpq(x.arb(), q, exact->bits);
-        x.aExact = std::move(exact);
+        arb_set_fmpq(ball, q, exact->bits);
     }
     longreal::CheckMemory();
+    arb_swap(x.arb(), ball);
+    x.aExact = std::move(exact);
     return true;
 }
 
