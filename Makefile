@@ -4,6 +4,8 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+# WERROR=ON: a compiler warning fails the build (KORUND_WERROR).
+WERROR     ?= OFF
 PREFIX     ?= /usr/local
 
 .PHONY: all bootstrap build test test-asan run install bench fuzz clean
@@ -14,16 +16,18 @@ bootstrap:
 	@scripts/bootstrap
 
 $(BUILD)/CMakeCache.txt: | bootstrap
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DKORUND_WERROR=$(WERROR) $(CMAKE_ARGS)
 
 build: bootstrap $(BUILD)/CMakeCache.txt
+	@grep -qx 'KORUND_WERROR:BOOL=$(WERROR)' $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DKORUND_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j$(JOBS)
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 test-asan: bootstrap
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKORUND_SANITIZE=ON -DKORUND_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DKORUND_SANITIZE=ON -DKORUND_BUILD_BENCH=OFF \
+	  -DKORUND_WERROR=$(WERROR) $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)

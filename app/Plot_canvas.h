@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -36,7 +37,7 @@ std::pair<double, double> PlotAutoRange(std::vector<double> values);
 class TPlotCanvas : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kCurves = 4;
+    static constexpr size_t kCurves = 4;
     explicit TPlotCanvas(QWidget* parent = nullptr);
 
     std::array<tPlotCurve, kCurves> Curves;

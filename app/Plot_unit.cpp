@@ -35,7 +35,7 @@ namespace {
 const QColor kPalette[] = {QColor(0, 90, 200),  QColor(200, 30, 30),  QColor(0, 140, 60),
                            QColor(230, 130, 0), QColor(130, 50, 170), QColor(0, 150, 160),
                            QColor(90, 90, 90),  QColor(200, 0, 140)};
-constexpr int kPaletteSize = static_cast<int>(std::size(kPalette));
+constexpr size_t kPaletteSize = std::size(kPalette);
 // Zoom and pan events that come faster than this are sampled once.
 constexpr int kResampleDelayMs = 40;
 
@@ -89,7 +89,8 @@ void TFPlot::CreateControls() {
     auto* layout = new QVBoxLayout(this);
     Canvas = new TPlotCanvas(this); // laid out below the fields; the rows' colours go to it
     auto* rows = new QGridLayout();
-    for (int row = 0; row < kRows; ++row) {
+    for (size_t row = 0; row < kRows; ++row) {
+        const int line = static_cast<int>(row); // below kRows
         CShow[row] = new QCheckBox(QString::number(row + 1), this);
         CShow[row]->setChecked(true);
         CShow[row]->setToolTip("Show or hide this formula");
@@ -98,9 +99,9 @@ void TFPlot::CreateControls() {
         BColour[row]->setToolTip("Colour of this formula (click for the next)");
         EFormula[row] = new QLineEdit(this);
         EFormula[row]->setObjectName(QString("EFormula%1").arg(row + 1));
-        rows->addWidget(CShow[row], row, 0);
-        rows->addWidget(BColour[row], row, 1);
-        rows->addWidget(EFormula[row], row, 2);
+        rows->addWidget(CShow[row], line, 0);
+        rows->addWidget(BColour[row], line, 1);
+        rows->addWidget(EFormula[row], line, 2);
         SetColour(row, row);
         connect(BColour[row], &QToolButton::clicked, this, [this, row] { SetColour(row, aColour[row] + 1); });
         connect(CShow[row], &QCheckBox::toggled, this, [this] { RunGuarded([this] { Resample(); }); });
@@ -179,11 +180,11 @@ void TFPlot::CreateControls() {
     connect(Canvas, &TPlotCanvas::HoverLeft, LPointer, &QLabel::clear);
 }
 
-QColor TFPlot::RowColour(int row) const {
+QColor TFPlot::RowColour(size_t row) const {
     return kPalette[aColour[row] % kPaletteSize];
 }
 
-void TFPlot::SetColour(int row, int colour) {
+void TFPlot::SetColour(size_t row, size_t colour) {
     aColour[row] = colour % kPaletteSize;
     BColour[row]->setStyleSheet(QString("QToolButton { background: %1; border: 1px solid #555; }")
                                     .arg(RowColour(row).name()));
@@ -250,7 +251,7 @@ void TFPlot::BPlotClick() {
         return;
     }
     std::array<std::string, kRows> formulas;
-    for (int row = 0; row < kRows; ++row)
+    for (size_t row = 0; row < kRows; ++row)
         if (!EFormula[row]->text().trimmed().isEmpty()) formulas[row] = EFormula[row]->text().toStdString();
     if (std::all_of(formulas.begin(), formulas.end(), [](const std::string& f) { return f.empty(); })) {
         ShowStatus("Type a formula to plot", true);
@@ -260,7 +261,7 @@ void TFPlot::BPlotClick() {
     const tPlotView previous = Canvas->View();
     aFormulas = std::move(formulas);
     aLetter = static_cast<char>(letter[0].toLatin1());
-    for (int i = 0; i < 26; ++i) aVariables[i] = variables[i];
+    for (size_t i = 0; i < 26; ++i) aVariables[i] = variables[i];
     aHomeX0 = left;
     aHomeX1 = right;
     Canvas->SetView({aHomeX0, aHomeX1, previous.y0, previous.y1});
@@ -295,7 +296,7 @@ bool TFPlot::Draw(bool fitY) {
     QElapsedTimer clock;
     clock.start();
     std::array<std::vector<cPlotPoint>, kRows> fresh;
-    for (int row = 0; row < kRows; ++row) {
+    for (size_t row = 0; row < kRows; ++row) {
         if (aFormulas[row].empty() || !CShow[row]->isChecked()) continue;
         try {
             cPlotSampler sampler(aFormulas[row], aLetter, aVariables);
@@ -314,7 +315,7 @@ bool TFPlot::Draw(bool fitY) {
         }
     }
     int shown = 0;
-    for (int row = 0; row < kRows; ++row) {
+    for (size_t row = 0; row < kRows; ++row) {
         tPlotCurve& curve = Canvas->Curves[row];
         curve.visible = !aFormulas[row].empty() && CShow[row]->isChecked();
         curve.points = std::move(fresh[row]);

@@ -26,7 +26,7 @@ class cPlotParseError;
 class TFPlot : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kRows = TPlotCanvas::kCurves;
+    static constexpr size_t kRows = TPlotCanvas::kCurves;
     explicit TFPlot(cKorundWindows& windows, QWidget* parent = nullptr);
     ~TFPlot() override;
 
@@ -48,7 +48,7 @@ public:
     // True while samples are computed (zoom, pan and Plot wait meanwhile).
     bool Busy() const { return aBusy; }
     // The colour of a row; a click on its button takes the next of the palette.
-    QColor RowColour(int row) const;
+    QColor RowColour(size_t row) const;
 
 public slots:
     void BPlotClick(); // also F2
@@ -69,7 +69,7 @@ private:
     std::array<std::string, kRows> aFormulas;
     char aLetter = 'x';
     cLongReal aVariables[26];
-    std::array<int, kRows> aColour{};
+    std::array<size_t, kRows> aColour{};
     double aHomeX0 = -10, aHomeX1 = 10; // the range typed, for Reset
     bool aBusy = false;
     QTimer* aResampleTimer = nullptr;
@@ -79,5 +79,5 @@ private:
     void ShowParseError(QLineEdit* field, const QString& name, const cPlotParseError& error);
     // Samples and draws; fitY: the y range is chosen from the new samples.
     bool Draw(bool fitY);
-    void SetColour(int row, int colour);
+    void SetColour(size_t row, size_t colour);
 };

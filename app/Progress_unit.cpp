@@ -25,16 +25,16 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
     GroupBox1 = new QGroupBox("Progress", this);
     GroupBox1->setGeometry(8, 8, 305, 105);
 
-    struct tRow {
+    struct tRowPlace {
         QLabel*& label;
         QProgressBar*& bar;
         int labelTop, barTop, barHeight;
     };
-    const tRow rows[] = {{LStat1, PStat1, 16, 16, 16},
-                         {LStat2, PStat2, 40, 48, 9},
-                         {LStat3, PStat3, 60, 64, 9},
-                         {LStat4, PStat4, 80, 80, 9}};
-    for (const tRow& row : rows) {
+    const tRowPlace places[] = {{LStat1, PStat1, 16, 16, 16},
+                                {LStat2, PStat2, 40, 48, 9},
+                                {LStat3, PStat3, 60, 64, 9},
+                                {LStat4, PStat4, 80, 80, 9}};
+    for (const tRowPlace& row : places) {
         // Right edge at 138; the label is wide enough for the longest row text.
         row.label = new QLabel("idle", GroupBox1);
         row.label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

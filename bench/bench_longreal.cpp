@@ -2,6 +2,7 @@
 // cLongReal on its own against the same work written directly in MPFR:
 // short-lived values in a loop, text of 48,000 digits both ways, degree sines.
 #include "cLongReal.h"
+#include "cLongRealDefaults.h"
 
 #include <benchmark/benchmark.h>
 #include <mpfr.h>
@@ -13,8 +14,8 @@ namespace {
 void UsePrecision(uint16_t nativeDigits)
 {
     cLongReal::aPrecision = nativeDigits;
-    cLongReal::aOutputDrop = 2;
-    cLongReal::aAngleMode = 1;
+    cLongReal::aOutputDrop = cLongRealDefaults::kOutputDrop;
+    cLongReal::aAngleMode = cLongRealDefaults::kAngleMode;
     cLongReal::Init();
 }
 

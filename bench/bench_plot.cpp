@@ -2,6 +2,7 @@
 // Plot sampling against the same number of separate evaluations of the
 // formula by the engine at the user's precision, in the same run; prints
 // the ratio.
+#include "cLongRealDefaults.h"
 #include "cPlotSampler.h"
 
 #include "RatioReporter.h"
@@ -49,7 +50,7 @@ const char* const kFormulas[] = {"sin(x)*x", "tan(x)", "exp(x/100)*cos(3*x)"};
 int main(int argc, char** argv) {
     cFormulaEngine::ProgressIndicator = NoProgress;
     cFormulaEngine::Init();
-    cLongReal::aAngleMode = 1;
+    cLongReal::aAngleMode = cLongRealDefaults::kAngleMode;
     for (const char* f : kFormulas) {
         benchmark::RegisterBenchmark((std::string(f) + "/sampled").c_str(),
                                      [f](benchmark::State& s) { Sampled(s, f); })

@@ -2,14 +2,13 @@
 // korund-cli: Korund's calculator for terminals, scripts and pipes.
 #include "CliHelp.h"
 #include "CliLibraryFiles.h"
+#include "CliLineSources.h"
 #include "CliOptions.h"
 #include "CliProgress.h"
 #include "CliSession.h"
 #include "CliSettings.h"
 #include "CliStreamInput.h"
-#include "CliTerminal.h"
 #include "EngineStart.h"
-#include "FormulaHistory.h"
 #include "KorundSettings.h"
 
 #include "cFormulaEngine.h"
@@ -24,7 +23,6 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -109,115 +107,6 @@ std::optional<std::string> OpenScripts(const cCliOptions& options, std::vector<t
         files.push_back(std::move(file));
     }
     return std::nullopt;
-}
-
-// The outcome of answering a run of lines.
-enum class eRunEnd { Done, Finished, Interrupted, OutputGone };
-
-// Where the lines of a run come from: a stream (a pipe or a script) or the
-// editing terminal.
-class cLineSource {
-public:
-    virtual ~cLineSource() = default;
-    // The next line; nullopt at the end, on a read error or after Ctrl-C.
-    virtual std::optional<std::string> Next() = 0;
-    // A line that is not answered (a comment of a script).
-    virtual bool Skipped(const std::string&) const { return false; }
-    // A line about to be answered.
-    virtual void Taken(const std::string&) {}
-    // The input ended (not by Ctrl-C).
-    virtual void Ended() {}
-};
-
-// A stream's lines, with a prompt when a person types them; with comments,
-// lines starting with '#' are skipped (scripts).
-class cStreamSource : public cLineSource {
-public:
-    cStreamSource(cStreamInput& input, bool prompt, bool comments)
-        : aInput(input), aPrompt(prompt), aComments(comments) {}
-    std::optional<std::string> Next() override
-    {
-        if (aPrompt)
-            std::cout << "> " << std::flush;
-        return aInput.Next();
-    }
-    bool Skipped(const std::string& line) const override { return aComments && line.starts_with('#'); }
-    void Ended() override
-    {
-        if (aPrompt)
-            std::cout << '\n';
-    }
-
-private:
-    cStreamInput& aInput;
-    bool aPrompt, aComments;
-};
-
-// The editing terminal, with the history shared with the desktop program:
-// formulas go into the shared history, commands are recalled only within
-// the session. The history is saved when the source ends.
-class cTerminalSource : public cLineSource {
-public:
-    cTerminalSource() : aHistory(cFormulaHistory::DefaultPath())
-    {
-        aHistory.Load();
-        aInput = std::make_unique<cTerminalInput>(aHistory.Entries());
-    }
-    ~cTerminalSource() override
-    {
-        std::string error;
-        try {
-            if (aHistory.Save(&error))
-                return;
-        } catch (const std::bad_alloc&) {
-            error = "not enough memory";
-        }
-        std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error << '\n';
-    }
-    std::optional<std::string> Next() override { return aInput->Next(); }
-    void Taken(const std::string& line) override
-    {
-        aInput->Remember(line);
-        if (!cCliSession::IsCommand(line))
-            aHistory.Add(line);
-    }
-    void Ended() override { std::cout << '\n'; }
-
-private:
-    cFormulaHistory aHistory;
-    std::unique_ptr<cTerminalInput> aInput;
-};
-
-// Answers the lines of a source; allOk turns false at the first failure.
-eRunEnd RunLines(cCliSession& session, cLineSource& source, bool& allOk)
-{
-    for (;;) {
-        if (CliInterruptRequested())
-            return eRunEnd::Interrupted;
-        std::optional<std::string> line;
-        try {
-            line = source.Next();
-        } catch (const cLineTooLong& e) {
-            allOk = session.Fail(e.what()) && allOk;
-            continue;
-        }
-        if (!line) {
-            if (CliInterruptRequested())
-                return eRunEnd::Interrupted;
-            source.Ended();
-            return eRunEnd::Done;
-        }
-        if (cCliSession::IsBlank(*line) || source.Skipped(*line))
-            continue;
-        if (CliInterruptRequested())
-            return eRunEnd::Interrupted;
-        source.Taken(*line);
-        allOk = session.Run(*line) && allOk;
-        if (!std::cout.good())
-            return eRunEnd::OutputGone;
-        if (session.Finished())
-            return eRunEnd::Finished;
-    }
 }
 
 int Answer(const cCliOptions& options, std::vector<tFile>& scripts)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cLongReal.h"
+#include "cLongRealDefaults.h"
 
 #include <arb.h>
 #include <arb_hypgeom.h>
@@ -20,15 +21,18 @@ namespace longreal {
 // The failure of a decision that no pass within the budget could make.
 inline constexpr const char* kCannotDecide = "cannot decide whether this is 0 at this precision; ask for more digits";
 
-// Settings made usable: what Init() derived from the raw static members.
+// Settings made usable: what Init() derived from the raw static members
+// (before the first Init(), from the defaults).
 struct EffectiveSettings {
-    slong bits = 96;        // working precision
-    int inputBase = 10;
-    int outputBase = 10;
-    slong outputBits = 64;  // bits the rendered digits may represent
-    slong zeroShift = 64;   // internal zero: 2^-zeroShift of the reference magnitude
-    bool zeroOn = true;
-    int angleMode = 1;      // 0 rad, 1 deg, 2 gra
+    slong bits = 16 * cLongRealDefaults::kPrecision; // working precision
+    int inputBase = cLongRealDefaults::kInputSystemStandard;
+    int outputBase = cLongRealDefaults::kOutputSystem;
+    // bits the rendered digits may represent
+    slong outputBits = 16 * (cLongRealDefaults::kPrecision - cLongRealDefaults::kOutputDrop);
+    // internal zero: 2^-zeroShift of the reference magnitude
+    slong zeroShift = 16 * (cLongRealDefaults::kPrecision - cLongRealDefaults::kNativeEpsExponent);
+    bool zeroOn = cLongRealDefaults::kNativeEpsExponent > 0;
+    int angleMode = cLongRealDefaults::kAngleMode; // 0 rad, 1 deg, 2 gra
     unsigned generation = 0; // changes with every Init(): cached texts are stale
 };
 

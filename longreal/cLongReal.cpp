@@ -1,22 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Settings, passes, lifetime, arithmetic and comparisons of cLongReal.
 #include "Support.h"
+#include "cLongRealDefaults.h"
 
 #include <algorithm>
 #include <ctime>
 #include <climits>
 
-// Built-in defaults equal the program's defaults.
-uint16_t cLongReal::aPrecision = 6;
-uint16_t cLongReal::aOutputDrop = 2;
-uint16_t cLongReal::aInputSystemStandard = 10;
-uint16_t cLongReal::aOutputSystem = 10;
-int16_t cLongReal::aOutputExpHigh = 5;
-uint16_t cLongReal::aOutputExpLow = 5;
-uint16_t cLongReal::aNativeEpsExponent = 2;
-bool cLongReal::aEngOn = false;
-bool cLongReal::aEngBinary = false;
-int16_t cLongReal::aAngleMode = 1;
+uint16_t cLongReal::aPrecision = cLongRealDefaults::kPrecision;
+uint16_t cLongReal::aOutputDrop = cLongRealDefaults::kOutputDrop;
+uint16_t cLongReal::aInputSystemStandard = cLongRealDefaults::kInputSystemStandard;
+uint16_t cLongReal::aOutputSystem = cLongRealDefaults::kOutputSystem;
+int16_t cLongReal::aOutputExpHigh = cLongRealDefaults::kOutputExpHigh;
+uint16_t cLongReal::aOutputExpLow = cLongRealDefaults::kOutputExpLow;
+uint16_t cLongReal::aNativeEpsExponent = cLongRealDefaults::kNativeEpsExponent;
+bool cLongReal::aEngOn = cLongRealDefaults::kEngOn;
+bool cLongReal::aEngBinary = cLongRealDefaults::kEngBinary;
+int16_t cLongReal::aAngleMode = cLongRealDefaults::kAngleMode;
 
 namespace longreal {
 

@@ -8,21 +8,30 @@
 
 #include <climits>
 
+namespace {
+
+constexpr cSettingKey Key(const char* key, const char* section, int32_t cKorundSettings::*field)
+{
+    return {key, section, cKorundSettings{}.*field, field};
+}
+
+} // namespace
+
 const std::array<cSettingKey, 12>& SettingKeys()
 {
-    static const std::array<cSettingKey, 12> keys{{
-        {"DigitsUse", "Calculation", 6, &cKorundSettings::DigitsUse},
-        {"DigitsDrop", "Calculation", 2, &cKorundSettings::DigitsDrop},
-        {"InputSys", "Calculation", 10, &cKorundSettings::InputSys},
-        {"OutputSys", "Calculation", 10, &cKorundSettings::OutputSys},
-        {"MaxExp", "Calculation", 5, &cKorundSettings::MaxExp},
-        {"MinExp", "Calculation", 5, &cKorundSettings::MinExp},
-        {"NativeEps", "Calculation", 2, &cKorundSettings::NativeEps},
-        {"EngMode", "Calculation", 0, &cKorundSettings::EngMode},
-        {"AngleMode", "Calculation", 1, &cKorundSettings::AngleMode},
-        {"MaxConst", "Parser", 100, &cKorundSettings::MaxConst},
-        {"MaxFunc", "Parser", 30, &cKorundSettings::MaxFunc},
-        {"RefAlloc", "Parser", 10, &cKorundSettings::RefAlloc},
+    static constexpr std::array<cSettingKey, 12> keys{{
+        Key("DigitsUse", "Calculation", &cKorundSettings::DigitsUse),
+        Key("DigitsDrop", "Calculation", &cKorundSettings::DigitsDrop),
+        Key("InputSys", "Calculation", &cKorundSettings::InputSys),
+        Key("OutputSys", "Calculation", &cKorundSettings::OutputSys),
+        Key("MaxExp", "Calculation", &cKorundSettings::MaxExp),
+        Key("MinExp", "Calculation", &cKorundSettings::MinExp),
+        Key("NativeEps", "Calculation", &cKorundSettings::NativeEps),
+        Key("EngMode", "Calculation", &cKorundSettings::EngMode),
+        Key("AngleMode", "Calculation", &cKorundSettings::AngleMode),
+        Key("MaxConst", "Parser", &cKorundSettings::MaxConst),
+        Key("MaxFunc", "Parser", &cKorundSettings::MaxFunc),
+        Key("RefAlloc", "Parser", &cKorundSettings::RefAlloc),
     }};
     return keys;
 }

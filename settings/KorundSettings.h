@@ -4,6 +4,8 @@
 // preferences window.
 #pragma once
 
+#include "cLongRealDefaults.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -12,17 +14,20 @@
 
 struct cIniReport;
 
+// The defaults: those of the number library, and here those of the engine's
+// capacities.
 struct cKorundSettings {
     // [Calculation]
-    int32_t DigitsUse = 6;
-    int32_t DigitsDrop = 2;
-    int32_t InputSys = 10;
-    int32_t OutputSys = 10;
-    int32_t MaxExp = 5;
-    int32_t MinExp = 5;
-    int32_t NativeEps = 2;
-    int32_t EngMode = 0;   // 0 off, 1 decimal, 2 binary; anything else off
-    int32_t AngleMode = 1; // 0 rad, 1 deg, 2 gra
+    int32_t DigitsUse = cLongRealDefaults::kPrecision;
+    int32_t DigitsDrop = cLongRealDefaults::kOutputDrop;
+    int32_t InputSys = cLongRealDefaults::kInputSystemStandard;
+    int32_t OutputSys = cLongRealDefaults::kOutputSystem;
+    int32_t MaxExp = cLongRealDefaults::kOutputExpHigh;
+    int32_t MinExp = cLongRealDefaults::kOutputExpLow;
+    int32_t NativeEps = cLongRealDefaults::kNativeEpsExponent;
+    // 0 off, 1 decimal, 2 binary; anything else off
+    int32_t EngMode = cLongRealDefaults::kEngOn ? (cLongRealDefaults::kEngBinary ? 2 : 1) : 0;
+    int32_t AngleMode = cLongRealDefaults::kAngleMode; // 0 rad, 1 deg, 2 gra
     // [Parser]
     int32_t MaxConst = 100;
     int32_t MaxFunc = 30;
@@ -33,7 +38,7 @@ struct cKorundSettings {
 struct cSettingKey {
     const char* aKey;     // "DigitsUse", ...
     const char* aSection; // "Calculation" or "Parser"
-    int32_t aDefault;
+    int32_t aDefault;     // as in cKorundSettings{}
     int32_t cKorundSettings::*aField;
 };
 const std::array<cSettingKey, 12>& SettingKeys();

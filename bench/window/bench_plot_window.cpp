@@ -48,7 +48,7 @@ cWindows* gWindows = nullptr;
 void PlotToPicture(benchmark::State& state) {
     TFPlot& plot = *gWindows->plot;
     plot.EFormula[0]->setText("sin(x)*x");
-    for (int row = 1; row < TFPlot::kRows; ++row) plot.EFormula[row]->clear();
+    for (size_t row = 1; row < TFPlot::kRows; ++row) plot.EFormula[row]->clear();
     plot.ESamples->setValue(1000);
     for (auto _ : state) {
         plot.BPlotClick();
@@ -59,7 +59,7 @@ void PlotToPicture(benchmark::State& state) {
 void RepaintFourCurves(benchmark::State& state) {
     TFPlot& plot = *gWindows->plot;
     const char* formulas[] = {"sin(x)", "tan(x)", "cos(3*x)*x/360", "ln(x)"};
-    for (int row = 0; row < TFPlot::kRows; ++row) plot.EFormula[row]->setText(formulas[row]);
+    for (size_t row = 0; row < TFPlot::kRows; ++row) plot.EFormula[row]->setText(formulas[row]);
     plot.ESamples->setValue(10000);
     plot.BPlotClick();
     for (auto _ : state) benchmark::DoNotOptimize(plot.Canvas->grab());

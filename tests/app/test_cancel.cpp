@@ -111,7 +111,7 @@ TEST_F(Cancel, EscCancelsAnEvaluationButNeverClosesTheWindow) {
 }
 
 TEST_F(Cancel, OtherJobsCannotBeCancelled) {
-    for (uint8_t activity : {2, 3, 4}) {
+    for (const uint8_t activity : {uint8_t{2}, uint8_t{3}, uint8_t{4}}) {
         SCOPED_TRACE(int(activity));
         ProgressCallback(0, activity, 10, 0);
         EXPECT_FALSE(P().BCancel->isEnabled());

@@ -30,7 +30,7 @@ protected:
     TPlotCanvas& C() { return *P().Canvas; }
     void PlotFormulas(std::initializer_list<const char*> formulas, const char* from = "-360",
                       const char* to = "360") {
-        int row = 0;
+        size_t row = 0;
         for (QLineEdit* field : P().EFormula) field->clear();
         for (const char* f : formulas) P().EFormula[row++]->setText(f);
         P().EFrom->setText(from);
@@ -73,7 +73,7 @@ TEST_F(Plot, PlotsSineTangentAndAUserFunction) {
     DefineFunction("wave(t)=sin(t)^2+sin(2*t)/2");
     PlotFormulas({"sin(x)", "tan(x)", "wave(x)"});
     EXPECT_THAT(P().LStatus->text().toStdString(), ::testing::HasSubstr("1,000 samples"));
-    for (int row = 0; row < 3; ++row) {
+    for (size_t row = 0; row < 3; ++row) {
         ASSERT_EQ(C().Curves[row].points.size(), 1000u) << row;
         EXPECT_TRUE(C().Curves[row].visible);
     }
@@ -274,7 +274,7 @@ TEST(PlotAutoRange, FollowsTheDataUnlessAFewValuesStretchIt) {
     EXPECT_GT(high, 0.99);
     EXPECT_LT(high, 1.2);
     std::vector<double> poles(200, 0.5);
-    for (int i = 0; i < 200; ++i) poles[i] = std::sin(i / 10.0);
+    for (size_t i = 0; i < 200; ++i) poles[i] = std::sin(static_cast<double>(i) / 10.0);
     poles[50] = 1e6;
     poles[150] = -1e6;
     const auto [pLow, pHigh] = PlotAutoRange(poles);

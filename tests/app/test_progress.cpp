@@ -44,10 +44,10 @@ protected:
         SetProgressClock([this] { return second; });
     }
     TFProgress& P() { return *program->W.Progress; }
-    QString Label(int row) {
+    QString Label(size_t row) {
         return std::array<QLabel*, 4>{P().LStat1, P().LStat2, P().LStat3, P().LStat4}[row]->text();
     }
-    int Bar(int row) {
+    int Bar(size_t row) {
         return std::array<QProgressBar*, 4>{P().PStat1, P().PStat2, P().PStat3, P().PStat4}[row]
             ->value();
     }
@@ -65,7 +65,7 @@ TEST_F(Progress, FirstReportShowsAndRepaintsLaterOnesWaitForTheNextSecond) {
     EXPECT_EQ(Label(0), "calculating (0/40)");
     EXPECT_EQ(Bar(0), 0);
     EXPECT_EQ(Main().LastProgressRefresh, 1000);
-    for (int row = 1; row < 4; ++row) EXPECT_EQ(Label(row), "idle");
+    for (size_t row = 1; row < 4; ++row) EXPECT_EQ(Label(row), "idle");
 
     ProgressCallback(0, 1, 40, 12); // same second: stored, not drawn
     EXPECT_EQ(P().RowText(0), "calculating (12/40)");

@@ -14,8 +14,8 @@ namespace {
 size_t Width(const std::string& line)
 {
     size_t n = 0;
-    for (const unsigned char c : line)
-        n += (c & 0xC0) != 0x80;
+    for (const char c : line)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     return n;
 }
 

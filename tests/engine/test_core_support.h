@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cFormulaEngine.h"
+#include "cLongRealDefaults.h"
 #include "cParser.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ inline std::string TreeText(const cNode& node) {
 class EngineCoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        cLongReal::aInputSystemStandard = 10;
+        cLongReal::aInputSystemStandard = cLongRealDefaults::kInputSystemStandard;
         cFormulaEngine::Init();
         Reports().clear();
     }
@@ -83,7 +84,7 @@ protected:
         cFormulaEngine::ProgressIndicator = nullptr;
         cFormulaEngine::FileRead = nullptr;
         cFormulaEngine::FileWrite = nullptr;
-        cLongReal::aInputSystemStandard = 10;
+        cLongReal::aInputSystemStandard = cLongRealDefaults::kInputSystemStandard;
         cLongReal::Init();
     }
 

@@ -4,6 +4,7 @@
 // used, the progress hook and a cancel through it, parse failures.
 #include "test_core_support.h"
 
+#include "cLongRealDefaults.h"
 #include "cPlotSampler.h"
 
 #include <cmath>
@@ -69,7 +70,7 @@ TEST_F(PlotSamplerTest, ValuesAreProvenBeyondTheFirstPassesBits) {
     const auto wide = Sample("sin(x)*x", 0, 90, 4);
     EXPECT_DOUBLE_EQ(wide[1].aY, 15);
     EXPECT_DOUBLE_EQ(wide[3].aY, 90);
-    cLongReal::aPrecision = 6;
+    cLongReal::aPrecision = cLongRealDefaults::kPrecision;
 }
 
 TEST_F(PlotSamplerTest, TangentInDegreesHasGapsAtPolesOnSamplesAndBreaksBetween) {

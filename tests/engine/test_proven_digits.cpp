@@ -4,6 +4,7 @@
 // settings and rendered in every base, against the same value computed
 // independently with MPFR at 4,000 or 16,000 bits.
 #include "cFormulaEngine.h"
+#include "cLongRealDefaults.h"
 
 #include <gtest/gtest.h>
 #include <mpfr.h>
@@ -376,7 +377,7 @@ void ExpectRightInEveryBase(const std::vector<cRow>& rows)
             ++short_;
             ADD_FAILURE() << row.formula << " in base " << base << " shows only " << text;
         }
-        cLongReal::aOutputSystem = 10;
+        cLongReal::aOutputSystem = cLongRealDefaults::kOutputSystem;
         cLongReal::Init();
     }
     EXPECT_EQ(wrong, 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cLongReal.h"
+#include "cLongRealDefaults.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +12,16 @@
 
 inline void RestoreDefaultSettings()
 {
-    cLongReal::aPrecision = 6;
-    cLongReal::aOutputDrop = 2;
-    cLongReal::aInputSystemStandard = 10;
-    cLongReal::aOutputSystem = 10;
-    cLongReal::aOutputExpHigh = 5;
-    cLongReal::aOutputExpLow = 5;
-    cLongReal::aNativeEpsExponent = 2;
-    cLongReal::aEngOn = false;
-    cLongReal::aEngBinary = false;
-    cLongReal::aAngleMode = 1;
+    cLongReal::aPrecision = cLongRealDefaults::kPrecision;
+    cLongReal::aOutputDrop = cLongRealDefaults::kOutputDrop;
+    cLongReal::aInputSystemStandard = cLongRealDefaults::kInputSystemStandard;
+    cLongReal::aOutputSystem = cLongRealDefaults::kOutputSystem;
+    cLongReal::aOutputExpHigh = cLongRealDefaults::kOutputExpHigh;
+    cLongReal::aOutputExpLow = cLongRealDefaults::kOutputExpLow;
+    cLongReal::aNativeEpsExponent = cLongRealDefaults::kNativeEpsExponent;
+    cLongReal::aEngOn = cLongRealDefaults::kEngOn;
+    cLongReal::aEngBinary = cLongRealDefaults::kEngBinary;
+    cLongReal::aAngleMode = cLongRealDefaults::kAngleMode;
     cLongReal::Init();
 }
 

@@ -173,7 +173,7 @@ TEST_F(Functions, HalfWholeFactorialsAtAnyPrecision)
     EXPECT_EQ(Text(com(cLongReal("2.5"), cLongReal(2L))), "1.875"); // whole k: falling product
     EXPECT_EQ(Text(com(cLongReal(5L), cLongReal(2L))), "10");
 
-    cLongReal::aPrecision = 6;
+    cLongReal::aPrecision = cLongRealDefaults::kPrecision;
     cLongReal::Init();
     cLongReal tiny = cLongReal("1E-60"); // 2 tiny + 1 rounds to a whole number
     EXPECT_EQ(Text(fak(tiny)), "1");

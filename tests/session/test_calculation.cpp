@@ -72,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, CalculationRows, ::testing::Values(
     tRow{"com(1)", eOutcome::ParseFailed, 0, 5,
          "wrong number of arguments for 'com' (it takes 2 arguments) at column 1 [feErrArgCount]"},
     tRow{"1/0", eOutcome::CalcFailed, -1, -1, "division by zero"}),
-    [](const ::testing::TestParamInfo<tRow>& info) { return "Row" + std::to_string(info.index); });
+    [](const ::testing::TestParamInfo<tRow>& row) { return "Row" + std::to_string(row.index); });
 
 TEST_F(CalculationTest, CancelFromTheHookIsItsOwnOutcome) {
     cFormulaEngine::ProgressIndicator = [](uint16_t, uint8_t activity, uint32_t, uint32_t done) {

@@ -56,7 +56,7 @@ TEST(FormatGeneral, FifteenSignificantDigitsWithoutTrailingZeros)
 struct StateCase {
     const char* name;
     const char* ini; // null: no file at all
-    int line;        // 1-based line to check
+    size_t line;     // 1-based line to check
     const char* expected;
 };
 
