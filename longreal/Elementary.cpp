@@ -5,6 +5,7 @@
 using longreal::Ball;
 using longreal::Fail;
 using longreal::Finish;
+using longreal::Float;
 using longreal::Prec;
 using longreal::SideOf;
 
@@ -76,7 +77,24 @@ cLongReal artanh(const cLongReal& x)
     const char* reason = "artanh: argument must lie between -1 and 1";
     if (SideOf(x.arb(), 1, reason) >= 0 || SideOf(x.arb(), -1, reason) <= 0)
         Fail(reason);
-    return Apply(arb_atanh, x, reason);
+    Ball r;
+    arb_atanh(r, x.arb(), Prec());
+    if (!arb_is_finite(r)) {
+        // A ball inside (-1, 1) but wide for its distance to them, where Arb
+        // gives no bound: artanh rises, so its ends bound it.
+        Float radius, end;
+        Ball low, high;
+        arf_set_mag(radius, arb_radref(x.arb()));
+        arf_sub(end, arb_midref(x.arb()), radius, ARF_PREC_EXACT, ARF_RND_DOWN);
+        arb_set_arf(low, end);
+        arf_add(end, arb_midref(x.arb()), radius, ARF_PREC_EXACT, ARF_RND_DOWN);
+        arb_set_arf(high, end);
+        arb_atanh(low, low, Prec());
+        arb_atanh(high, high, Prec());
+        arb_union(r, low, high, Prec());
+    }
+    Finish(r, reason);
+    return longreal::Take(r);
 }
 
 namespace {

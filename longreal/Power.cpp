@@ -122,8 +122,10 @@ cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y)
         Finish(r, "overflow");
         return longreal::Take(r);
     }
+    // A base above 0 has a power for every exponent: only an exact whole
+    // one takes the whole path, and no ball needs deciding.
     Integer whole;
-    const bool isWhole = WholeExponent(y, whole);
+    const bool isWhole = arb_is_positive(x.arb()) ? longreal::ExactWhole(whole, y.arb()) : WholeExponent(y, whole);
     const int base = longreal::SideOf(x.arb(), 0, "power: cannot decide the sign of the base");
     Ball r;
     if (base == 0) {
