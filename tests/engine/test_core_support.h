@@ -43,9 +43,9 @@ inline std::string TreeText(const cNode& node) {
     static const char* const kOperators[] = {"Add", "Sub", "Mul", "Div", "Pow", "Neg"};
     std::string head;
     switch (node.aKind) {
-    case nkUserFunction: head = cFormulaEngine::aUserFunctionArray[node.aIndex].aName; break;
-    case nkBasicFunction: head = cFormulaEngine::aBasicFunctionArray[node.aIndex].aName; break;
-    case nkConstant: return "$" + cFormulaEngine::aConstantArray[node.aIndex].aName;
+    case nkUserFunction: head = cFormulaEngine::aUserFunctionArray[static_cast<size_t>(node.aIndex)].aName; break;
+    case nkBasicFunction: head = cFormulaEngine::aBasicFunctionArray[static_cast<size_t>(node.aIndex)].aName; break;
+    case nkConstant: return "$" + cFormulaEngine::aConstantArray[static_cast<size_t>(node.aIndex)].aName;
     case nkVariable: return std::string(1, static_cast<char>('a' + node.aIndex));
     case nkNumber: return NumberText(node.aValue);
     case nkSum: head = "Sum"; break;

@@ -353,7 +353,7 @@ TEST_F(LibraryFileTest, FailedWritesReportFalse)
         ProgressLog::calls.clear();
         EXPECT_FALSE(Engine::ConstantsToFile());
         EXPECT_EQ(ProgressLog::calls, c.progress);
-        EXPECT_EQ(MemoryFile::data, Bytes(full.begin(), full.begin() + c.limit));
+        EXPECT_EQ(MemoryFile::data, Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(c.limit)));
     }
     EXPECT_EQ(Engine::GetConstantCount(), 2u);
 }

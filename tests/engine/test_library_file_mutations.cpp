@@ -68,7 +68,7 @@ protected:
                 if (b.size() >= 9) {
                     const uint32_t n = static_cast<uint32_t>(mRandom());
                     for (int i = 0; i < 4; ++i)
-                        b[5 + i] = static_cast<unsigned char>(n >> (8 * i));
+                        b[static_cast<size_t>(5 + i)] = static_cast<unsigned char>(n >> (8 * i));
                 }
                 break;
             }
@@ -165,9 +165,9 @@ TEST_F(LibraryFileMutationTest, ReadersSurviveDamagedFiles)
     }
     // Every prefix of a real file.
     for (size_t n = 0; n < functionFile.size(); ++n)
-        Check(Bytes(functionFile.begin(), functionFile.begin() + n), Engine::FunctionsFromFile, false);
+        Check(Bytes(functionFile.begin(), functionFile.begin() + static_cast<std::ptrdiff_t>(n)), Engine::FunctionsFromFile, false);
     for (size_t n = 0; n < constantFile.size(); ++n)
-        Check(Bytes(constantFile.begin(), constantFile.begin() + n), Engine::ConstantsFromFile, true);
+        Check(Bytes(constantFile.begin(), constantFile.begin() + static_cast<std::ptrdiff_t>(n)), Engine::ConstantsFromFile, true);
 
     // The damage reached every check of the readers, and the library still works.
     for (int32_t result : {-5, -4, -2, -1, 0})

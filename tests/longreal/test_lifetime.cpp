@@ -20,7 +20,7 @@ TEST_F(Lifetime, CopiesAreIndependent)
         values.push_back(cLongReal(k) + cLongReal(1L));
     }
     for (long k = 0; k < 100; ++k)
-        ASSERT_EQ(static_cast<long>(values[k]), k + 1);
+        ASSERT_EQ(static_cast<long>(values[static_cast<size_t>(k)]), k + 1);
 }
 
 TEST_F(Lifetime, ValuesSurvivePrecisionChanges)
@@ -81,7 +81,7 @@ TEST_F(Lifetime, OtherThreadsHaveTheirOwnNumbers)
             cLongReal sum;
             for (long k = 1; k <= 1000; ++k)
                 sum += cLongReal(k * (t + 1));
-            results[t] = Text(sum);
+            results[static_cast<size_t>(t)] = Text(sum);
         });
     for (auto& thread : threads)
         thread.join();

@@ -115,6 +115,6 @@ INSTANTIATE_TEST_SUITE_P(BothEnds, SizeRule, ::testing::Values(
     SizeRow{"LiteralOfManyDigits", [] { return L(("1." + std::string(2000000, '1')).c_str()); }, "1.111111111111111111"},
     SizeRow{"SineOfExactHugeAngle", [] { return sin(Pow2("1073741824")); }, nullptr},
     SizeRow{"SineOfExactLargeAngle", [] { return sin(Pow2("524288")); }, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 } // namespace
