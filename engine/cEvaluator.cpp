@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -328,25 +329,20 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     const cNode& rightNode = node.aChildren[1];
     const cLongReal* left = gPlainWalk ? nullptr : Leaf(*this, leftNode);
     const cLongReal* right = gPlainWalk ? nullptr : Leaf(*this, rightNode);
+    std::optional<cScratchSlot> slot;
     if (right && (rightNode.aKind != nkVariable || left)) {
         _CountStep();
-        if (left) {
-            _CountStep();
-            Apply(node.aKind, out, *left, *right);
-        } else {
-            _EvalInto(leftNode, out);
-            Apply(node.aKind, out, out, *right);
-        }
-        return;
+    } else {
+        slot.emplace(*this);
+        _EvalInto(rightNode, **slot);
+        right = &**slot;
     }
-    cScratchSlot slot(*this);
-    _EvalInto(rightNode, *slot);
     if (left) {
         _CountStep();
-        Apply(node.aKind, out, *left, *slot);
+        Apply(node.aKind, out, *left, *right);
     } else {
         _EvalInto(leftNode, out);
-        Apply(node.aKind, out, out, *slot);
+        Apply(node.aKind, out, out, *right);
     }
 }
 
