@@ -494,13 +494,22 @@ public:
             const auto outer = [&] { return std::string(1, "ijk"[Pick(0, 2)]); };
             const std::string lo = Pick(0, 2) ? std::to_string(Pick(-1, 2)) : outer() + "-1";
             std::string hi;
-            switch (Pick(0, 3)) {
+            switch (Pick(0, 4)) {
             case 0: hi = std::to_string(Pick(0, 4)); break;
             case 1: hi = outer() + "+1"; break;
+            case 2: hi = "sum(3,1," + std::to_string(Pick(9, 14)) + ",1)"; break; // counted silently
             default: hi = std::to_string(Pick(9, 24)); break;
             }
-            return std::string(Pick(0, 3) ? "sum(" : "mul(") + selector + "," + lo + "," + hi + "," + Make(depth - 1)
-                   + ")";
+            // a body that fails at a late iteration, after the walk has handed over to the flat list
+            const std::string own(1, "lijkl"[selector[0] - '0']);
+            const std::string late = std::to_string(Pick(9, 20));
+            std::string body;
+            switch (Pick(0, 3)) {
+            case 0: body = "(" + Make(depth - 1) + "/(" + own + "-" + late + "))"; break;
+            case 1: body = "(" + Make(depth - 1) + "*ln(" + late + "-" + own + "))"; break; // fails in the right operand
+            default: body = Make(depth - 1); break;
+            }
+            return std::string(Pick(0, 3) ? "sum(" : "mul(") + selector + "," + lo + "," + hi + "," + body + ")";
         }
         }
     }
