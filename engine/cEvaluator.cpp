@@ -6,19 +6,23 @@
 #include "cEvalMemory.h"
 #include "cEvalStack.h"
 #include "cEvalWalk.h"
+#include "cTreeWalk.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 namespace {
 
 bool gPlainWalk = false;
+thread_local uint64_t tFlatLoops = 0;
 
 void Report(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
     if (cFormulaEngine::ProgressIndicator)
@@ -189,6 +193,7 @@ private:
 };
 
 void evalwalk::SetPlain(bool plain) { gPlainWalk = plain; }
+uint64_t evalwalk::FlatLoops() { return tFlatLoops; }
 
 void cFormulaEngine::_Journal() { cVariableJournal::NoteIfActive(*this); }
 
@@ -324,25 +329,20 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     const cNode& rightNode = node.aChildren[1];
     const cLongReal* left = gPlainWalk ? nullptr : Leaf(*this, leftNode);
     const cLongReal* right = gPlainWalk ? nullptr : Leaf(*this, rightNode);
+    std::optional<cScratchSlot> slot;
     if (right && (rightNode.aKind != nkVariable || left)) {
         _CountStep();
-        if (left) {
-            _CountStep();
-            Apply(node.aKind, out, *left, *right);
-        } else {
-            _EvalInto(leftNode, out);
-            Apply(node.aKind, out, out, *right);
-        }
-        return;
+    } else {
+        slot.emplace(*this);
+        _EvalInto(rightNode, **slot);
+        right = &**slot;
     }
-    cScratchSlot slot(*this);
-    _EvalInto(rightNode, *slot);
     if (left) {
         _CountStep();
-        Apply(node.aKind, out, *left, *slot);
+        Apply(node.aKind, out, *left, *right);
     } else {
         _EvalInto(leftNode, out);
-        Apply(node.aKind, out, out, *slot);
+        Apply(node.aKind, out, out, *right);
     }
 }
 
@@ -450,6 +450,136 @@ private:
     uint64_t aStepBacks = 0;
 };
 
+// A loop body of plain arithmetic (numbers, constants, variables, operators
+// and built-in calls; no loop and no user function, so nothing in it writes
+// a variable) as a list of operations in the order the walk performs them,
+// over registers of its own: run once per iteration without recursion. Each
+// operation counts the steps of the leaf operands read before it, then its
+// own, as the walk does. A loop runs its first iterations through the walk,
+// which meets the depth and memory guards at the depth and with the operands
+// that every later iteration has; the list uses less stack and holds its
+// registers from the first iteration on, so it passes wherever the walk did.
+class cFlatBody {
+public:
+    static constexpr size_t kMaxNodes = 64;
+
+    // False when the body is not plain arithmetic of at most kMaxNodes nodes.
+    bool Compile(const cFormulaEngine& engine, const cNode& body, cLongReal& out) {
+        size_t nodes = 0;
+        const bool plain = WalkTree(body, [&](const cNode& node) {
+            if (++nodes > kMaxNodes)
+                return false;
+            switch (node.aKind) {
+            case nkBasicFunction:
+                return cFormulaEngine::aBasicFunctionArray[node.aIndex].aFunction.index() == size_t{node.aChildCount} + 1;
+            case nkNumber:
+            case nkConstant:
+            case nkVariable:
+            case nkNegate:
+                return true;
+            default:
+                return node.aKind >= nkAdd && node.aKind <= nkPower;
+            }
+        });
+        if (!plain)
+            return false;
+        aRegisters = std::make_unique<cLongReal[]>(nodes);
+        const cLongReal* leaf = Leaf(engine, body);
+        if (leaf)
+            aSteps.push_back({&body, leaf, nullptr, &out, 0});
+        else
+            Emit(engine, body, &out, 0);
+        return true;
+    }
+
+    void Run(cFormulaEngine& engine) const {
+        for (const tStep& step : aSteps) {
+            for (uint32_t k = step.aLeavesBefore; k > 0; --k)
+                engine._CountStep();
+            if (step.aOut != step.aLeft) {
+                // Built where it goes, without a temporary to move from; on
+                // an exception the register is left zero.
+                std::destroy_at(step.aOut);
+                try {
+                    ::new (static_cast<void*>(step.aOut)) cLongReal(Value(step));
+                } catch (...) {
+                    ::new (static_cast<void*>(step.aOut)) cLongReal();
+                    throw;
+                }
+            } else if (step.aNode->aKind >= nkAdd && step.aNode->aKind <= nkPower) {
+                Apply(step.aNode->aKind, *step.aOut, *step.aLeft, *step.aRight);
+            } else {
+                *step.aOut = Value(step);
+            }
+            engine._CountStep();
+        }
+    }
+
+private:
+    struct tStep {
+        const cNode* aNode;
+        const cLongReal* aLeft; // the operands, as the operation reads them
+        const cLongReal* aRight;
+        cLongReal* aOut;
+        uint32_t aLeavesBefore; // steps of leaf operands counted before the operation
+    };
+
+    static cLongReal Value(const tStep& step) {
+        const cNode& node = *step.aNode;
+        switch (node.aKind) {
+        case nkBasicFunction: {
+            const tBasicFn& function = cFormulaEngine::aBasicFunctionArray[node.aIndex].aFunction;
+            if (node.aChildCount == 0)
+                return std::get<tBasicFn0>(function)();
+            if (node.aChildCount == 1)
+                return std::get<tBasicFn1>(function)(*step.aLeft);
+            return std::get<tBasicFn2>(function)(*step.aLeft, *step.aRight);
+        }
+        case nkNegate: return -*step.aLeft;
+        case nkAdd: return *step.aLeft + *step.aRight;
+        case nkSubtract: return *step.aLeft - *step.aRight;
+        case nkMultiply: return *step.aLeft * *step.aRight;
+        case nkDivide: return *step.aLeft / *step.aRight;
+        case nkPower: return power(*step.aLeft, *step.aRight);
+        default: return *step.aLeft; // a leaf
+        }
+    }
+
+    // The value of node: a leaf where it lies, else the register out after
+    // the operations that compute it; registers from next on are free.
+    const cLongReal* Operand(const cFormulaEngine& engine, const cNode& node, cLongReal* out, size_t next) {
+        if (const cLongReal* leaf = Leaf(engine, node)) {
+            ++aPending;
+            return leaf;
+        }
+        Emit(engine, node, out, next);
+        return out;
+    }
+
+    // A node that is no leaf, into out. The right operand (or second
+    // argument) goes first, into a register of its own.
+    void Emit(const cFormulaEngine& engine, const cNode& node, cLongReal* out, size_t next) {
+        const cNode* child = node.aChildren.get();
+        const cLongReal* left = nullptr;
+        const cLongReal* right = nullptr;
+        if (node.aChildCount == 2) {
+            right = Operand(engine, child[1], &aRegisters[next], next + 1);
+            left = Operand(engine, child[0], out, next + 1);
+        } else if (node.aChildCount == 1) {
+            left = Operand(engine, child[0], out, next);
+        }
+        aSteps.push_back({&node, left, right, out, aPending});
+        aPending = 0;
+    }
+
+    std::unique_ptr<cLongReal[]> aRegisters;
+    std::vector<tStep> aSteps;
+    uint32_t aPending = 0; // leaf steps not yet given to an operation
+};
+
+// Iterations a loop runs through the walk before its body is flattened.
+constexpr uint32_t kWalkedIterations = 8;
+
 [[gnu::noinline]] void cFormulaEngine::_EvalLoop(const cNode& node, cLongReal& out) {
     const cNode* child = node.aChildren.get();
     cScratchSlot hi(*this);
@@ -468,9 +598,22 @@ private:
     const bool mayStepBack = counter <= *hi && HasLoop(child[3]);
     cScratchSlot start(*this); // the counter at the start of the last iteration
     std::unique_ptr<cLoopStates> states; // made at the first step back
+    std::unique_ptr<cFlatBody> flat;
+    uint32_t walked = 0;
     for (bool first = true; counter <= *hi; first = false) {
         if (!mayStepBack) {
-            _EvalInto(child[3], *value);
+            if (flat) {
+                flat->Run(*this);
+            } else {
+                _EvalInto(child[3], *value);
+                if (++walked == kWalkedIterations && !gPlainWalk) {
+                    flat = std::make_unique<cFlatBody>();
+                    if (flat->Compile(*this, child[3], *value))
+                        ++tFlatLoops;
+                    else
+                        flat.reset();
+                }
+            }
             if (isSum)
                 out += *value;
             else

@@ -232,6 +232,7 @@ private:
     cLongReal& _PushScratch();
     friend class cScratchSlot;
     friend class cVariableJournal;
+    friend class cFlatBody;
 };
 
 // One user-defined function.
