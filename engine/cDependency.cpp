@@ -33,7 +33,7 @@ cConstant* LiveConstant(const cNode& node)
     if (!cFormulaEngine::aConstantArray || node.aIndex < 0
         || static_cast<uint32_t>(node.aIndex) >= cFormulaEngine::aConstantCount)
         return nullptr;
-    return &cFormulaEngine::aConstantArray[node.aIndex];
+    return &cFormulaEngine::aConstantArray[static_cast<size_t>(node.aIndex)];
 }
 
 void AddConstantRef(cConstant& c, cNode* node)

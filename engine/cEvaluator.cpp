@@ -78,8 +78,8 @@ int CounterIndex(const cLongReal& selector) {
 const cLongReal* Leaf(const cFormulaEngine& engine, const cNode& node) {
     switch (node.aKind) {
     case nkNumber: return &node.aValue;
-    case nkConstant: return &cFormulaEngine::aConstantArray[node.aIndex].aValue;
-    case nkVariable: return &engine.aVariables[node.aIndex];
+    case nkConstant: return &cFormulaEngine::aConstantArray[static_cast<size_t>(node.aIndex)].aValue;
+    case nkVariable: return &engine.aVariables[static_cast<size_t>(node.aIndex)];
     default: return nullptr;
     }
 }
@@ -173,14 +173,14 @@ public:
     }
     void Restore() {
         for (auto& [engine, saved] : aSaved)
-            for (int i = 0; i < 26; ++i)
+            for (size_t i = 0; i < 26; ++i)
                 engine->aVariables[i] = saved[i];
     }
 
 private:
     void Note(cFormulaEngine& engine) {
         auto& saved = aSaved.emplace_back(&engine, std::array<cLongReal, 26>{}).second;
-        for (int i = 0; i < 26; ++i)
+        for (size_t i = 0; i < 26; ++i)
             saved[i] = engine.aVariables[i];
         engine.aJournalMark = aMark;
     }
@@ -289,10 +289,10 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
         }
         break;
     case nkConstant:
-        out = aConstantArray[node.aIndex].aValue;
+        out = aConstantArray[static_cast<size_t>(node.aIndex)].aValue;
         break;
     case nkVariable:
-        out = aVariables[node.aIndex];
+        out = aVariables[static_cast<size_t>(node.aIndex)];
         break;
     case nkAdd:
     case nkSubtract:
@@ -350,7 +350,7 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
 // those of the function (the parser builds no such call; the table has no
 // function of more than 2 arguments).
 [[gnu::noinline]] bool cFormulaEngine::_EvalBasicFunction(const cNode& node, cLongReal& out) {
-    const tBasicFn& function = aBasicFunctionArray[node.aIndex].aFunction;
+    const tBasicFn& function = aBasicFunctionArray[static_cast<size_t>(node.aIndex)].aFunction;
     const cNode* child = node.aChildren.get();
     if (function.index() != size_t{node.aChildCount} + 1)
         return false;
@@ -374,7 +374,7 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
 }
 
 [[gnu::noinline]] void cFormulaEngine::_EvalUserFunction(const cNode& node, cLongReal& out) {
-    cFormulaEngine* body = aUserFunctionArray[node.aIndex].aTree.get();
+    cFormulaEngine* body = aUserFunctionArray[static_cast<size_t>(node.aIndex)].aTree.get();
     if (!body)
         throw std::logic_error("Evaluate: user function without a compiled body");
     body->_Journal();
@@ -410,7 +410,7 @@ public:
             const cNode* node = open.back();
             open.pop_back();
             if (node->aKind == nkUserFunction) {
-                cFormulaEngine* callee = cFormulaEngine::aUserFunctionArray[node->aIndex].aTree.get();
+                cFormulaEngine* callee = cFormulaEngine::aUserFunctionArray[static_cast<size_t>(node->aIndex)].aTree.get();
                 if (callee && std::find(aInstances.begin(), aInstances.end(), callee) == aInstances.end()) {
                     aInstances.push_back(callee);
                     if (callee->aRoot)
@@ -471,7 +471,7 @@ public:
                 return false;
             switch (node.aKind) {
             case nkBasicFunction:
-                return cFormulaEngine::aBasicFunctionArray[node.aIndex].aFunction.index() == size_t{node.aChildCount} + 1;
+                return cFormulaEngine::aBasicFunctionArray[static_cast<size_t>(node.aIndex)].aFunction.index() == size_t{node.aChildCount} + 1;
             case nkNumber:
             case nkConstant:
             case nkVariable:
@@ -528,7 +528,7 @@ private:
         const cNode& node = *step.aNode;
         switch (node.aKind) {
         case nkBasicFunction: {
-            const tBasicFn& function = cFormulaEngine::aBasicFunctionArray[node.aIndex].aFunction;
+            const tBasicFn& function = cFormulaEngine::aBasicFunctionArray[static_cast<size_t>(node.aIndex)].aFunction;
             if (node.aChildCount == 0)
                 return std::get<tBasicFn0>(function)();
             if (node.aChildCount == 1)

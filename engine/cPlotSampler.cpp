@@ -32,7 +32,7 @@ void ParseInto(cFormulaEngine& engine, const std::string& text) {
 }
 
 void CopyVariables(cLongReal (&to)[26], tPlotVariables from) {
-    for (int i = 0; i < 26; ++i)
+    for (size_t i = 0; i < 26; ++i)
         to[i] = from[i];
 }
 

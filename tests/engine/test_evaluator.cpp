@@ -220,7 +220,7 @@ TEST_F(EvaluatorTest, LongSilentBoundsReportNowAndThen) {
     const auto beats = std::count(Reports().begin(), Reports().end(), tReport{0, 1, 0, 0});
     EXPECT_GE(beats, 1);
     EXPECT_LE(beats, 4);
-    EXPECT_EQ(std::get<2>(Reports()[beats]), aEngine.aStepsTotal);
+    EXPECT_EQ(std::get<2>(Reports()[static_cast<size_t>(beats)]), aEngine.aStepsTotal);
 
     // a hook that throws on such a report ends the evaluation with the level closed
     cFormulaEngine::ProgressIndicator = &InterruptingHook;
