@@ -2,8 +2,8 @@
 #include "Config_unit.h"
 
 #include "IniReports.h"
-#include "Korund_dialogs.h"
 #include "KorundSettings.h"
+#include "Korund_dialogs.h"
 
 #include <QButtonGroup>
 #include <QFontMetrics>
@@ -37,7 +37,8 @@ void cRadioGroup::SetItemIndex(int index) {
     }
     // Unchecking needs a non-exclusive group for a moment.
     aButtons->setExclusive(false);
-    for (QAbstractButton* b : aButtons->buttons()) b->setChecked(false);
+    for (QAbstractButton* b : aButtons->buttons())
+        b->setChecked(false);
     aButtons->setExclusive(true);
 }
 
@@ -54,8 +55,7 @@ QLineEdit* MakeField(QGroupBox* group, const char* caption, int top) {
     auto* field = new QLineEdit(group);
     field->setGeometry(200, top, 33, 21);
     field->setMaxLength(4);
-    field->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("^[0-9]{1,4}$"), field));
+    field->setValidator(new QRegularExpressionValidator(QRegularExpression("^[0-9]{1,4}$"), field));
     return field;
 }
 
@@ -68,8 +68,7 @@ QPushButton* MakeButton(QWidget* parent, const char* caption, int left) {
 } // namespace
 
 TFConfig::TFConfig(cKorundWindows& windows, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
       W(windows) {
     const cIniLocation location = LocateKorundIni();
     IniPath = QString::fromStdString(location.aReadPath);
@@ -126,7 +125,8 @@ TFConfig::TFConfig(cKorundWindows& windows, QWidget* parent)
 
 void TFConfig::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TFConfig::FormShow() {
@@ -141,7 +141,8 @@ void TFConfig::FormShow() {
     for (size_t i = 0; i < keys.size(); ++i) {
         QStringList notes;
         for (const cIniReport& report : reports)
-            if (report.aKey == keys[i].aKey) notes << QString::fromStdString(IniReportLine(report));
+            if (report.aKey == keys[i].aKey)
+                notes << QString::fromStdString(IniReportLine(report));
         MarkControl(aControls[i], notes.join('\n'));
         const int32_t value = settings.*(keys[i].aField);
         aShownValues[i] = value;

@@ -21,7 +21,7 @@ class QPushButton;
 class cRadioGroup : public QGroupBox {
 public:
     cRadioGroup(const QString& caption, const QStringList& items, QWidget* parent);
-    int ItemIndex() const; // -1 when none is checked
+    int ItemIndex() const;        // -1 when none is checked
     void SetItemIndex(int index); // an index out of range checks none
 
 private:

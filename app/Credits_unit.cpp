@@ -45,6 +45,4 @@ TFCredits::TFCredits(cKorundWindows& windows, QWidget* parent, const QString& pi
     connect(BOk, &QPushButton::clicked, this, &TFCredits::BOkClick);
 }
 
-void TFCredits::BOkClick() {
-    accept();
-}
+void TFCredits::BOkClick() { accept(); }

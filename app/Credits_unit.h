@@ -16,8 +16,7 @@ class TFCredits : public QDialog {
 public:
     // Loads "krlogo.dat" (see LoadProgramPicture); throws std::runtime_error
     // when it cannot be read as a bitmap.
-    TFCredits(cKorundWindows& windows, QWidget* parent = nullptr,
-              const QString& pictureDir = QString());
+    TFCredits(cKorundWindows& windows, QWidget* parent = nullptr, const QString& pictureDir = QString());
 
     QLabel* LogoImage = nullptr;
     QGroupBox* GroupBox1 = nullptr;

@@ -24,7 +24,8 @@ tFieldStretch FieldStretch(const QByteArray& utf8, int32_t first, int32_t last) 
 
 std::optional<tFieldStretch> ForeignCharStretch(const QByteArray& utf8) {
     const auto foreign = FindForeignChar(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-    if (!foreign) return std::nullopt;
+    if (!foreign)
+        return std::nullopt;
     return FieldStretch(utf8, static_cast<int32_t>(foreign->aOffset),
                         static_cast<int32_t>(foreign->aOffset + foreign->aLength) - 1);
 }

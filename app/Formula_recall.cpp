@@ -13,17 +13,11 @@ std::optional<std::string> gPathOverride;
 
 } // namespace
 
-std::string FormulaHistoryPath() {
-    return gPathOverride ? *gPathOverride : cFormulaHistory::DefaultPath();
-}
+std::string FormulaHistoryPath() { return gPathOverride ? *gPathOverride : cFormulaHistory::DefaultPath(); }
 
-void SetFormulaHistoryPath(const std::string& path) {
-    gPathOverride = path;
-}
+void SetFormulaHistoryPath(const std::string& path) { gPathOverride = path; }
 
-void ResetFormulaHistoryPath() {
-    gPathOverride.reset();
-}
+void ResetFormulaHistoryPath() { gPathOverride.reset(); }
 
 cFormulaRecall::cFormulaRecall(QLineEdit* field, std::string path)
     : QObject(field), aField(field), aHistory(std::move(path)) {
@@ -33,18 +27,22 @@ cFormulaRecall::cFormulaRecall(QLineEdit* field, std::string path)
 
 bool cFormulaRecall::Calculated(const QString& formula, std::string* error) {
     aAt = 0;
-    if (!aHistory.Add(formula.toStdString())) return true;
+    if (!aHistory.Add(formula.toStdString()))
+        return true;
     return aHistory.Save(error);
 }
 
 bool cFormulaRecall::Step(bool older) {
     const auto& entries = aHistory.Entries();
     if (older) {
-        if (aAt >= entries.size()) return false;
-        if (aAt == 0) aDraft = aField->text();
+        if (aAt >= entries.size())
+            return false;
+        if (aAt == 0)
+            aDraft = aField->text();
         ++aAt;
     } else {
-        if (aAt == 0) return false;
+        if (aAt == 0)
+            return false;
         --aAt;
     }
     aField->setText(aAt == 0 ? aDraft : QString::fromStdString(entries[entries.size() - aAt]));

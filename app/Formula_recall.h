@@ -33,8 +33,8 @@ protected:
 private:
     QLineEdit* aField;
     cFormulaHistory aHistory;
-    size_t aAt = 0;       // entries from the newest that are shown; 0: not walking
-    QString aDraft;       // the text when the walk began
+    size_t aAt = 0; // entries from the newest that are shown; 0: not walking
+    QString aDraft; // the text when the walk began
 };
 
 // The history file of the desktop program: cFormulaHistory::DefaultPath(),

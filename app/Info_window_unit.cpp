@@ -6,8 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-TFInfoText::TFInfoText(cKorundWindows& windows, QWidget* parent)
-    : QDialog(parent, Qt::Tool), W(windows) {
+TFInfoText::TFInfoText(cKorundWindows& windows, QWidget* parent) : QDialog(parent, Qt::Tool), W(windows) {
     setWindowTitle("Info");
     setFixedSize(264, 110);
     move(341, 202);
@@ -36,6 +35,4 @@ void TFInfoText::ShowInfo(const QString& caption, const QString& text) {
     Dialogs().ShowModal(this);
 }
 
-void TFInfoText::BOkClick() {
-    accept();
-}
+void TFInfoText::BOkClick() { accept(); }

@@ -25,12 +25,11 @@ QStringList QtFilters(const QString& filter) {
     return result;
 }
 
-tFileChoice RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
-                          const QString& filter, int filterIndex) {
+tFileChoice RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title, const QString& filter,
+                          int filterIndex) {
     QFileDialog dialog(parent, title);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
-                                                       : QFileDialog::AnyFile);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     // The callers ask before overwriting.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = QtFilters(filter);
@@ -39,18 +38,19 @@ tFileChoice RunFileDialog(QWidget* parent, QFileDialog::AcceptMode mode, const Q
         dialog.selectNameFilter(filters[filterIndex - 1]);
 
     tFileChoice choice;
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return choice;
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return choice;
     choice.accepted = true;
     choice.fileName = dialog.selectedFiles().first();
     choice.filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (choice.filterIndex < 1) choice.filterIndex = 1;
+    if (choice.filterIndex < 1)
+        choice.filterIndex = 1;
     return choice;
 }
 
 } // namespace
 
-tMsgResult cDialogs::Message(QWidget* parent, tMsgType type, const QString& text,
-                             tMsgButtons buttons) {
+tMsgResult cDialogs::Message(QWidget* parent, tMsgType type, const QString& text, tMsgButtons buttons) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (type) {
     case tMsgType::Plain: icon = QMessageBox::NoIcon; break;
@@ -58,36 +58,26 @@ tMsgResult cDialogs::Message(QWidget* parent, tMsgType type, const QString& text
     case tMsgType::Warning: icon = QMessageBox::Warning; break;
     case tMsgType::Error: icon = QMessageBox::Critical; break;
     }
-    const QMessageBox::StandardButtons standard =
-        buttons == tMsgButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
-                                         : QMessageBox::StandardButtons(QMessageBox::Ok);
+    const QMessageBox::StandardButtons standard = buttons == tMsgButtons::OkCancel
+                                                      ? QMessageBox::Ok | QMessageBox::Cancel
+                                                      : QMessageBox::StandardButtons(QMessageBox::Ok);
     QMessageBox box(icon, QApplication::applicationName(), text, standard, parent);
     box.setDefaultButton(QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? tMsgResult::Ok : tMsgResult::Cancel;
 }
 
-tFileChoice cDialogs::OpenFile(QWidget* parent, const QString& title, const QString& filter,
-                               int filterIndex) {
+tFileChoice cDialogs::OpenFile(QWidget* parent, const QString& title, const QString& filter, int filterIndex) {
     return RunFileDialog(parent, QFileDialog::AcceptOpen, title, filter, filterIndex);
 }
 
-tFileChoice cDialogs::SaveFile(QWidget* parent, const QString& title, const QString& filter,
-                               int filterIndex) {
+tFileChoice cDialogs::SaveFile(QWidget* parent, const QString& title, const QString& filter, int filterIndex) {
     return RunFileDialog(parent, QFileDialog::AcceptSave, title, filter, filterIndex);
 }
 
-void cDialogs::ShowModal(QDialog* dialog) {
-    dialog->exec();
-}
+void cDialogs::ShowModal(QDialog* dialog) { dialog->exec(); }
 
-cDialogs& Dialogs() {
-    return gInstalled ? *gInstalled : gStandard;
-}
+cDialogs& Dialogs() { return gInstalled ? *gInstalled : gStandard; }
 
-void SetDialogs(cDialogs* dialogs) {
-    gInstalled = dialogs;
-}
+void SetDialogs(cDialogs* dialogs) { gInstalled = dialogs; }
 
-cDialogs* InstalledDialogs() {
-    return gInstalled;
-}
+cDialogs* InstalledDialogs() { return gInstalled; }

@@ -25,10 +25,8 @@ public:
     virtual tMsgResult Message(QWidget* parent, tMsgType type, const QString& text,
                                tMsgButtons buttons = tMsgButtons::Ok);
     // filter in the form "Text (*.a)|*.a|Other (*.b)|*.b"
-    virtual tFileChoice OpenFile(QWidget* parent, const QString& title, const QString& filter,
-                                 int filterIndex);
-    virtual tFileChoice SaveFile(QWidget* parent, const QString& title, const QString& filter,
-                                 int filterIndex);
+    virtual tFileChoice OpenFile(QWidget* parent, const QString& title, const QString& filter, int filterIndex);
+    virtual tFileChoice SaveFile(QWidget* parent, const QString& title, const QString& filter, int filterIndex);
     // Shows a window modally and returns when it is closed.
     virtual void ShowModal(QDialog* dialog);
 };

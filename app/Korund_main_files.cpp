@@ -19,10 +19,9 @@ const char* const kMsgOtherFormat =
     "Error: This library cannot be read, because it was created by a version of Korund which "
     "uses another file format for libraries. You may want to upgrate to an appropriate version.";
 const char* const kMsgNotLibrary = "Error: This is not a valid Korund library file.";
-const char* const kMsgFull =
-    "Error: The loading process of this library has been canceled. The memory area which is "
-    "reserved for this purpose is full. You can avoid this by setting a larger value in the "
-    "preferences.";
+const char* const kMsgFull = "Error: The loading process of this library has been canceled. The memory area which is "
+                             "reserved for this purpose is full. You can avoid this by setting a larger value in the "
+                             "preferences.";
 const char* const kMsgFileError =
     "Error: While trying to perform file operations, Korund encountered an error. You may want "
     "to restart windows.";
@@ -72,7 +71,8 @@ public:
         return written > 0 ? static_cast<uint16_t>(written) : 0;
     }
     void Release() override {
-        if (gMainForm) gMainForm->LibraryStream.reset();
+        if (gMainForm)
+            gMainForm->LibraryStream.reset();
     }
 
 private:
@@ -85,10 +85,11 @@ cLibraryStream& MainWindowStream() {
 }
 
 void TFMain::File_OpenClick() {
-    if (cEngineJob::Running()) return;
-    const tFileChoice choice =
-        Dialogs().OpenFile(this, "Load library file", kLibraryFilter, 1);
-    if (!choice.accepted) return;
+    if (cEngineJob::Running())
+        return;
+    const tFileChoice choice = Dialogs().OpenFile(this, "Load library file", kLibraryFilter, 1);
+    if (!choice.accepted)
+        return;
     LoadLibraryFile(choice.fileName, IsConstantKind(choice.filterIndex));
 }
 
@@ -106,11 +107,11 @@ void TFMain::OpenStartFile(const QString& fileName) {
 }
 
 void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
-    if (cEngineJob::Running()) return;
+    if (cEngineJob::Running())
+        return;
     auto file = std::make_unique<QFile>(fileName);
     if (!file->open(QIODevice::ReadOnly)) {
-        Dialogs().Message(this, tMsgType::Error, CannotOpenText(fileName, file->errorString()),
-                          tMsgButtons::Ok);
+        Dialogs().Message(this, tMsgType::Error, CannotOpenText(fileName, file->errorString()), tMsgButtons::Ok);
         return;
     }
     int32_t result = 0;
@@ -136,26 +137,26 @@ void TFMain::LoadLibraryFile(const QString& fileName, bool constants) {
     case lrBadVersion: message = kMsgOtherFormat; break;
     case kLoadOutOfMemory: message = kMsgOutOfMemory; break;
     default:
-        if (result < 0) return; // not a result the engine gives
-        message = QString(kMsgInvalidDeclaration) + "\n(declaration " + QString::number(result) +
-                  ")";
+        if (result < 0)
+            return; // not a result the engine gives
+        message = QString(kMsgInvalidDeclaration) + "\n(declaration " + QString::number(result) + ")";
         break;
     }
     Dialogs().Message(this, tMsgType::Error, message, tMsgButtons::Ok);
 }
 
 void TFMain::File_SaveClick() {
-    if (cEngineJob::Running()) return;
+    if (cEngineJob::Running())
+        return;
     for (;;) {
-        const tFileChoice choice =
-            Dialogs().SaveFile(this, "Save current state as library file", kLibraryFilter, 1);
-        if (!choice.accepted) return;
+        const tFileChoice choice = Dialogs().SaveFile(this, "Save current state as library file", kLibraryFilter, 1);
+        if (!choice.accepted)
+            return;
         const bool constants = IsConstantKind(choice.filterIndex);
         const QString fileName = WithExtension(choice.fileName, constants ? ".krc" : ".krf");
 
         if (QFileInfo::exists(fileName) &&
-            Dialogs().Message(this, tMsgType::Warning, kMsgOverwrite, tMsgButtons::OkCancel) ==
-                tMsgResult::Cancel)
+            Dialogs().Message(this, tMsgType::Warning, kMsgOverwrite, tMsgButtons::OkCancel) == tMsgResult::Cancel)
             continue;
 
         // Written beside the target and renamed over it only when complete, so a
@@ -164,12 +165,9 @@ void TFMain::File_SaveClick() {
         cAtomicFile target(QFile::encodeName(fileName).toStdString());
         auto file = std::make_unique<QFile>();
         if (!target.IsOpen() ||
-            !file->open(target.Stream(), QIODevice::WriteOnly | QIODevice::Unbuffered,
-                    QFileDevice::DontCloseHandle)) {
-            const QString reason = target.IsOpen() ? file->errorString()
-                                                   : QString::fromStdString(target.Error());
-            Dialogs().Message(this, tMsgType::Error, CannotSaveText(fileName, reason),
-                              tMsgButtons::Ok);
+            !file->open(target.Stream(), QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::DontCloseHandle)) {
+            const QString reason = target.IsOpen() ? file->errorString() : QString::fromStdString(target.Error());
+            Dialogs().Message(this, tMsgType::Error, CannotSaveText(fileName, reason), tMsgButtons::Ok);
             return;
         }
         bool written = false;
@@ -179,7 +177,8 @@ void TFMain::File_SaveClick() {
             written = SaveLibrary(constants ? eLibraryKind::Constants : eLibraryKind::Functions, MainWindowStream());
         }
         written = written && target.Commit();
-        if (!written) Dialogs().Message(this, tMsgType::Error, kMsgFileError, tMsgButtons::Ok);
+        if (!written)
+            Dialogs().Message(this, tMsgType::Error, kMsgFileError, tMsgButtons::Ok);
         return;
     }
 }

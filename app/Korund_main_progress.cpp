@@ -20,9 +20,7 @@ int gPumpDepth = 0;
 
 std::function<int32_t()> gClock;
 
-int32_t CalendarSeconds() {
-    return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr));
-}
+int32_t CalendarSeconds() { return gClock ? gClock() : static_cast<int32_t>(std::time(nullptr)); }
 
 // Lets the window system process its pending messages from inside an engine call.
 std::chrono::steady_clock::time_point gLastPump;
@@ -44,7 +42,8 @@ constexpr auto kCancelPollInterval = std::chrono::milliseconds(100);
 uint32_t gReportsSincePoll = 0;
 
 bool CancelPollDue() {
-    if (++gReportsSincePoll < kCancelPollReports) return false;
+    if (++gReportsSincePoll < kCancelPollReports)
+        return false;
     gReportsSincePoll = 0;
     return std::chrono::steady_clock::now() - gLastPump >= kCancelPollInterval;
 }
@@ -52,16 +51,13 @@ bool CancelPollDue() {
 // Only evaluating reports end a job, and only an evaluation's; an engine
 // call made by a handler inside a message pump is not the job being cancelled.
 void ThrowIfCancelled(const TFProgress& progress, uint8_t activity) {
-    if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested &&
-        gPumpDepth == 0)
+    if (activity == faCalculating && progress.Cancellable() && progress.CancelRequested && gPumpDepth == 0)
         throw cCancelled("calculation cancelled");
 }
 
 } // namespace
 
-bool TFMain::Busy() const {
-    return aCalculating || gPumpDepth > 0;
-}
+bool TFMain::Busy() const { return aCalculating || gPumpDepth > 0; }
 
 void TFMain::LockForJob() {
     aFocusBeforeLock = focusWidget();
@@ -72,22 +68,23 @@ void TFMain::UnlockAfterJob() {
     setEnabled(true);
     QWidget* focus = aFocusBeforeLock ? aFocusBeforeLock.data() : EFormel;
     aFocusBeforeLock = nullptr;
-    if (focus->isVisible() && focus->isEnabled()) focus->setFocus(Qt::OtherFocusReason);
+    if (focus->isVisible() && focus->isEnabled())
+        focus->setFocus(Qt::OtherFocusReason);
 }
 
-void SetProgressClock(std::function<int32_t()> clock) {
-    gClock = std::move(clock);
-}
+void SetProgressClock(std::function<int32_t()> clock) { gClock = std::move(clock); }
 
 void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
     TFMain* main = gMainForm;
-    if (!main || !main->W.Progress) return;
+    if (!main || !main->W.Progress)
+        return;
     TFProgress& progress = *main->W.Progress;
 
     if (level > 3) {
         // Not shown, but an evaluation this deep can still be cancelled.
         if (activity == faCalculating && progress.Cancellable()) {
-            if (CancelPollDue()) PumpMessages();
+            if (CancelPollDue())
+                PumpMessages();
             ThrowIfCancelled(progress, activity);
         }
         return;
@@ -111,7 +108,8 @@ void ProgressCallback(uint16_t level, uint8_t activity, uint32_t total, uint32_t
     if (level == 0 && activity == faCalculating && !progress.Cancellable()) {
         progress.SetCancellable(true);
         // Started from the main window: Esc reaches the progress window at once.
-        if (QApplication::activeWindow() == main) progress.TakeKeyboard();
+        if (QApplication::activeWindow() == main)
+            progress.TakeKeyboard();
     } else if (level == 0 && activity != faCalculating) {
         progress.SetCancellable(false);
     }

@@ -8,8 +8,8 @@
 #include "Credits_unit.h"
 #include "EngineStart.h"
 #include "Info_window_unit.h"
-#include "Korund_dialogs.h"
 #include "KorundSettings.h"
+#include "Korund_dialogs.h"
 #include "Lib_editor.h"
 #include "Palettes_unit.h"
 #include "Plot_unit.h"
@@ -53,8 +53,7 @@ void TFMain::StartEngine() {
             Dialogs().Message(this, tMsgType::Error,
                               QString("Error: There is not enough memory for %1 of the settings file "
                                       "\"%2\". Korund starts with the default for %3.")
-                                  .arg(QString::fromStdString(JoinedKeys(reset)),
-                                       QString::fromStdString(iniPath),
+                                  .arg(QString::fromStdString(JoinedKeys(reset)), QString::fromStdString(iniPath),
                                        reset.size() == 1 ? "it" : "them"),
                               tMsgButtons::Ok);
         Engine = FE_BuildInstance();
@@ -63,14 +62,16 @@ void TFMain::StartEngine() {
             MState->appendPlainText(QString::fromStdString(line));
         MState->moveCursor(QTextCursor::Start);
     } catch (...) {
-        if (Engine) FE_ClearInstance(Engine);
+        if (Engine)
+            FE_ClearInstance(Engine);
         cFormulaEngine::FreeStatics();
         throw;
     }
 }
 
 void TFMain::ShutDownEngine() {
-    if (!Engine) return;
+    if (!Engine)
+        return;
     FE_ClearInstance(Engine);
     Engine = nullptr;
     cFormulaEngine::FreeStatics();
@@ -80,7 +81,8 @@ void TFMain::ShutDownEngine() {
 
 void ShowException(std::exception_ptr exception) {
     static bool showing = false; // an error box that fails itself is not shown again
-    if (showing) return;
+    if (showing)
+        return;
     QString message = "An unexpected error occurred.";
     try {
         std::rethrow_exception(exception);
@@ -127,10 +129,10 @@ bool TKorundApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-cKorundProgram::cKorundProgram(const QString& pictureDir,
-                               std::function<void(const QString&)> trace) {
+cKorundProgram::cKorundProgram(const QString& pictureDir, std::function<void(const QString&)> trace) {
     auto note = [&trace](const char* step) {
-        if (trace) trace(step);
+        if (trace)
+            trace(step);
     };
     auto splash = std::make_unique<TFSplash>(pictureDir);
     splash->show();
@@ -181,8 +183,10 @@ public:
     enum class tMode { Off, Exit, Preferences };
     static tMode Wanted() {
         const QByteArray value = qgetenv("KORUND_EXIT_WHEN_SHOWN");
-        if (value == "1") return tMode::Exit;
-        if (value == "preferences") return tMode::Preferences;
+        if (value == "1")
+            return tMode::Exit;
+        if (value == "preferences")
+            return tMode::Preferences;
         return tMode::Off;
     }
     explicit cExitWhenShown(std::function<void()> beforeClose) : aBeforeClose(std::move(beforeClose)) {}
@@ -214,7 +218,8 @@ public:
     int errors = 0;
 
     tMsgResult Message(QWidget*, tMsgType type, const QString& text, tMsgButtons) override {
-        if (type == tMsgType::Error) ++errors;
+        if (type == tMsgType::Error)
+            ++errors;
         std::fprintf(stderr, "Korund: %s\n", text.toLocal8Bit().constData());
         return tMsgResult::Ok;
     }
@@ -231,24 +236,25 @@ private:
 int RunKorund(const QString& pictureDir, const QString& startFile) {
     const cExitWhenShown::tMode mode = cExitWhenShown::Wanted();
     std::optional<cStderrDialogs> quiet;
-    if (mode != cExitWhenShown::tMode::Off && !InstalledDialogs()) quiet.emplace();
+    if (mode != cExitWhenShown::tMode::Off && !InstalledDialogs())
+        quiet.emplace();
     try {
         cKorundProgram program(pictureDir);
         QApplication::setQuitOnLastWindowClosed(false);
-        QObject::connect(program.W.Main, &TFMain::Closed, qApp, &QCoreApplication::quit,
-                         Qt::QueuedConnection);
+        QObject::connect(program.W.Main, &TFMain::Closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
         cExitWhenShown probe([&program, mode] {
-            if (mode != cExitWhenShown::tMode::Preferences) return;
+            if (mode != cExitWhenShown::tMode::Preferences)
+                return;
             program.W.Config->FormShow();
             program.W.Config->BOkClick();
         });
-        if (mode != cExitWhenShown::tMode::Off) program.W.Main->installEventFilter(&probe);
+        if (mode != cExitWhenShown::tMode::Off)
+            program.W.Main->installEventFilter(&probe);
         program.W.Main->show();
         if (!startFile.isEmpty()) {
             TFMain* main = program.W.Main;
-            QTimer::singleShot(0, main, [main, startFile] {
-                RunGuarded([main, &startFile] { main->OpenStartFile(startFile); });
-            });
+            QTimer::singleShot(
+                0, main, [main, startFile] { RunGuarded([main, &startFile] { main->OpenStartFile(startFile); }); });
         }
         QApplication::exec();
         return quiet && quiet->errors > 0 ? 1 : 0;
@@ -258,13 +264,12 @@ int RunKorund(const QString& pictureDir, const QString& startFile) {
     return 1;
 }
 
-const char* const kKorundUsage =
-    "Usage: Korund [FILE.krc | FILE.krf]\n"
-    "High-precision algebraic calculator. A library file given is loaded at\n"
-    "start as File > Open would: .krc into the constants, .krf into the functions.\n"
-    "\n"
-    "  -h, --help     show this help and exit\n"
-    "  -v, --version  show the version and exit\n";
+const char* const kKorundUsage = "Usage: Korund [FILE.krc | FILE.krf]\n"
+                                 "High-precision algebraic calculator. A library file given is loaded at\n"
+                                 "start as File > Open would: .krc into the constants, .krf into the functions.\n"
+                                 "\n"
+                                 "  -h, --help     show this help and exit\n"
+                                 "  -v, --version  show the version and exit\n";
 
 tKorundArguments ParseKorundArguments(const QStringList& arguments, bool optionsOnly) {
     tKorundArguments result;

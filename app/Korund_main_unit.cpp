@@ -62,9 +62,8 @@ constexpr int kFrameHeight = 46;
 // ---- TFMain construction and shutdown
 
 TFMain::TFMain(cKorundWindows& windows, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       W(windows) {
     setWindowTitle("Korund");
     CreateControls();
@@ -77,18 +76,18 @@ TFMain::TFMain(cKorundWindows& windows, QWidget* parent)
 
 TFMain::~TFMain() {
     ShutDownEngine();
-    if (gMainForm == this) gMainForm = nullptr;
+    if (gMainForm == this)
+        gMainForm = nullptr;
 }
 
-void TFMain::closeEvent(QCloseEvent* event) {
-    FormClose(event);
-}
+void TFMain::closeEvent(QCloseEvent* event) { FormClose(event); }
 
 void TFMain::RetryPendingClose() {
     // Queued: by the time it runs, the engine call that reported has returned.
     if (aClosePending)
         QTimer::singleShot(0, this, [this] {
-            if (aClosePending && !Busy()) close();
+            if (aClosePending && !Busy())
+                close();
         });
 }
 
@@ -114,8 +113,7 @@ void TFMain::CreateControls() {
     EFormel = new QLineEdit("<formula>", client);
     EFormel->setGeometry(8, 8, 481, 21);
     EFormel->selectAll(); // the first keystroke replaces the placeholder
-    connect(EFormel, &QLineEdit::returnPressed, this,
-            [this] { RunGuarded([this] { Edit_CalculateClick(); }); });
+    connect(EFormel, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { Edit_CalculateClick(); }); });
 
     LErgebnis = new TResultLine("<result>", client);
     LErgebnis->setGeometry(8, 40, 481, 18);
@@ -150,12 +148,10 @@ void TFMain::CreateControls() {
     EStoreVar->setMaxLength(1);
     EStoreVar->setAlignment(Qt::AlignCenter);
     EStoreVar->setTextMargins(0, 0, 0, 0);
-    connect(EStoreVar, &QLineEdit::textChanged, this,
-            [this] { RunGuarded([this] { EStoreVarChange(); }); });
+    connect(EStoreVar, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { EStoreVarChange(); }); });
     BStoreVar = new TUpDown(GroupBox1);
     BStoreVar->setGeometry(24, 16, 16, 25);
-    connect(BStoreVar, &TUpDown::Click, this,
-            [this](bool up) { RunGuarded([this, up] { BStoreVarClick(up); }); });
+    connect(BStoreVar, &TUpDown::Click, this, [this](bool up) { RunGuarded([this, up] { BStoreVarClick(up); }); });
 
     auto button = [this](const QString& caption, QRect geometry, void (TFMain::*handler)()) {
         auto* b = new QPushButton(caption, GroupBox1);
@@ -202,8 +198,7 @@ void TFMain::CreateMenu() {
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         addAction(a); // shortcuts act anywhere in the window
-        connect(a, &QAction::triggered, this,
-                [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+        connect(a, &QAction::triggered, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
         return a;
     };
 
@@ -214,16 +209,14 @@ void TFMain::CreateMenu() {
     Edit_Menue = menu("Edit_Menue", "Edit");
     Edit_Constants = item(Edit_Menue, "Edit_Constants", "Constants", {}, &TFMain::Edit_ConstantsClick);
     Edit_Functions = item(Edit_Menue, "Edit_Functions", "Functions", {}, &TFMain::Edit_FunctionsClick);
-    Edit_Preferences =
-        item(Edit_Menue, "Edit_Preferences", "Preferences", {}, &TFMain::Edit_PreferencesClick);
+    Edit_Preferences = item(Edit_Menue, "Edit_Preferences", "Preferences", {}, &TFMain::Edit_PreferencesClick);
     Edit_Size = Edit_Menue->addMenu("Size");
     Edit_Size->setObjectName("Edit_Size");
     Edit_Size_Group = new QActionGroup(this);
     Edit_Size_Group->setExclusive(true);
     Edit_Size_Tiny = item(Edit_Size, "Edit_Size_Tiny", "tiny", {}, &TFMain::Edit_Size_TinyClick);
     Edit_Size_Small = item(Edit_Size, "Edit_Size_Small", "small", {}, &TFMain::Edit_Size_SmallClick);
-    Edit_Size_Normal =
-        item(Edit_Size, "Edit_Size_Normal", "normal", {}, &TFMain::Edit_Size_NormalClick);
+    Edit_Size_Normal = item(Edit_Size, "Edit_Size_Normal", "normal", {}, &TFMain::Edit_Size_NormalClick);
     for (QAction* a : {Edit_Size_Tiny, Edit_Size_Small, Edit_Size_Normal}) {
         a->setCheckable(true);
         Edit_Size_Group->addAction(a);
@@ -231,31 +224,28 @@ void TFMain::CreateMenu() {
     Edit_Size_Normal->setChecked(true);
     N1 = Edit_Menue->addSeparator();
     N1->setObjectName("N1");
-    Edit_Calculate = item(Edit_Menue, "Edit_Calculate", "Calculate", QKeySequence(Qt::Key_F2),
-                          &TFMain::Edit_CalculateClick);
-    Edit_Clear = item(Edit_Menue, "Edit_Clear", "Clear", QKeySequence(Qt::Key_Delete),
-                      &TFMain::Edit_ClearClick);
-    Edit_CopyResult = item(Edit_Menue, "Edit_CopyResult", "Copy result",
-                           QKeySequence(Qt::Key_Insert), &TFMain::Edit_CopyResultClick);
+    Edit_Calculate =
+        item(Edit_Menue, "Edit_Calculate", "Calculate", QKeySequence(Qt::Key_F2), &TFMain::Edit_CalculateClick);
+    Edit_Clear = item(Edit_Menue, "Edit_Clear", "Clear", QKeySequence(Qt::Key_Delete), &TFMain::Edit_ClearClick);
+    Edit_CopyResult =
+        item(Edit_Menue, "Edit_CopyResult", "Copy result", QKeySequence(Qt::Key_Insert), &TFMain::Edit_CopyResultClick);
 
     Palettes_Menue = menu("Palettes_Menue", "Palettes");
-    Palettes_Variables = item(Palettes_Menue, "Palettes_Variables", "Variables",
-                              QKeySequence("Ctrl+Alt+V"), &TFMain::Palettes_VariablesClick);
-    Palettes_Constants = item(Palettes_Menue, "Palettes_Constants", "Constants",
-                              QKeySequence("Ctrl+Alt+C"), &TFMain::Palettes_ConstantsClick);
-    Palettes_Functions_user =
-        item(Palettes_Menue, "Palettes_Functions_user", "Functions (user-defined)",
-             QKeySequence("Ctrl+Alt+F"), &TFMain::Palettes_Functions_userClick);
-    Palettes_Functions_builtin =
-        item(Palettes_Menue, "Palettes_Functions_builtin", "Functions (built-in)",
-             QKeySequence("Ctrl+Alt+B"), &TFMain::Palettes_Functions_builtinClick);
+    Palettes_Variables = item(Palettes_Menue, "Palettes_Variables", "Variables", QKeySequence("Ctrl+Alt+V"),
+                              &TFMain::Palettes_VariablesClick);
+    Palettes_Constants = item(Palettes_Menue, "Palettes_Constants", "Constants", QKeySequence("Ctrl+Alt+C"),
+                              &TFMain::Palettes_ConstantsClick);
+    Palettes_Functions_user = item(Palettes_Menue, "Palettes_Functions_user", "Functions (user-defined)",
+                                   QKeySequence("Ctrl+Alt+F"), &TFMain::Palettes_Functions_userClick);
+    Palettes_Functions_builtin = item(Palettes_Menue, "Palettes_Functions_builtin", "Functions (built-in)",
+                                      QKeySequence("Ctrl+Alt+B"), &TFMain::Palettes_Functions_builtinClick);
 
     Plot_Menue = menu("Plot_Menue", "Plot");
     Plot_Show = item(Plot_Menue, "Plot_Show", "Plot window", QKeySequence("Ctrl+P"), &TFMain::Plot_ShowClick);
 
     Help_Menue = menu("Help_Menue", "Help");
-    Help_Dokumentation = item(Help_Menue, "Help_Dokumentation", "Documentation",
-                              QKeySequence(Qt::Key_F1), &TFMain::Help_DokumentationClick);
+    Help_Dokumentation = item(Help_Menue, "Help_Dokumentation", "Documentation", QKeySequence(Qt::Key_F1),
+                              &TFMain::Help_DokumentationClick);
     Help_About = item(Help_Menue, "Help_About", "About", {}, &TFMain::Help_AboutClick);
 }
 
@@ -275,7 +265,8 @@ bool TFMain::eventFilter(QObject* watched, QEvent* event) {
 // ---- calculation
 
 void TFMain::Edit_CalculateClick() {
-    if (aCalculating || !Engine || cEngineJob::Running()) return;
+    if (aCalculating || !Engine || cEngineJob::Running())
+        return;
     aCalculating = true;
     struct tRestore {
         TFMain* self;
@@ -285,11 +276,13 @@ void TFMain::Edit_CalculateClick() {
         ~tRestore() {
             // The engine ends every evaluation with an idle report; should one
             // be missing, the main window must not stay locked.
-            if (self->W.Progress && self->W.Progress->isVisible()) ProgressCallback(0, 0, 0, 0);
+            if (self->W.Progress && self->W.Progress->isVisible())
+                ProgressCallback(0, 0, 0, 0);
             self->BCalculate->setEnabled(true);
             self->aCalculating = false;
             QWidget* to = focus ? focus.data() : self->EFormel;
-            if (to->isVisible() && to->isEnabled()) to->setFocus(Qt::OtherFocusReason);
+            if (to->isVisible() && to->isEnabled())
+                to->setFocus(Qt::OtherFocusReason);
             self->RetryPendingClose();
         }
     } restore{this, focusWidget()};
@@ -306,7 +299,7 @@ void TFMain::Edit_CalculateClick() {
         LErgebnis->SetResult(QString::fromUtf8(static_cast<const char*>(LastResult)));
         return;
     }
-    QString failure = calculation.aOutcome == eOutcome::Cancelled ? "calculation cancelled"
+    QString failure = calculation.aOutcome == eOutcome::Cancelled    ? "calculation cancelled"
                       : calculation.aOutcome == eOutcome::CalcFailed ? "calc error"
                                                                      : "parse error";
     if (calculation.aOutcome == eOutcome::ParseFailed)
@@ -324,14 +317,15 @@ void TFMain::Edit_CalculateClick() {
 }
 
 void TFMain::RememberFormula(const QString& formula) {
-    if (!History) return;
+    if (!History)
+        return;
     std::string error;
-    if (History->Calculated(formula, &error) || aHistoryWarned) return;
+    if (History->Calculated(formula, &error) || aHistoryWarned)
+        return;
     aHistoryWarned = true; // once a run: the next calculations fail alike
     Dialogs().Message(this, tMsgType::Warning,
                       QString("Warning: The formula history cannot be saved to \"%1\": %2.")
-                          .arg(QString::fromStdString(History->History().Path()),
-                               QString::fromStdString(error)));
+                          .arg(QString::fromStdString(History->History().Path()), QString::fromStdString(error)));
 }
 
 // ---- memory and the variable letter
@@ -342,17 +336,20 @@ char TFMain::StoreLetter() const {
 }
 
 void TFMain::BMClick() {
-    if (Engine) Engine->SetVar(StoreLetter(), LastResult);
+    if (Engine)
+        Engine->SetVar(StoreLetter(), LastResult);
 }
 
 void TFMain::BMplusClick() {
-    if (!Engine) return;
+    if (!Engine)
+        return;
     const char letter = StoreLetter();
     Engine->SetVar(letter, Engine->GetVar(letter) + LastResult);
 }
 
 void TFMain::BMminusClick() {
-    if (!Engine) return;
+    if (!Engine)
+        return;
     const char letter = StoreLetter();
     Engine->SetVar(letter, Engine->GetVar(letter) - LastResult);
 }
@@ -368,7 +365,8 @@ void TFMain::BStoreVarClick(bool up) {
 
 void TFMain::EStoreVarChange() {
     const QString text = EStoreVar->text();
-    if (text.isEmpty() || text[0] < QChar('a') || text[0] > QChar('z')) EStoreVar->setText("a");
+    if (text.isEmpty() || text[0] < QChar('a') || text[0] > QChar('z'))
+        EStoreVar->setText("a");
 }
 
 void TFMain::Edit_ClearClick() {
@@ -380,20 +378,15 @@ void TFMain::Edit_ClearClick() {
 
 // ---- sizes
 
-void TFMain::Edit_Size_TinyClick() {
-    SetSize(tSize::Tiny);
-}
+void TFMain::Edit_Size_TinyClick() { SetSize(tSize::Tiny); }
 
-void TFMain::Edit_Size_SmallClick() {
-    SetSize(tSize::Small);
-}
+void TFMain::Edit_Size_SmallClick() { SetSize(tSize::Small); }
 
-void TFMain::Edit_Size_NormalClick() {
-    SetSize(tSize::Normal);
-}
+void TFMain::Edit_Size_NormalClick() { SetSize(tSize::Normal); }
 
 void TFMain::SetSize(tSize size) {
-    if (size == aSize) return;
+    if (size == aSize)
+        return;
     aSize = size;
     ApplySize();
     (size == tSize::Tiny    ? Edit_Size_Tiny
@@ -416,56 +409,49 @@ void TFMain::ApplySize() {
 
 // ---- clipboard, other windows, help
 
-void TFMain::Edit_CopyResultClick() {
-    QGuiApplication::clipboard()->setText(LErgebnis->FullText());
-}
+void TFMain::Edit_CopyResultClick() { QGuiApplication::clipboard()->setText(LErgebnis->FullText()); }
 
 void TFMain::Edit_ConstantsClick() {
-    if (!W.Edit || cEngineJob::Running()) return;
+    if (!W.Edit || cEngineJob::Running())
+        return;
     W.Edit->ConstantsMode = true;
     Dialogs().ShowModal(W.Edit);
 }
 
 void TFMain::Edit_FunctionsClick() {
-    if (!W.Edit || cEngineJob::Running()) return;
+    if (!W.Edit || cEngineJob::Running())
+        return;
     W.Edit->ConstantsMode = false;
     Dialogs().ShowModal(W.Edit);
 }
 
 void TFMain::Edit_PreferencesClick() {
-    if (W.Config) Dialogs().ShowModal(W.Config);
+    if (W.Config)
+        Dialogs().ShowModal(W.Config);
 }
 
 void TFMain::Help_AboutClick() {
-    if (W.Credits) Dialogs().ShowModal(W.Credits);
+    if (W.Credits)
+        Dialogs().ShowModal(W.Credits);
 }
 
 void TFMain::ShowPalettePage(int page) {
-    if (!W.Palettes) return;
-    if (!W.Palettes->isVisible()) W.Palettes->show();
+    if (!W.Palettes)
+        return;
+    if (!W.Palettes->isVisible())
+        W.Palettes->show();
     W.Palettes->PageControl->setCurrentIndex(page);
     // Another window may lie over it: bring it to the front with the keyboard.
     W.Palettes->raise();
     W.Palettes->activateWindow();
 }
 
-void TFMain::Palettes_VariablesClick() {
-    ShowPalettePage(0);
-}
+void TFMain::Palettes_VariablesClick() { ShowPalettePage(0); }
 
-void TFMain::Palettes_ConstantsClick() {
-    ShowPalettePage(1);
-}
+void TFMain::Palettes_ConstantsClick() { ShowPalettePage(1); }
 
-void TFMain::Palettes_Functions_userClick() {
-    ShowPalettePage(2);
-}
+void TFMain::Palettes_Functions_userClick() { ShowPalettePage(2); }
 
-void TFMain::Palettes_Functions_builtinClick() {
-    ShowPalettePage(3);
-}
+void TFMain::Palettes_Functions_builtinClick() { ShowPalettePage(3); }
 
-void TFMain::Help_DokumentationClick() {
-    Dialogs().Message(this, tMsgType::Information, kDocumentationText);
-}
-
+void TFMain::Help_DokumentationClick() { Dialogs().Message(this, tMsgType::Information, kDocumentationText); }

@@ -133,8 +133,8 @@ public slots:
     void Plot_ShowClick(); // Plot_unit.cpp
     void Help_DokumentationClick();
     void Help_AboutClick();
-    void File_OpenClick();  // Korund_main_files.cpp
-    void File_SaveClick();  // Korund_main_files.cpp
+    void File_OpenClick(); // Korund_main_files.cpp
+    void File_SaveClick(); // Korund_main_files.cpp
 
 public:
     // Loads a library file as File > Open does, with its messages: into the
@@ -226,8 +226,7 @@ public:
     // trace, when given, receives "TFSplash" once the splash is on the screen
     // and each window's class name as it is created.
     // pictureDir empty: the pictures are looked for in PictureDirs().
-    explicit cKorundProgram(const QString& pictureDir = QString(),
-                            std::function<void(const QString&)> trace = {});
+    explicit cKorundProgram(const QString& pictureDir = QString(), std::function<void(const QString&)> trace = {});
     ~cKorundProgram();
     cKorundProgram(const cKorundProgram&) = delete;
     cKorundProgram& operator=(const cKorundProgram&) = delete;

@@ -19,13 +19,9 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     connect(BDown, &QToolButton::clicked, this, &TUpDown::ClickDown);
 }
 
-void TUpDown::ClickUp() {
-    emit Click(true);
-}
+void TUpDown::ClickUp() { emit Click(true); }
 
-void TUpDown::ClickDown() {
-    emit Click(false);
-}
+void TUpDown::ClickDown() { emit Click(false); }
 
 void TUpDown::resizeEvent(QResizeEvent*) {
     const int upper = height() / 2;

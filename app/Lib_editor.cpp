@@ -59,28 +59,26 @@ const cLibraryOps kFunctions{"Edit functions",
                              &cFormulaEngine::DeleteFunction,
                              &cFormulaEngine::ReplaceFunction};
 
-const char* const kMsgFull =
-    "Warning: It is not possible to add anything more. The memory area which is reserved for "
-    "this purpose is full. You can avoid this by setting a larger value in the preferences.";
-const char* const kMsgSelect =
-    "Warning: To perform this action, it is required that you select something before.";
+const char* const kMsgFull = "Warning: It is not possible to add anything more. The memory area which is reserved for "
+                             "this purpose is full. You can avoid this by setting a larger value in the preferences.";
+const char* const kMsgSelect = "Warning: To perform this action, it is required that you select something before.";
 const char* const kMsgInUse =
     "Warning: It is not possible to manipulate/delete this constant declaration in any way. It "
     "is used by one ore more user-defined functions. If you really want to manipulate/delete "
     "this declaration, you have to remove all functions which make use of it first. You may "
     "want to save all user-defined functions to a file before removing any of them. "
     "(Annotation: This dependency check should avoid some fatal side-effects)";
-const char* const kMsgInterpret =
-    "Error: While interpreting your declarations, Korund encountered an error. It is "
-    "recommented that you re-edit the declaration capable for the error. Do you want to "
-    "re-edit or cancel editing?";
+const char* const kMsgInterpret = "Error: While interpreting your declarations, Korund encountered an error. It is "
+                                  "recommented that you re-edit the declaration capable for the error. Do you want to "
+                                  "re-edit or cancel editing?";
 
 // A library file holds at most this many bytes of a definition or a description.
 constexpr qsizetype kMaxEntryText = 65535;
 
 // Refuses texts that no library file could hold, with a message; true when they fit.
 bool FitsALibraryFile(QWidget* parent, const QByteArray& def, const QByteArray& desc) {
-    if (def.size() <= kMaxEntryText && desc.size() <= kMaxEntryText) return true;
+    if (def.size() <= kMaxEntryText && desc.size() <= kMaxEntryText)
+        return true;
     Dialogs().Message(parent, tMsgType::Error,
                       QString("Error: A definition or description may hold at most %1 characters, "
                               "which is what a library file can hold; this one holds %2. Nothing "
@@ -119,15 +117,16 @@ QPlainTextEdit* MakeMemo(QWidget* parent, const char* text, int left, int top) {
 // to '=', for a function up to its '('.
 std::string EntryName(const tOwnedText& definition, bool function) {
     std::string name = DefinitionName(definition ? definition.get() : "");
-    if (function) name = name.substr(0, name.find('('));
+    if (function)
+        name = name.substr(0, name.find('('));
     return name;
 }
 
 } // namespace
 
 TFEdit::TFEdit(cKorundWindows& windows, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowMinMaxButtonsHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
       W(windows) {
     setObjectName("FEdit");
     setWindowTitle("Editor");
@@ -152,7 +151,8 @@ TFEdit::TFEdit(cKorundWindows& windows, QWidget* parent)
     BCancel = MakeButton(this, "Cancel", 280, 296, 65);
 
     QWidget* order[] = {Liste, MDef, MDesc, BAdd, BDelete, BModify, BCancel, BDone};
-    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
 
     // Selecting by mouse or keyboard shows the entry; programmatic changes block signals.
     connect(Liste, &QListWidget::itemSelectionChanged, this, [this] { ListeClick(); });
@@ -173,7 +173,8 @@ int TFEdit::SelectedIndex() const {
 
 void TFEdit::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (!event->spontaneous()) FormShow();
+    if (!event->spontaneous())
+        FormShow();
 }
 
 void TFEdit::FormShow() {
@@ -185,7 +186,8 @@ void TFEdit::FormShow() {
     const QSignalBlocker blocker(Liste);
     Liste->clear();
     const uint32_t count = lib.Count();
-    for (uint32_t i = 0; i < count; ++i) Liste->addItem(ListLabel(lib.Def(i)));
+    for (uint32_t i = 0; i < count; ++i)
+        Liste->addItem(ListLabel(lib.Def(i)));
 }
 
 void TFEdit::ShowEntry(int index) {
@@ -199,7 +201,8 @@ void TFEdit::ListeClick() { ShowEntry(SelectedIndex()); }
 void TFEdit::BAddClick() {
     const QByteArray def = MemoToEngine(MDef->toPlainText());
     const QByteArray desc = MemoToEngine(MDesc->toPlainText());
-    if (!FitsALibraryFile(this, def, desc)) return;
+    if (!FitsALibraryFile(this, def, desc))
+        return;
     if (Library().Add(def.constData(), desc.constData())) {
         Liste->addItem(ListLabel(def.constData()));
         WarnIfUnreachable(static_cast<uint32_t>(Library().Count() - 1));
@@ -231,7 +234,8 @@ void TFEdit::BModifyClick() {
     }
     const QByteArray def = MemoToEngine(MDef->toPlainText());
     const QByteArray desc = MemoToEngine(MDesc->toPlainText());
-    if (!FitsALibraryFile(this, def, desc)) return;
+    if (!FitsALibraryFile(this, def, desc))
+        return;
     if (Library().Replace(static_cast<uint32_t>(index), def.constData(), desc.constData())) {
         Liste->item(index)->setText(ListLabel(def.constData()));
         WarnIfUnreachable(static_cast<uint32_t>(index));
@@ -242,18 +246,22 @@ void TFEdit::BModifyClick() {
 void TFEdit::WarnIfUnreachable(uint32_t index) {
     const bool function = !ConstantsMode;
     std::vector<std::string> names;
-    for (uint32_t i = 0; i < Library().Count(); ++i) names.push_back(EntryName(Library().Def(i), function));
-    if (index >= names.size()) return;
+    for (uint32_t i = 0; i < Library().Count(); ++i)
+        names.push_back(EntryName(Library().Def(i), function));
+    if (index >= names.size())
+        return;
     // The entry itself, or a later one that it now hides.
     QStringList lines;
     for (const cUnreachableName& entry :
          UnreachableNames(names, function ? eNameKind::Function : eNameKind::Constant)) {
-        if (entry.aIndex != index && entry.aName != names[index]) continue;
+        if (entry.aIndex != index && entry.aName != names[index])
+            continue;
         lines << QString("%1 \"%2\": %3.")
-                     .arg(entry.aIndex == index ? "This name" : "The later entry",
-                          QString::fromStdString(entry.aName), entry.aReason);
+                     .arg(entry.aIndex == index ? "This name" : "The later entry", QString::fromStdString(entry.aName),
+                          entry.aReason);
     }
-    if (lines.isEmpty()) return;
+    if (lines.isEmpty())
+        return;
     Dialogs().Message(this, tMsgType::Warning,
                       QString("Warning: No formula can reach this %1 by its name. The entry is kept.\n%2")
                           .arg(function ? "function" : "constant", lines.join('\n')),
@@ -294,8 +302,7 @@ void TFEdit::BDoneClick() {
         }
         return;
     }
-    if (Dialogs().Message(this, tMsgType::Error, kMsgInterpret, tMsgButtons::OkCancel) ==
-        tMsgResult::Cancel) {
+    if (Dialogs().Message(this, tMsgType::Error, kMsgInterpret, tMsgButtons::OkCancel) == tMsgResult::Cancel) {
         BCancelClick();
         return;
     }

@@ -17,8 +17,7 @@
 
 namespace {
 
-QPushButton* MakeButton(QWidget* page, const char* caption, int left, int top, int width = 75,
-                        int height = 25) {
+QPushButton* MakeButton(QWidget* page, const char* caption, int left, int top, int width = 75, int height = 25) {
     auto* button = new QPushButton(QString::fromLatin1(caption), page);
     button->setGeometry(left, top, width, height);
     return button;
@@ -42,7 +41,8 @@ uint32_t EngineIndex(int row) { return static_cast<uint32_t>(row); }
 
 void FillList(QListWidget* list, uint32_t count, tOwnedText (*definition)(uint32_t)) {
     list->clear();
-    for (uint32_t i = 0; i < count; ++i) list->addItem(ListLabel(definition(i)));
+    for (uint32_t i = 0; i < count; ++i)
+        list->addItem(ListLabel(definition(i)));
     list->repaint();
 }
 
@@ -95,7 +95,8 @@ TFPalettes::TFPalettes(cKorundWindows& windows, QWidget* parent)
     PageControl->setCurrentIndex(3);
 
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int index) {
-        if (isVisible()) RefreshPage(index);
+        if (isVisible())
+            RefreshPage(index);
     });
     connect(BRefresh, &QPushButton::clicked, this, &TFPalettes::SVariablesShow);
     connect(BConstPaste, &QPushButton::clicked, this, &TFPalettes::BConstPasteClick);
@@ -110,7 +111,8 @@ TFPalettes::TFPalettes(cKorundWindows& windows, QWidget* parent)
 
 void TFPalettes::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) RefreshPage(PageControl->currentIndex());
+    if (!event->spontaneous())
+        RefreshPage(PageControl->currentIndex());
 }
 
 void TFPalettes::RefreshPage(int index) {
@@ -125,12 +127,12 @@ void TFPalettes::RefreshPage(int index) {
 
 void TFPalettes::SVariablesShow() {
     MVarState->clear();
-    if (!W.Main || !W.Main->Engine) return;
+    if (!W.Main || !W.Main->Engine)
+        return;
     QStringList lines;
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         const cLongReal value = W.Main->Engine->GetVar(letter);
-        lines << QString(QLatin1Char(letter)) + " = " +
-                     QString::fromUtf8(static_cast<const char*>(value));
+        lines << QString(QLatin1Char(letter)) + " = " + QString::fromUtf8(static_cast<const char*>(value));
     }
     MVarState->setPlainText(lines.join(QLatin1Char('\n')));
     MVarState->repaint();
@@ -152,43 +154,45 @@ void TFPalettes::SBuiltinFuncShow() {
 }
 
 void TFPalettes::AppendToFormula(const QString& text) {
-    if (text.isEmpty() || !W.Main || !W.Main->EFormel) return;
+    if (text.isEmpty() || !W.Main || !W.Main->EFormel)
+        return;
     W.Main->EFormel->setText(W.Main->EFormel->text() + text);
 }
 
 void TFPalettes::BConstPasteClick() {
     const tOwnedText def = cFormulaEngine::GetConstantDef(EngineIndex(SelectedRow(LConst)));
-    if (def) AppendToFormula(QString::fromStdString(DefinitionName(def.get())));
+    if (def)
+        AppendToFormula(QString::fromStdString(DefinitionName(def.get())));
 }
 
 void TFPalettes::BUserFuncPasteClick() {
     const tOwnedText def = cFormulaEngine::GetFunctionDef(EngineIndex(SelectedRow(LUserFunc)));
-    if (def) AppendToFormula(QString::fromStdString(DefinitionName(def.get())));
+    if (def)
+        AppendToFormula(QString::fromStdString(DefinitionName(def.get())));
 }
 
 void TFPalettes::BBuiltinFuncPasteClick() {
     const int row = SelectedRow(LBuiltinFunc);
-    if (row < 0 || row >= static_cast<int>(kBuiltins.size())) return;
+    if (row < 0 || row >= static_cast<int>(kBuiltins.size()))
+        return;
     AppendToFormula(QString::fromLatin1(kBuiltins[static_cast<size_t>(row)].aSignature));
 }
 
 void TFPalettes::ShowInfo(const QString& caption, const QString& text) {
-    if (W.InfoText) W.InfoText->ShowInfo(caption, text);
+    if (W.InfoText)
+        W.InfoText->ShowInfo(caption, text);
 }
 
 void TFPalettes::BConstDefClick() {
-    ShowInfo("Constant definition",
-             EngineToMemo(cFormulaEngine::GetConstantDef(EngineIndex(SelectedRow(LConst)))));
+    ShowInfo("Constant definition", EngineToMemo(cFormulaEngine::GetConstantDef(EngineIndex(SelectedRow(LConst)))));
 }
 
 void TFPalettes::BConstDescClick() {
-    ShowInfo("Constant description",
-             EngineToMemo(cFormulaEngine::GetConstantDesc(EngineIndex(SelectedRow(LConst)))));
+    ShowInfo("Constant description", EngineToMemo(cFormulaEngine::GetConstantDesc(EngineIndex(SelectedRow(LConst)))));
 }
 
 void TFPalettes::BUserFuncDefClick() {
-    ShowInfo("Function definition",
-             EngineToMemo(cFormulaEngine::GetFunctionDef(EngineIndex(SelectedRow(LUserFunc)))));
+    ShowInfo("Function definition", EngineToMemo(cFormulaEngine::GetFunctionDef(EngineIndex(SelectedRow(LUserFunc)))));
 }
 
 void TFPalettes::BUserFuncDescClick() {

@@ -21,8 +21,7 @@ constexpr int kLeft = 64, kRight = 14, kTop = 10, kBottom = 28;
 constexpr double kPixelReach = 1e5;
 
 QRectF Area(QSize size) {
-    return QRectF(kLeft, kTop, std::max(1, size.width() - kLeft - kRight),
-                  std::max(1, size.height() - kTop - kBottom));
+    return QRectF(kLeft, kTop, std::max(1, size.width() - kLeft - kRight), std::max(1, size.height() - kTop - kBottom));
 }
 
 // A span the doubles still draw smoothly.
@@ -44,8 +43,10 @@ public:
     void Add(QPainterPath& path, QPointF at) {
         if (aOpen && std::floor(at.x()) == aColumn) {
             ++aCount;
-            if (at.y() < aLow.y()) aLow = {at, aCount};
-            if (at.y() > aHigh.y()) aHigh = {at, aCount};
+            if (at.y() < aLow.y())
+                aLow = {at, aCount};
+            if (at.y() > aHigh.y())
+                aHigh = {at, aCount};
             aLast = at;
             return;
         }
@@ -58,7 +59,8 @@ public:
             const tExtreme& first = aLow.order < aHigh.order ? aLow : aHigh;
             const tExtreme& second = aLow.order < aHigh.order ? aHigh : aLow;
             for (const tExtreme* e : {&first, &second})
-                if (e->order > 0 && e->order < aCount) path.lineTo(e->at);
+                if (e->order > 0 && e->order < aCount)
+                    path.lineTo(e->at);
             path.lineTo(aLast);
         }
         aOpen = false;
@@ -87,7 +89,8 @@ private:
 } // namespace
 
 std::pair<double, double> PlotAutoRange(std::vector<double> values) {
-    if (values.empty()) return {-1, 1};
+    if (values.empty())
+        return {-1, 1};
     std::sort(values.begin(), values.end());
     double low = values.front(), high = values.back();
     const double innerLow = Quantile(values, 0.02), innerHigh = Quantile(values, 0.98);
@@ -111,7 +114,8 @@ TPlotCanvas::TPlotCanvas(QWidget* parent) : QWidget(parent) {
 }
 
 void TPlotCanvas::SetView(const tPlotView& view) {
-    if (!Usable(view.x0, view.x1) || !Usable(view.y0, view.y1)) return;
+    if (!Usable(view.x0, view.x1) || !Usable(view.y0, view.y1))
+        return;
     aView = view;
     update();
 }
@@ -119,9 +123,11 @@ void TPlotCanvas::SetView(const tPlotView& view) {
 void TPlotCanvas::FitY() {
     std::vector<double> values;
     for (const tPlotCurve& curve : Curves) {
-        if (!curve.visible) continue;
+        if (!curve.visible)
+            continue;
         for (const cPlotPoint& p : curve.points)
-            if (p.aValid && p.aX >= aView.x0 && p.aX <= aView.x1) values.push_back(p.aY);
+            if (p.aValid && p.aX >= aView.x0 && p.aX <= aView.x1)
+                values.push_back(p.aY);
     }
     const auto [low, high] = PlotAutoRange(std::move(values));
     SetView({aView.x0, aView.x1, low, high});
@@ -137,7 +143,8 @@ void TPlotCanvas::ZoomAt(QPointF pixel, double factor) {
     const QPointF at = ToData(pixel, size());
     tPlotView view{at.x() - (at.x() - aView.x0) * factor, at.x() + (aView.x1 - at.x()) * factor,
                    at.y() - (at.y() - aView.y0) * factor, at.y() + (aView.y1 - at.y()) * factor};
-    if (!Usable(view.x0, view.x1) || !Usable(view.y0, view.y1)) return;
+    if (!Usable(view.x0, view.x1) || !Usable(view.y0, view.y1))
+        return;
     SetView(view);
     emit ViewChanged();
 }
@@ -148,9 +155,7 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
     const double sx = area.width() / (aView.x1 - aView.x0);
     const double sy = area.height() / (aView.y1 - aView.y0);
     auto px = [&](double x) { return std::clamp(area.left() + (x - aView.x0) * sx, -kPixelReach, kPixelReach); };
-    auto py = [&](double y) {
-        return std::clamp(area.bottom() - (y - aView.y0) * sy, -kPixelReach, kPixelReach);
-    };
+    auto py = [&](double y) { return std::clamp(area.bottom() - (y - aView.y0) * sy, -kPixelReach, kPixelReach); };
 
     // Grid and tick labels.
     painter.setFont(QFont("DejaVu Sans", 8));
@@ -158,8 +163,10 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
     painter.setPen(QColor(225, 225, 225));
     const auto xTicks = PlotTicks(aView.x0, aView.x1, area.width(), 90);
     const auto yTicks = PlotTicks(aView.y0, aView.y1, area.height(), 45);
-    for (const tPlotTick& t : xTicks) painter.drawLine(QPointF(px(t.value), area.top()), QPointF(px(t.value), area.bottom()));
-    for (const tPlotTick& t : yTicks) painter.drawLine(QPointF(area.left(), py(t.value)), QPointF(area.right(), py(t.value)));
+    for (const tPlotTick& t : xTicks)
+        painter.drawLine(QPointF(px(t.value), area.top()), QPointF(px(t.value), area.bottom()));
+    for (const tPlotTick& t : yTicks)
+        painter.drawLine(QPointF(area.left(), py(t.value)), QPointF(area.right(), py(t.value)));
     painter.setPen(Qt::black);
     for (const tPlotTick& t : xTicks) {
         const double w = metrics.horizontalAdvance(t.label);
@@ -172,8 +179,10 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
 
     // The axes where they are in view, then the frame.
     painter.setPen(QPen(QColor(120, 120, 120), 1));
-    if (aView.x0 < 0 && aView.x1 > 0) painter.drawLine(QPointF(px(0), area.top()), QPointF(px(0), area.bottom()));
-    if (aView.y0 < 0 && aView.y1 > 0) painter.drawLine(QPointF(area.left(), py(0)), QPointF(area.right(), py(0)));
+    if (aView.x0 < 0 && aView.x1 > 0)
+        painter.drawLine(QPointF(px(0), area.top()), QPointF(px(0), area.bottom()));
+    if (aView.y0 < 0 && aView.y1 > 0)
+        painter.drawLine(QPointF(area.left(), py(0)), QPointF(area.right(), py(0)));
     painter.setPen(QPen(Qt::black, 1));
     painter.drawRect(area);
 
@@ -183,13 +192,15 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
     painter.setClipRect(area);
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const tPlotCurve& curve : Curves) {
-        if (!curve.visible) continue;
+        if (!curve.visible)
+            continue;
         QPainterPath path;
         QPainterPath dots;
         tColumnRun run;
         const auto& points = curve.points;
         for (size_t i = 0; i < points.size(); ++i) {
-            if (!points[i].aValid) continue;
+            if (!points[i].aValid)
+                continue;
             const QPointF at(px(points[i].aX), py(points[i].aY));
             const bool joinsBefore = i > 0 && points[i - 1].aValid && !points[i].aBreak;
             const bool joinsAfter = i + 1 < points.size() && points[i + 1].aValid && !points[i + 1].aBreak;
@@ -215,7 +226,8 @@ void TPlotCanvas::Render(QPainter& painter, QSize size) const {
     // Legend: the formulas in their colours.
     double y = area.top() + 6;
     for (const tPlotCurve& curve : Curves) {
-        if (!curve.visible || curve.label.isEmpty()) continue;
+        if (!curve.visible || curve.label.isEmpty())
+            continue;
         const QString text = metrics.elidedText(curve.label, Qt::ElideRight, static_cast<int>(area.width() / 2));
         const QRectF box(area.left() + 6, y, metrics.horizontalAdvance(text) + 34, metrics.height() + 2);
         painter.fillRect(box, QColor(255, 255, 255, 220));
@@ -234,12 +246,14 @@ void TPlotCanvas::paintEvent(QPaintEvent*) {
 
 void TPlotCanvas::wheelEvent(QWheelEvent* event) {
     const double notches = event->angleDelta().y() / 120.0;
-    if (notches != 0) ZoomAt(event->position(), std::pow(0.8, notches));
+    if (notches != 0)
+        ZoomAt(event->position(), std::pow(0.8, notches));
     event->accept();
 }
 
 void TPlotCanvas::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton)
+        return;
     aDragging = true;
     aDragStart = event->position();
     aDragView = aView;
@@ -249,7 +263,8 @@ void TPlotCanvas::mousePressEvent(QMouseEvent* event) {
 void TPlotCanvas::mouseMoveEvent(QMouseEvent* event) {
     const QPointF at = ToData(event->position(), size());
     emit Hover(at.x(), at.y());
-    if (!aDragging) return;
+    if (!aDragging)
+        return;
     const QRectF area = Area(size());
     const QPointF moved = event->position() - aDragStart;
     const double dx = moved.x() / area.width() * (aDragView.x1 - aDragView.x0);
@@ -258,12 +273,12 @@ void TPlotCanvas::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TPlotCanvas::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !aDragging) return;
+    if (event->button() != Qt::LeftButton || !aDragging)
+        return;
     aDragging = false;
     setCursor(Qt::CrossCursor);
-    if (event->position() != aDragStart) emit ViewChanged();
+    if (event->position() != aDragStart)
+        emit ViewChanged();
 }
 
-void TPlotCanvas::leaveEvent(QEvent*) {
-    emit HoverLeft();
-}
+void TPlotCanvas::leaveEvent(QEvent*) { emit HoverLeft(); }

@@ -32,9 +32,8 @@
 
 namespace {
 
-const QColor kPalette[] = {QColor(0, 90, 200),  QColor(200, 30, 30),  QColor(0, 140, 60),
-                           QColor(230, 130, 0), QColor(130, 50, 170), QColor(0, 150, 160),
-                           QColor(90, 90, 90),  QColor(200, 0, 140)};
+const QColor kPalette[] = {QColor(0, 90, 200),   QColor(200, 30, 30), QColor(0, 140, 60), QColor(230, 130, 0),
+                           QColor(130, 50, 170), QColor(0, 150, 160), QColor(90, 90, 90), QColor(200, 0, 140)};
 constexpr size_t kPaletteSize = std::size(kPalette);
 // Zoom and pan events that come faster than this are sampled once.
 constexpr int kResampleDelayMs = 40;
@@ -42,8 +41,9 @@ constexpr int kResampleDelayMs = 40;
 // Stretch of a parse failure in a field's text: byte offsets to QString positions.
 std::pair<int, int> Selection(const std::string& text, const cPlotParseError& error) {
     const auto first = static_cast<size_t>(std::clamp<int32_t>(error.aFirst, 0, static_cast<int32_t>(text.size())));
-    const size_t length =
-        error.aLast >= error.aFirst ? std::min(text.size() - first, static_cast<size_t>(error.aLast - error.aFirst + 1)) : 0;
+    const size_t length = error.aLast >= error.aFirst
+                              ? std::min(text.size() - first, static_cast<size_t>(error.aLast - error.aFirst + 1))
+                              : 0;
     return {static_cast<int>(QString::fromUtf8(text.data(), static_cast<qsizetype>(first)).size()),
             static_cast<int>(QString::fromUtf8(text.data() + first, static_cast<qsizetype>(length)).size())};
 }
@@ -68,7 +68,8 @@ const char* const kJobRunning = "Another calculation is running; plot once it ha
 // ---- the main window's menu item
 
 void TFMain::Plot_ShowClick() {
-    if (!W.Plot) return;
+    if (!W.Plot)
+        return;
     W.Plot->show();
     W.Plot->raise();
     W.Plot->activateWindow();
@@ -137,7 +138,8 @@ void TFPlot::CreateControls() {
     BReset->setToolTip("Back to the range typed");
     BExport = new QPushButton("&Export...", this);
     BExport->setToolTip("Save the picture as PNG or SVG");
-    for (QPushButton* b : {BPlot, BReset, BExport}) range->addWidget(b);
+    for (QPushButton* b : {BPlot, BReset, BExport})
+        range->addWidget(b);
     layout->addLayout(range);
 
     layout->addWidget(Canvas, 1);
@@ -161,9 +163,10 @@ void TFPlot::CreateControls() {
     connect(f2, &QShortcut::activated, this, &TFPlot::BPlotClick);
 
     // The keyboard goes through the formulas and the range first.
-    QWidget* order[] = {EFormula[0], EFormula[1], EFormula[2], EFormula[3], EVariable, EFrom, ETo, ESamples,
-                        BPlot,       BReset,      BExport};
-    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+    QWidget* order[] = {EFormula[0], EFormula[1], EFormula[2], EFormula[3], EVariable, EFrom,
+                        ETo,         ESamples,    BPlot,       BReset,      BExport};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
     EFormula[0]->setFocus();
 
     aResampleTimer = new QTimer(this);
@@ -180,14 +183,12 @@ void TFPlot::CreateControls() {
     connect(Canvas, &TPlotCanvas::HoverLeft, LPointer, &QLabel::clear);
 }
 
-QColor TFPlot::RowColour(size_t row) const {
-    return kPalette[aColour[row] % kPaletteSize];
-}
+QColor TFPlot::RowColour(size_t row) const { return kPalette[aColour[row] % kPaletteSize]; }
 
 void TFPlot::SetColour(size_t row, size_t colour) {
     aColour[row] = colour % kPaletteSize;
-    BColour[row]->setStyleSheet(QString("QToolButton { background: %1; border: 1px solid #555; }")
-                                    .arg(RowColour(row).name()));
+    BColour[row]->setStyleSheet(
+        QString("QToolButton { background: %1; border: 1px solid #555; }").arg(RowColour(row).name()));
     Canvas->Curves[row].colour = RowColour(row);
     Canvas->update();
 }
@@ -200,7 +201,9 @@ void TFPlot::ShowStatus(const QString& text, bool error) {
 void TFPlot::ShowParseError(QLineEdit* field, const QString& name, const cPlotParseError& error) {
     const std::string text = field->text().toStdString();
     const auto [start, length] = Selection(text, error);
-    ShowStatus(QString("%1: %2 at column %3").arg(name, QString::fromStdString(PlotParseReason(text, error))).arg(start + 1), true);
+    ShowStatus(
+        QString("%1: %2 at column %3").arg(name, QString::fromStdString(PlotParseReason(text, error))).arg(start + 1),
+        true);
     field->setFocus();
     if (length > 0)
         field->setSelection(start, length);
@@ -209,7 +212,8 @@ void TFPlot::ShowParseError(QLineEdit* field, const QString& name, const cPlotPa
 }
 
 void TFPlot::BPlotClick() {
-    if (!W.Main || !W.Main->Engine) return;
+    if (!W.Main || !W.Main->Engine)
+        return;
     if (cEngineJob::Running()) {
         ShowStatus(kJobRunning, true);
         return;
@@ -241,8 +245,7 @@ void TFPlot::BPlotClick() {
         }
     }
     double left = 0, right = 0;
-    if (const ePlotRange range = ClassifyPlotRange(bounds[0], bounds[1], left, right);
-        range != ePlotRange::Drawable) {
+    if (const ePlotRange range = ClassifyPlotRange(bounds[0], bounds[1], left, right); range != ePlotRange::Drawable) {
         QString reason = QString::fromStdString(PlotRangeReason(range, "From", "To"));
         reason[0] = reason[0].toUpper();
         ShowStatus(reason, true);
@@ -252,7 +255,8 @@ void TFPlot::BPlotClick() {
     }
     std::array<std::string, kRows> formulas;
     for (size_t row = 0; row < kRows; ++row)
-        if (!EFormula[row]->text().trimmed().isEmpty()) formulas[row] = EFormula[row]->text().toStdString();
+        if (!EFormula[row]->text().trimmed().isEmpty())
+            formulas[row] = EFormula[row]->text().toStdString();
     if (std::all_of(formulas.begin(), formulas.end(), [](const std::string& f) { return f.empty(); })) {
         ShowStatus("Type a formula to plot", true);
         EFormula[0]->setFocus();
@@ -261,11 +265,13 @@ void TFPlot::BPlotClick() {
     const tPlotView previous = Canvas->View();
     aFormulas = std::move(formulas);
     aLetter = static_cast<char>(letter[0].toLatin1());
-    for (size_t i = 0; i < 26; ++i) aVariables[i] = variables[i];
+    for (size_t i = 0; i < 26; ++i)
+        aVariables[i] = variables[i];
     aHomeX0 = left;
     aHomeX1 = right;
     Canvas->SetView({aHomeX0, aHomeX1, previous.y0, previous.y1});
-    if (!Draw(true)) Canvas->SetView(previous);
+    if (!Draw(true))
+        Canvas->SetView(previous);
 }
 
 void TFPlot::BResetClick() {
@@ -289,7 +295,8 @@ void TFPlot::Resample() {
 // The formulas are parsed again for every drawing: a function or constant
 // changed since the last one is then used as it is now, never a stale tree.
 bool TFPlot::Draw(bool fitY) {
-    if (cEngineJob::Running()) return false;
+    if (cEngineJob::Running())
+        return false;
     const cBusy busy(aBusy);
     const auto count = static_cast<uint32_t>(ESamples->value());
     const tPlotView view = Canvas->View();
@@ -297,7 +304,8 @@ bool TFPlot::Draw(bool fitY) {
     clock.start();
     std::array<std::vector<cPlotPoint>, kRows> fresh;
     for (size_t row = 0; row < kRows; ++row) {
-        if (aFormulas[row].empty() || !CShow[row]->isChecked()) continue;
+        if (aFormulas[row].empty() || !CShow[row]->isChecked())
+            continue;
         try {
             cPlotSampler sampler(aFormulas[row], aLetter, aVariables);
             fresh[row] = sampler.Sample(view.x0, view.x1, count);
@@ -323,7 +331,8 @@ bool TFPlot::Draw(bool fitY) {
         curve.label = QString::fromStdString(aFormulas[row]).trimmed();
         shown += curve.visible;
     }
-    if (fitY) Canvas->FitY();
+    if (fitY)
+        Canvas->FitY();
     Canvas->update();
     ShowStatus(QString("Plotted %1, %2 samples each, in %3 ms")
                    .arg(shown == 1 ? QString("1 formula") : QString("%1 formulas").arg(shown))
@@ -334,12 +343,14 @@ bool TFPlot::Draw(bool fitY) {
 }
 
 void TFPlot::BExportClick() {
-    const tFileChoice choice = Dialogs().SaveFile(this, "Export the picture",
-                                                  "PNG picture (*.png)|*.png|SVG picture (*.svg)|*.svg", 1);
-    if (!choice.accepted || choice.fileName.isEmpty()) return;
+    const tFileChoice choice =
+        Dialogs().SaveFile(this, "Export the picture", "PNG picture (*.png)|*.png|SVG picture (*.svg)|*.svg", 1);
+    if (!choice.accepted || choice.fileName.isEmpty())
+        return;
     QString name = choice.fileName;
     const QString suffix = QFileInfo(name).suffix().toLower();
-    if (suffix != "png" && suffix != "svg") name += choice.filterIndex == 2 ? ".svg" : ".png";
+    if (suffix != "png" && suffix != "svg")
+        name += choice.filterIndex == 2 ? ".svg" : ".png";
     Export(name);
 }
 
@@ -365,6 +376,7 @@ bool TFPlot::Export(const QString& fileName) {
         written = image.save(fileName, "PNG");
     }
     if (!written)
-        Dialogs().Message(this, tMsgType::Error, QString("Error: The picture cannot be written to \"%1\".").arg(fileName));
+        Dialogs().Message(this, tMsgType::Error,
+                          QString("Error: The picture cannot be written to \"%1\".").arg(fileName));
     return written;
 }

@@ -10,8 +10,7 @@
 #include <QPushButton>
 
 TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowStaysOnTopHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint),
       W(windows) {
     setWindowTitle("Please wait ...");
     setFixedSize(319, 152);
@@ -57,27 +56,25 @@ TFProgress::TFProgress(cKorundWindows& windows, QWidget* parent)
 }
 
 void TFProgress::SetCancellable(bool cancellable) {
-    if (cancellable == aCancellable) return;
+    if (cancellable == aCancellable)
+        return;
     aCancellable = cancellable;
     BCancel->setEnabled(cancellable);
 }
 
 void TFProgress::BCancelClick() {
-    if (aCancellable) CancelRequested = true;
+    if (aCancellable)
+        CancelRequested = true;
 }
 
-void TFProgress::ResetRows() {
-    Rows.fill({});
-}
+void TFProgress::ResetRows() { Rows.fill({}); }
 
 QString TFProgress::RowText(size_t level) const {
     const tRow& row = Rows[level];
     return ProgressRowText(row.activity, row.total, row.done);
 }
 
-int32_t TFProgress::RowPercent(size_t level) const {
-    return ProgressPercent(Rows[level].total, Rows[level].done);
-}
+int32_t TFProgress::RowPercent(size_t level) const { return ProgressPercent(Rows[level].total, Rows[level].done); }
 
 namespace {
 
@@ -89,7 +86,8 @@ void SetRowText(QLabel* label, const QString& text) {
     font.setStyleHint(QFont::SansSerif);
     for (int pixels = 11; pixels >= 8; --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).horizontalAdvance(text) <= label->width()) break;
+        if (QFontMetrics(font).horizontalAdvance(text) <= label->width())
+            break;
     }
     label->setFont(font);
     label->setText(QFontMetrics(font).elidedText(text, Qt::ElideLeft, label->width()));
@@ -121,7 +119,8 @@ void TFProgress::TakeKeyboard() {
 void TFProgress::EndJob() {
     const QWidget* active = QApplication::activeWindow();
     hide();
-    if (aKeyboardOwner && (aTookKeyboard || !active || active == this)) aKeyboardOwner->activateWindow();
+    if (aKeyboardOwner && (aTookKeyboard || !active || active == this))
+        aKeyboardOwner->activateWindow();
 }
 
 bool TFProgress::event(QEvent* event) {
@@ -133,9 +132,7 @@ bool TFProgress::event(QEvent* event) {
     return handled;
 }
 
-void TFProgress::reject() {
-    BCancelClick();
-}
+void TFProgress::reject() { BCancelClick(); }
 
 void TFProgress::closeEvent(QCloseEvent* event) {
     if (event->spontaneous())
@@ -145,8 +142,7 @@ void TFProgress::closeEvent(QCloseEvent* event) {
 }
 
 QString ProgressRowText(uint8_t activity, uint32_t total, uint32_t done) {
-    static const char* const names[] = {"idle", "calculating", "saving to file",
-                                        "loading from file", "interpreting"};
+    static const char* const names[] = {"idle", "calculating", "saving to file", "loading from file", "interpreting"};
     QString text = activity < std::size(names) ? names[activity] : "";
     if (activity != 0)
         text += QString(" (%1/%2)").arg(done).arg(total);
@@ -154,6 +150,7 @@ QString ProgressRowText(uint8_t activity, uint32_t total, uint32_t done) {
 }
 
 int32_t ProgressPercent(uint32_t total, uint32_t done) {
-    if (total == 0) return 0;
+    if (total == 0)
+        return 0;
     return static_cast<int32_t>(uint64_t{done} * 100 / total);
 }

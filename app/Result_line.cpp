@@ -19,16 +19,15 @@ const QChar kEllipsis(0x2026);
 constexpr qsizetype kMaxTooltipChars = 1000;
 constexpr qsizetype kTooltipLineChars = 64;
 
-bool IsDigit(QChar c) {
-    return c >= QChar('0') && c <= QChar('9');
-}
+bool IsDigit(QChar c) { return c >= QChar('0') && c <= QChar('9'); }
 
 QString Tooltip(const QString& full) {
     if (full.size() > kMaxTooltipChars)
         return QString("%1 characters; Edit > Copy result (Ins) copies them all.").arg(full.size());
     QString lines;
     for (qsizetype i = 0; i < full.size(); i += kTooltipLineChars) {
-        if (i > 0) lines += '\n';
+        if (i > 0)
+            lines += '\n';
         lines += full.mid(i, kTooltipLineChars);
     }
     return lines;
@@ -38,24 +37,31 @@ QString Tooltip(const QString& full) {
 
 qsizetype ExponentStart(const QString& text) {
     const qsizetype binary = text.lastIndexOf("*2^");
-    if (binary >= 0) return binary;
+    if (binary >= 0)
+        return binary;
     const qsizetype at = text.lastIndexOf('@');
-    if (at >= 0) return at;
+    if (at >= 0)
+        return at;
     // "E", an optional sign and decimal digits up to the end.
     const qsizetype e = text.lastIndexOf('E');
-    if (e <= 0) return text.size();
+    if (e <= 0)
+        return text.size();
     qsizetype i = e + 1;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    if (i == text.size()) return text.size();
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        ++i;
+    if (i == text.size())
+        return text.size();
     for (; i < text.size(); ++i)
-        if (!IsDigit(text[i])) return text.size();
+        if (!IsDigit(text[i]))
+            return text.size();
     return e;
 }
 
 tElision ElideNumber(const QString& text, const QFontMetrics& metrics, int width) {
     // Every character is at least a pixel wide: a text longer than the width
     // in characters cannot fit, and is never measured whole.
-    if (text.size() <= width && metrics.horizontalAdvance(text) <= width) return {text.size(), 0};
+    if (text.size() <= width && metrics.horizontalAdvance(text) <= width)
+        return {text.size(), 0};
     const qsizetype exponent = ExponentStart(text);
     const auto shown = [&](qsizetype kept) {
         const qsizetype head = (kept + 1) / 2;
@@ -104,7 +110,8 @@ void TResultLine::Layout() {
 }
 
 QString TResultLine::SelectedFullText() const {
-    if (!hasSelectedText()) return QString();
+    if (!hasSelectedText())
+        return QString();
     // Shown positions up to the "…" are those of the whole text; the "…"
     // stands for the hidden middle; after it they count from the end.
     const auto full = [this](qsizetype shown) {

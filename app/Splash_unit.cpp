@@ -12,17 +12,14 @@
 
 #include <stdexcept>
 
-QString ProgramDir() {
-    return QCoreApplication::applicationDirPath() + '/';
-}
+QString ProgramDir() { return QCoreApplication::applicationDirPath() + '/'; }
 
-QStringList PictureDirs() {
-    return {ProgramDir(), QDir::cleanPath(QString::fromStdString(InstalledDataDir())) + '/'};
-}
+QStringList PictureDirs() { return {ProgramDir(), QDir::cleanPath(QString::fromStdString(InstalledDataDir())) + '/'}; }
 
 QString FindPicture(const QStringList& dirs, const QString& name) {
     for (const QString& dir : dirs)
-        if (QFileInfo(dir + name).isFile()) return dir + name;
+        if (QFileInfo(dir + name).isFile())
+            return dir + name;
     return {};
 }
 
@@ -37,7 +34,8 @@ QPixmap LoadPicture(const QString& path) {
 }
 
 QPixmap LoadProgramPicture(const QString& pictureDir, const QString& name) {
-    if (!pictureDir.isEmpty()) return LoadPicture(pictureDir + name);
+    if (!pictureDir.isEmpty())
+        return LoadPicture(pictureDir + name);
     const QStringList dirs = PictureDirs();
     const QString path = FindPicture(dirs, name);
     if (path.isEmpty())

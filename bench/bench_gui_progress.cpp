@@ -3,9 +3,9 @@
 // progress window and all) against the same evaluation with no progress hook
 // installed, in the same run; prints the CPU-time ratios.
 #include "Formula_recall.h"
+#include "KorundSettings.h"
 #include "Korund_dialogs.h"
 #include "Korund_main_unit.h"
-#include "KorundSettings.h"
 #include "RatioReporter.h"
 
 #include <QLineEdit>
@@ -41,9 +41,11 @@ public:
 
 void Calculate(benchmark::State& state, TFMain& main, const char* formula, bool hooked) {
     const tProgressHook hook = cFormulaEngine::ProgressIndicator;
-    if (!hooked) cFormulaEngine::ProgressIndicator = nullptr;
+    if (!hooked)
+        cFormulaEngine::ProgressIndicator = nullptr;
     main.EFormel->setText(formula);
-    for (auto _ : state) main.Edit_CalculateClick();
+    for (auto _ : state)
+        main.Edit_CalculateClick();
     cFormulaEngine::ProgressIndicator = hook;
 }
 
@@ -72,16 +74,15 @@ int main(int argc, char** argv) {
         cRatioReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
 
-        std::printf("\n%-8s %10s %10s %9s %7s  %s\n", "workload", "gui ms", "nohook ms", "gui/none",
-                    "target", "formula");
+        std::printf("\n%-8s %10s %10s %9s %7s  %s\n", "workload", "gui ms", "nohook ms", "gui/none", "target",
+                    "formula");
         for (const cWorkload& w : kWorkloads) {
-            const auto ms = [&](const char* kind) {
-                return reporter.Milliseconds(std::string(w.name) + "/" + kind);
-            };
+            const auto ms = [&](const char* kind) { return reporter.Milliseconds(std::string(w.name) + "/" + kind); };
             const double gui = ms("gui"), none = ms("nohook");
-            if (gui < 0 || none <= 0) continue;
-            std::printf("%-8s %10.1f %10.1f %8.2fx %6.1fx  %s%s\n", w.name, gui, none, gui / none,
-                        kTarget, w.formula, gui / none > kTarget ? "  (over the target)" : "");
+            if (gui < 0 || none <= 0)
+                continue;
+            std::printf("%-8s %10.1f %10.1f %8.2fx %6.1fx  %s%s\n", w.name, gui, none, gui / none, kTarget, w.formula,
+                        gui / none > kTarget ? "  (over the target)" : "");
         }
         main.close();
     }

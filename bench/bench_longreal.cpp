@@ -11,8 +11,7 @@
 
 namespace {
 
-void UsePrecision(uint16_t nativeDigits)
-{
+void UsePrecision(uint16_t nativeDigits) {
     cLongReal::aPrecision = nativeDigits;
     cLongReal::aOutputDrop = cLongRealDefaults::kOutputDrop;
     cLongReal::aAngleMode = cLongRealDefaults::kAngleMode;
@@ -22,8 +21,7 @@ void UsePrecision(uint16_t nativeDigits)
 constexpr long kTerms = 100000;
 
 // sum of 1/i^2 with a fresh value for every intermediate result
-void Sum_Library(benchmark::State& state)
-{
+void Sum_Library(benchmark::State& state) {
     UsePrecision(6);
     const cLongReal one(1L), two(2L), last(kTerms);
     for (auto _ : state) {
@@ -34,8 +32,7 @@ void Sum_Library(benchmark::State& state)
     }
 }
 
-void Sum_Mpfr(benchmark::State& state)
-{
+void Sum_Mpfr(benchmark::State& state) {
     mpfr_t i, t, sum;
     mpfr_inits2(96, i, t, sum, static_cast<mpfr_ptr>(nullptr));
     for (auto _ : state) {
@@ -51,8 +48,7 @@ void Sum_Mpfr(benchmark::State& state)
 }
 
 // copies and moves of values, as containers and return values make them
-void CopyMove_Library(benchmark::State& state)
-{
+void CopyMove_Library(benchmark::State& state) {
     UsePrecision(6);
     const cLongReal x("1.5");
     for (auto _ : state) {
@@ -64,8 +60,7 @@ void CopyMove_Library(benchmark::State& state)
     }
 }
 
-void Render_Library(benchmark::State& state)
-{
+void Render_Library(benchmark::State& state) {
     UsePrecision(9999);
     const cLongReal x = pi();
     for (auto _ : state) {
@@ -74,8 +69,7 @@ void Render_Library(benchmark::State& state)
     }
 }
 
-void Render_Mpfr(benchmark::State& state)
-{
+void Render_Mpfr(benchmark::State& state) {
     UsePrecision(9999);
     mpfr_t x;
     mpfr_init2(x, cLongReal::WorkingBits());
@@ -89,16 +83,14 @@ void Render_Mpfr(benchmark::State& state)
     mpfr_clear(x);
 }
 
-std::string DigitText()
-{
+std::string DigitText() {
     std::string text = "3.";
     for (int k = 0; text.size() < 48000; ++k)
         text += static_cast<char>('0' + (k * 7 + 3) % 10);
     return text;
 }
 
-void Parse_Library(benchmark::State& state)
-{
+void Parse_Library(benchmark::State& state) {
     UsePrecision(9999);
     const std::string text = DigitText();
     for (auto _ : state) {
@@ -107,8 +99,7 @@ void Parse_Library(benchmark::State& state)
     }
 }
 
-void Parse_Mpfr(benchmark::State& state)
-{
+void Parse_Mpfr(benchmark::State& state) {
     UsePrecision(9999);
     const std::string text = DigitText();
     mpfr_t x;
@@ -122,8 +113,7 @@ void Parse_Mpfr(benchmark::State& state)
 
 constexpr long kAngles = 10000;
 
-void SinDegrees_Library(benchmark::State& state)
-{
+void SinDegrees_Library(benchmark::State& state) {
     UsePrecision(6);
     for (auto _ : state) {
         cLongReal sum(0L);
@@ -133,8 +123,7 @@ void SinDegrees_Library(benchmark::State& state)
     }
 }
 
-void SinDegrees_Mpfr(benchmark::State& state)
-{
+void SinDegrees_Mpfr(benchmark::State& state) {
     mpfr_t x, rad, sum;
     mpfr_inits2(96, x, rad, sum, static_cast<mpfr_ptr>(nullptr));
     for (auto _ : state) {

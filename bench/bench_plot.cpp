@@ -25,7 +25,8 @@ const cLongReal kNoVariables[26];
 
 void Sampled(benchmark::State& state, const char* formula) {
     cPlotSampler sampler(formula, 'x', kNoVariables);
-    for (auto _ : state) benchmark::DoNotOptimize(sampler.Sample(cLongReal(kFrom), cLongReal(kTo), kSamples));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sampler.Sample(cLongReal(kFrom), cLongReal(kTo), kSamples));
 }
 
 // The baseline: the formula parsed once, then evaluated at every x of the plot.
@@ -34,8 +35,8 @@ void Separate(benchmark::State& state, const char* formula) {
     engine.Parse(formula);
     std::vector<cLongReal> xs(kSamples);
     for (uint32_t i = 0; i < kSamples; ++i)
-        xs[i] = cLongReal(kFrom) + cLongReal(kTo - kFrom) * cLongReal(static_cast<long>(i)) /
-                                       cLongReal(static_cast<long>(kSamples - 1));
+        xs[i] = cLongReal(kFrom) +
+                cLongReal(kTo - kFrom) * cLongReal(static_cast<long>(i)) / cLongReal(static_cast<long>(kSamples - 1));
     for (auto _ : state)
         for (const cLongReal& x : xs) {
             engine.SetVar('x', x);
@@ -52,12 +53,12 @@ int main(int argc, char** argv) {
     cFormulaEngine::Init();
     cLongReal::aAngleMode = cLongRealDefaults::kAngleMode;
     for (const char* f : kFormulas) {
-        benchmark::RegisterBenchmark((std::string(f) + "/sampled").c_str(),
-                                     [f](benchmark::State& s) { Sampled(s, f); })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark((std::string(f) + "/separate").c_str(),
-                                     [f](benchmark::State& s) { Separate(s, f); })
-            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string(f) + "/sampled").c_str(), [f](benchmark::State& s) {
+            Sampled(s, f);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string(f) + "/separate").c_str(), [f](benchmark::State& s) {
+            Separate(s, f);
+        })->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
     cRatioReporter reporter;
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
     for (const char* f : kFormulas) {
         const auto sampled = reporter.seconds.find(std::string(f) + "/sampled");
         const auto separate = reporter.seconds.find(std::string(f) + "/separate");
-        if (sampled == reporter.seconds.end() || separate == reporter.seconds.end()) continue;
+        if (sampled == reporter.seconds.end() || separate == reporter.seconds.end())
+            continue;
         std::printf("%-22s %11.3f %12.3f %15.2fx  %s\n", f, sampled->second * 1e3, separate->second * 1e3,
                     sampled->second / separate->second, std::string(f) == "sin(x)*x" ? "<= 2x" : "-");
     }

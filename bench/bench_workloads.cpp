@@ -60,7 +60,7 @@ void Render(const mpfr_t x, uint16_t digits) {
 void Mpfr_W1(benchmark::State& state) {
     const mpfr_prec_t p = Bits(6);
     mpfr_t i, t, acc;
-    mpfr_inits2(p, i, t, acc, (mpfr_ptr)nullptr);
+    mpfr_inits2(p, i, t, acc, (mpfr_ptr) nullptr);
     for (auto _ : state) {
         mpfr_set_ui(acc, 0, MPFR_RNDN);
         for (mpfr_set_ui(i, 1, MPFR_RNDN); mpfr_cmp_ui(i, 1000000) <= 0; mpfr_add_ui(i, i, 1, MPFR_RNDN)) {
@@ -70,14 +70,14 @@ void Mpfr_W1(benchmark::State& state) {
         }
         Render(acc, 6);
     }
-    mpfr_clears(i, t, acc, (mpfr_ptr)nullptr);
+    mpfr_clears(i, t, acc, (mpfr_ptr) nullptr);
 }
 
 // W2: sum(1,1,100000,sin(i)*ln(i)+sqrt(i)), i in degrees
 void Mpfr_W2(benchmark::State& state) {
     const mpfr_prec_t p = Bits(6);
     mpfr_t i, t, u, acc, rad;
-    mpfr_inits2(p, i, t, u, acc, rad, (mpfr_ptr)nullptr);
+    mpfr_inits2(p, i, t, u, acc, rad, (mpfr_ptr) nullptr);
     for (auto _ : state) {
         mpfr_free_cache();
         mpfr_const_pi(rad, MPFR_RNDN);
@@ -95,7 +95,7 @@ void Mpfr_W2(benchmark::State& state) {
         }
         Render(acc, 6);
     }
-    mpfr_clears(i, t, u, acc, rad, (mpfr_ptr)nullptr);
+    mpfr_clears(i, t, u, acc, rad, (mpfr_ptr) nullptr);
 }
 
 constexpr uint16_t kBig = 9999;
@@ -106,9 +106,14 @@ void Mpfr_W3(benchmark::State& state, int which) {
     mpfr_init2(x, Bits(kBig));
     for (auto _ : state) {
         mpfr_free_cache();
-        if (which == 0) mpfr_const_pi(x, MPFR_RNDN);
-        if (which == 1) { mpfr_set_ui(x, 1, MPFR_RNDN); mpfr_exp(x, x, MPFR_RNDN); }
-        if (which == 2) mpfr_sqrt_ui(x, 2, MPFR_RNDN);
+        if (which == 0)
+            mpfr_const_pi(x, MPFR_RNDN);
+        if (which == 1) {
+            mpfr_set_ui(x, 1, MPFR_RNDN);
+            mpfr_exp(x, x, MPFR_RNDN);
+        }
+        if (which == 2)
+            mpfr_sqrt_ui(x, 2, MPFR_RNDN);
         Render(x, kBig);
     }
     mpfr_clear(x);
@@ -117,7 +122,7 @@ void Mpfr_W3(benchmark::State& state, int which) {
 // W4: exp(1/3)*ln(7)+sqrt(2)^(1/3) at 9,999 native digits, with text
 void Mpfr_W4(benchmark::State& state) {
     mpfr_t a, b, c;
-    mpfr_inits2(Bits(kBig), a, b, c, (mpfr_ptr)nullptr);
+    mpfr_inits2(Bits(kBig), a, b, c, (mpfr_ptr) nullptr);
     for (auto _ : state) {
         mpfr_free_cache();
         mpfr_sqrt_ui(b, 2, MPFR_RNDN);
@@ -133,13 +138,13 @@ void Mpfr_W4(benchmark::State& state) {
         mpfr_add(a, a, b, MPFR_RNDN);
         Render(a, kBig);
     }
-    mpfr_clears(a, b, c, (mpfr_ptr)nullptr);
+    mpfr_clears(a, b, c, (mpfr_ptr) nullptr);
 }
 
 // W5: sum(1,1,300,sum(2,1,300,1/(i+j)))
 void Mpfr_W5(benchmark::State& state) {
     mpfr_t i, j, t, inner, acc;
-    mpfr_inits2(Bits(6), i, j, t, inner, acc, (mpfr_ptr)nullptr);
+    mpfr_inits2(Bits(6), i, j, t, inner, acc, (mpfr_ptr) nullptr);
     for (auto _ : state) {
         mpfr_set_ui(acc, 0, MPFR_RNDN);
         for (mpfr_set_ui(i, 1, MPFR_RNDN); mpfr_cmp_ui(i, 300) <= 0; mpfr_add_ui(i, i, 1, MPFR_RNDN)) {
@@ -153,7 +158,7 @@ void Mpfr_W5(benchmark::State& state) {
         }
         Render(acc, 6);
     }
-    mpfr_clears(i, j, t, inner, acc, (mpfr_ptr)nullptr);
+    mpfr_clears(i, j, t, inner, acc, (mpfr_ptr) nullptr);
 }
 
 // The same workloads written directly in Arb, with the same text at the end.
@@ -219,9 +224,12 @@ void Arb_W3(benchmark::State& state, int which) {
     arb_ptr x = v[0];
     for (auto _ : state) {
         flint_cleanup();
-        if (which == 0) arb_const_pi(x, ArbBits(kBig));
-        if (which == 1) arb_const_e(x, ArbBits(kBig));
-        if (which == 2) arb_sqrt_ui(x, 2, ArbBits(kBig));
+        if (which == 0)
+            arb_const_pi(x, ArbBits(kBig));
+        if (which == 1)
+            arb_const_e(x, ArbBits(kBig));
+        if (which == 2)
+            arb_sqrt_ui(x, 2, ArbBits(kBig));
         ArbRender(x, kBig);
     }
 }
@@ -356,9 +364,9 @@ int main(int argc, char** argv) {
     cFormulaEngine::ProgressIndicator = NoProgress;
     cFormulaEngine::Init();
     for (const cWorkload& w : kWorkloads) {
-        benchmark::RegisterBenchmark((std::string(w.name) + "/engine").c_str(),
-                                     [w](benchmark::State& s) { RunEngine(s, w.formula, w.digits); })
-            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string(w.name) + "/engine").c_str(), [w](benchmark::State& s) {
+            RunEngine(s, w.formula, w.digits);
+        })->Unit(benchmark::kMillisecond);
         if (w.baseline != nullptr)
             benchmark::RegisterBenchmark((std::string(w.name) + "/mpfr").c_str(), w.baseline)
                 ->Unit(benchmark::kMillisecond);
@@ -386,13 +394,15 @@ int main(int argc, char** argv) {
     };
     for (const cWorkload& w : kWorkloads) {
         const double engine = ms(w, "engine"), mpfr = ms(w, "mpfr"), arb = ms(w, "arb");
-        if (engine < 0) continue;
+        if (engine < 0)
+            continue;
         if (mpfr <= 0) {
-            std::printf("%-10s %10.3f %10s %10s %11s %8s %10s  %s\n", w.name, engine, "-", "-", "-", "-", "-", w.formula);
+            std::printf("%-10s %10.3f %10s %10s %11s %8s %10s  %s\n", w.name, engine, "-", "-", "-", "-", "-",
+                        w.formula);
             continue;
         }
-        std::printf("%-10s %10.3f %10.3f %10.3f %10.2fx %7.2fx %10.2fx  %s\n", w.name, engine, mpfr, arb,
-                    engine / arb, w.target, engine / mpfr, w.formula);
+        std::printf("%-10s %10.3f %10.3f %10.3f %10.2fx %7.2fx %10.2fx  %s\n", w.name, engine, mpfr, arb, engine / arb,
+                    w.target, engine / mpfr, w.formula);
     }
     std::printf("\ngrowth, engine / Arb at the same bits (engine ms / Arb ms)\n%-14s", "DigitsUse");
     for (uint16_t digits : kGrowthDigits)

@@ -13,20 +13,16 @@ constexpr uint8_t kDotBits[4][2] = {{0x01, 0x08}, {0x02, 0x10}, {0x04, 0x20}, {0
 
 cBrailleRaster::cBrailleRaster(int columns, int rows)
     : aColumns(std::max(columns, 1)), aRows(std::max(rows, 1)),
-      aCells(static_cast<size_t>(aColumns) * static_cast<size_t>(aRows), 0)
-{
-}
+      aCells(static_cast<size_t>(aColumns) * static_cast<size_t>(aRows), 0) {}
 
-void cBrailleRaster::Set(int x, int y)
-{
+void cBrailleRaster::Set(int x, int y) {
     if (x < 0 || y < 0 || x >= Width() || y >= Height())
         return;
     aCells[static_cast<size_t>(y / 4) * static_cast<size_t>(aColumns) + static_cast<size_t>(x / 2)] |=
         kDotBits[y % 4][x % 2];
 }
 
-void cBrailleRaster::Line(int x0, int y0, int x1, int y1)
-{
+void cBrailleRaster::Line(int x0, int y0, int x1, int y1) {
     // Bresenham, every step one dot; ends far outside are pulled in first,
     // so a stray coordinate cannot make a long loop.
     x0 = std::clamp(x0, -1, Width());
@@ -54,15 +50,14 @@ void cBrailleRaster::Line(int x0, int y0, int x1, int y1)
     }
 }
 
-std::string cBrailleRaster::Row(int row) const
-{
+std::string cBrailleRaster::Row(int row) const {
     std::string text;
     if (row < 0 || row >= aRows)
         return text;
     for (int column = 0; column < aColumns; ++column) {
         // U+2800 + bits, as three UTF-8 bytes: E2 A0..A3 80..BF.
-        const unsigned code = 0x2800u + aCells[static_cast<size_t>(row) * static_cast<size_t>(aColumns) +
-                                               static_cast<size_t>(column)];
+        const unsigned code =
+            0x2800u + aCells[static_cast<size_t>(row) * static_cast<size_t>(aColumns) + static_cast<size_t>(column)];
         text += static_cast<char>(0xE0 | (code >> 12));
         text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         text += static_cast<char>(0x80 | (code & 0x3F));

@@ -12,13 +12,9 @@
 
 namespace {
 
-std::string Text(const cLongReal& value)
-{
-    return static_cast<const char*>(value);
-}
+std::string Text(const cLongReal& value) { return static_cast<const char*>(value); }
 
-bool Memory(cCliSession& session, std::string_view command, std::string_view argument)
-{
+bool Memory(cCliSession& session, std::string_view command, std::string_view argument) {
     if (argument.size() != 1 || argument[0] < 'a' || argument[0] > 'z')
         return session.Fail(std::string(command) + " needs one variable letter a to z");
     const char letter = argument[0];
@@ -32,8 +28,7 @@ bool Memory(cCliSession& session, std::string_view command, std::string_view arg
     return true;
 }
 
-bool Variables(cCliSession& session, std::string_view, std::string_view)
-{
+bool Variables(cCliSession& session, std::string_view, std::string_view) {
     for (char letter = 'a'; letter <= 'z'; ++letter) {
         std::string value;
         try {
@@ -46,8 +41,7 @@ bool Variables(cCliSession& session, std::string_view, std::string_view)
     return true;
 }
 
-bool Help(cCliSession& session, std::string_view, std::string_view argument)
-{
+bool Help(cCliSession& session, std::string_view, std::string_view argument) {
     if (!argument.empty()) {
         std::string_view name = argument;
         if (const auto open = name.find('('); open != std::string_view::npos)
@@ -64,8 +58,7 @@ bool Help(cCliSession& session, std::string_view, std::string_view argument)
     return true;
 }
 
-bool Define(cCliSession& session, std::string_view command, std::string_view argument)
-{
+bool Define(cCliSession& session, std::string_view command, std::string_view argument) {
     const auto kind = command == ":const" ? eLibraryKind::Constants : eLibraryKind::Functions;
     std::string note;
     if (auto reason = AddLibraryEntry(kind, argument, &note))
@@ -75,16 +68,14 @@ bool Define(cCliSession& session, std::string_view command, std::string_view arg
     return true;
 }
 
-bool Listing(cCliSession& session, std::string_view command, std::string_view)
-{
+bool Listing(cCliSession& session, std::string_view command, std::string_view) {
     for (const std::string& entry :
          LibraryListing(command == ":consts" ? eLibraryKind::Constants : eLibraryKind::Functions))
         session.Out() << entry << '\n';
     return true;
 }
 
-bool Save(cCliSession& session, std::string_view, std::string_view argument)
-{
+bool Save(cCliSession& session, std::string_view, std::string_view argument) {
     const auto [kind, file] = SplitWord(argument);
     if ((kind != "consts" && kind != "funcs") || file.empty())
         return session.Fail(":save needs consts or funcs and a file name");
@@ -94,29 +85,25 @@ bool Save(cCliSession& session, std::string_view, std::string_view argument)
     return true;
 }
 
-bool Plot(cCliSession& session, std::string_view, std::string_view argument)
-{
+bool Plot(cCliSession& session, std::string_view, std::string_view argument) {
     if (auto reason = PlotCommand(argument, session.Engine().aVariables, session.Out()))
         return session.Fail(*reason);
     return true;
 }
 
-bool Settings(cCliSession& session, std::string_view, std::string_view)
-{
+bool Settings(cCliSession& session, std::string_view, std::string_view) {
     for (const std::string& line : EngineStateLines())
         session.Out() << line << '\n';
     return true;
 }
 
-bool Quit(cCliSession& session, std::string_view, std::string_view)
-{
+bool Quit(cCliSession& session, std::string_view, std::string_view) {
     session.Finish();
     return true;
 }
 
 // A command that takes no argument.
-tCliCommand Alone(bool (*run)(cCliSession&, std::string_view, std::string_view))
-{
+tCliCommand Alone(bool (*run)(cCliSession&, std::string_view, std::string_view)) {
     return [run](cCliSession& session, std::string_view name, std::string_view argument) {
         if (!argument.empty())
             return session.Fail(std::string(name) + " takes no argument");
@@ -126,8 +113,7 @@ tCliCommand Alone(bool (*run)(cCliSession&, std::string_view, std::string_view))
 
 } // namespace
 
-const std::vector<cCliCommandEntry>& cCliSession::Commands()
-{
+const std::vector<cCliCommandEntry>& cCliSession::Commands() {
     static const std::vector<cCliCommandEntry> commands = {
         {":m", Memory},
         {":m+", Memory},

@@ -8,8 +8,7 @@
 #include <algorithm>
 
 cCompletion CompleteWord(std::string_view line, size_t cursor, const std::vector<std::string>& names,
-                         const std::vector<std::string>& commands)
-{
+                         const std::vector<std::string>& commands) {
     cCompletion completion;
     cursor = std::min(cursor, line.size());
     size_t start = cursor;
@@ -39,8 +38,7 @@ cCompletion CompleteWord(std::string_view line, size_t cursor, const std::vector
     return completion;
 }
 
-std::string CommonStart(const std::vector<std::string>& candidates)
-{
+std::string CommonStart(const std::vector<std::string>& candidates) {
     if (candidates.empty())
         return {};
     std::string common = candidates.front();
@@ -51,8 +49,7 @@ std::string CommonStart(const std::vector<std::string>& candidates)
     return common;
 }
 
-std::vector<std::string> CompletableNames()
-{
+std::vector<std::string> CompletableNames() {
     std::vector<std::string> names;
     for (const cBuiltin& builtin : kBuiltins)
         names.push_back(std::string(builtin.aName) + "(");

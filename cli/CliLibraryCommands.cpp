@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "CliLibraryCommands.h"
 
-#include "ParseMessages.h"
 #include "CliText.h"
+#include "ParseMessages.h"
 #include "cFormulaEngine.h"
 #include "cFormulaText.h"
 #include "cNameCheck.h"
@@ -12,15 +12,11 @@ namespace {
 
 const std::string_view kDescriptionSeparator = " | ";
 
-std::string Stripped(const std::string& text)
-{
-    return StripFormula(text.c_str()).get();
-}
+std::string Stripped(const std::string& text) { return StripFormula(text.c_str()).get(); }
 
 // A parse of the function body: nullopt, or the parser's reason. The body
 // is the stripped text with the parameters renamed, so no column is given.
-std::optional<std::string> ParseFailure(const std::string& body)
-{
+std::optional<std::string> ParseFailure(const std::string& body) {
     cFormulaEngine probe;
     cParseFailure failure;
     try {
@@ -38,15 +34,13 @@ std::optional<std::string> ParseFailure(const std::string& body)
 }
 
 // Label for lists: printable characters only, up to the first '='.
-std::string Label(const char* definition)
-{
+std::string Label(const char* definition) {
     std::string label = Stripped(definition ? definition : "");
     return label.substr(0, label.find('='));
 }
 
 // Descriptions may hold line breaks; a listing keeps one line per entry.
-std::string OneLine(const char* text)
-{
+std::string OneLine(const char* text) {
     std::string line = text ? text : "";
     for (char& c : line)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
@@ -56,8 +50,7 @@ std::string OneLine(const char* text)
 
 } // namespace
 
-std::optional<std::string> CheckConstantDefinition(const std::string& definition)
-{
+std::optional<std::string> CheckConstantDefinition(const std::string& definition) {
     const std::string text = Stripped(definition);
     const auto equals = text.find('=');
     if (equals == std::string::npos)
@@ -70,8 +63,7 @@ std::optional<std::string> CheckConstantDefinition(const std::string& definition
     return std::nullopt;
 }
 
-std::optional<std::string> CheckFunctionDefinition(const std::string& definition)
-{
+std::optional<std::string> CheckFunctionDefinition(const std::string& definition) {
     const std::string text = Stripped(definition);
     const auto equals = text.find('=');
     const std::string head = text.substr(0, equals);
@@ -98,15 +90,13 @@ namespace {
 
 // The name that a definition defines: up to '=' for a constant, up to '('
 // for a function, blanks and other unprinted characters left out.
-std::string DefinedName(const char* definition, bool constant)
-{
+std::string DefinedName(const char* definition, bool constant) {
     const std::string text = Stripped(definition ? definition : "");
     return text.substr(0, text.find(constant ? '=' : '('));
 }
 
 // Index of the live entry that the parser finds for the name: the first.
-std::optional<uint32_t> FindEntry(const std::string& name, bool constants)
-{
+std::optional<uint32_t> FindEntry(const std::string& name, bool constants) {
     const uint32_t count = constants ? cFormulaEngine::GetConstantCount() : cFormulaEngine::GetFunctionCount();
     for (uint32_t i = 0; i < count; ++i) {
         const tOwnedText definition = constants ? cFormulaEngine::GetConstantDef(i) : cFormulaEngine::GetFunctionDef(i);
@@ -118,8 +108,7 @@ std::optional<uint32_t> FindEntry(const std::string& name, bool constants)
 
 } // namespace
 
-std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument, std::string* note)
-{
+std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument, std::string* note) {
     argument = Trim(argument);
     std::string description;
     if (const auto bar = argument.find(kDescriptionSeparator); bar != std::string_view::npos) {
@@ -182,14 +171,14 @@ std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view a
     return std::nullopt;
 }
 
-std::vector<std::string> LibraryListing(eLibraryKind kind)
-{
+std::vector<std::string> LibraryListing(eLibraryKind kind) {
     const bool constants = kind == eLibraryKind::Constants;
     const uint32_t count = constants ? cFormulaEngine::GetConstantCount() : cFormulaEngine::GetFunctionCount();
     std::vector<std::string> lines;
     for (uint32_t i = 0; i < count; ++i) {
         const tOwnedText definition = constants ? cFormulaEngine::GetConstantDef(i) : cFormulaEngine::GetFunctionDef(i);
-        const tOwnedText description = constants ? cFormulaEngine::GetConstantDesc(i) : cFormulaEngine::GetFunctionDesc(i);
+        const tOwnedText description =
+            constants ? cFormulaEngine::GetConstantDesc(i) : cFormulaEngine::GetFunctionDesc(i);
         std::string line = Label(definition.get());
         if (description && description[0] != '\0')
             line += std::string(kDescriptionSeparator) + OneLine(description.get());

@@ -22,8 +22,7 @@ constexpr size_t kMaxEntryText = 65535;
 // it; on failure the library is unchanged and the reason is returned. A
 // name that the library holds already is redefined in place, and *note
 // says so; a constant that a function uses is not redefined.
-std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument,
-                                           std::string* note = nullptr);
+std::optional<std::string> AddLibraryEntry(eLibraryKind kind, std::string_view argument, std::string* note = nullptr);
 
 // One line per entry: its label (the definition up to '='), then
 // " | " and the description when there is one.

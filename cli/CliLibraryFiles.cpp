@@ -18,22 +18,18 @@ struct cFileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-const char* KindName(eLibraryKind kind)
-{
-    return kind == eLibraryKind::Constants ? "constant" : "function";
-}
+const char* KindName(eLibraryKind kind) { return kind == eLibraryKind::Constants ? "constant" : "function"; }
 
 } // namespace
 
-std::string LoadResultMessage(eLibraryKind kind, int32_t result, int readError)
-{
+std::string LoadResultMessage(eLibraryKind kind, int32_t result, int readError) {
     const std::string library = std::string(KindName(kind)) + " library";
     switch (result) {
     case lrBadVersion:
-        return "the " + library + " was written by a version of Korund with another file format for libraries; "
+        return "the " + library +
+               " was written by a version of Korund with another file format for libraries; "
                "a version that knows that format reads it";
-    case lrBadMagic:
-        return "this is not a Korund " + library + " file";
+    case lrBadMagic: return "this is not a Korund " + library + " file";
     case lrTableFull:
         return std::string("the ") + library + " holds more entries than " +
                (kind == eLibraryKind::Constants ? "MaxConst=" + std::to_string(cFormulaEngine::aConstantMax)
@@ -52,8 +48,7 @@ std::string LoadResultMessage(eLibraryKind kind, int32_t result, int readError)
 }
 
 std::optional<std::string> LoadLibraryFile(eLibraryKind kind, const std::string& path,
-                                           std::vector<std::string>* unreachable)
-{
+                                           std::vector<std::string>* unreachable) {
     std::unique_ptr<std::FILE, cFileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return std::string("cannot open the file: ") + std::strerror(errno);
@@ -80,16 +75,15 @@ std::optional<std::string> LoadLibraryFile(eLibraryKind kind, const std::string&
                 constants ? cFormulaEngine::GetConstantDef(i) : cFormulaEngine::GetFunctionDef(i);
             const std::string_view text = definition ? definition.get() : "";
             if (const auto foreign = FindForeignChar(text))
-                unreachable->push_back("definition " + std::to_string(i - before + 1) + " of the file: " +
-                                       ForeignCharMessage(text, *foreign).aText +
+                unreachable->push_back("definition " + std::to_string(i - before + 1) +
+                                       " of the file: " + ForeignCharMessage(text, *foreign).aText +
                                        "; the engine reads it without that character");
         }
     }
     return std::nullopt;
 }
 
-std::optional<std::string> SaveLibraryFile(eLibraryKind kind, const std::string& path)
-{
+std::optional<std::string> SaveLibraryFile(eLibraryKind kind, const std::string& path) {
     cAtomicFile file(path);
     if (!file.IsOpen())
         return file.Error();

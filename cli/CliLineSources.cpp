@@ -7,27 +7,23 @@
 #include <iostream>
 #include <new>
 
-std::optional<std::string> cStreamSource::Next()
-{
+std::optional<std::string> cStreamSource::Next() {
     if (aPrompt)
         std::cout << "> " << std::flush;
     return aInput.Next();
 }
 
-void cStreamSource::Ended()
-{
+void cStreamSource::Ended() {
     if (aPrompt)
         std::cout << '\n';
 }
 
-cTerminalSource::cTerminalSource() : aHistory(cFormulaHistory::DefaultPath())
-{
+cTerminalSource::cTerminalSource() : aHistory(cFormulaHistory::DefaultPath()) {
     aHistory.Load();
     aInput = std::make_unique<cTerminalInput>(aHistory.Entries());
 }
 
-cTerminalSource::~cTerminalSource()
-{
+cTerminalSource::~cTerminalSource() {
     std::string error;
     try {
         if (aHistory.Save(&error))
@@ -38,20 +34,15 @@ cTerminalSource::~cTerminalSource()
     std::cerr << "korund-cli: cannot save the history " << cFormulaHistory::DefaultPath() << ": " << error << '\n';
 }
 
-void cTerminalSource::Taken(const std::string& line)
-{
+void cTerminalSource::Taken(const std::string& line) {
     aInput->Remember(line);
     if (!cCliSession::IsCommand(line))
         aHistory.Add(line);
 }
 
-void cTerminalSource::Ended()
-{
-    std::cout << '\n';
-}
+void cTerminalSource::Ended() { std::cout << '\n'; }
 
-eRunEnd RunLines(cCliSession& session, cLineSource& source, bool& allOk)
-{
+eRunEnd RunLines(cCliSession& session, cLineSource& source, bool& allOk) {
     for (;;) {
         if (CliInterruptRequested())
             return eRunEnd::Interrupted;
@@ -80,4 +71,3 @@ eRunEnd RunLines(cCliSession& session, cLineSource& source, bool& allOk)
             return eRunEnd::Finished;
     }
 }
-

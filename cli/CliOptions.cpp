@@ -33,8 +33,7 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-std::optional<int32_t> WholeNumber(std::string_view text, int32_t least, int32_t most)
-{
+std::optional<int32_t> WholeNumber(std::string_view text, int32_t least, int32_t most) {
     int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < least || value > most)
@@ -42,8 +41,7 @@ std::optional<int32_t> WholeNumber(std::string_view text, int32_t least, int32_t
     return value;
 }
 
-std::optional<int32_t> AngleMode(std::string_view text)
-{
+std::optional<int32_t> AngleMode(std::string_view text) {
     if (text == "rad")
         return 0;
     if (text == "deg")
@@ -55,8 +53,7 @@ std::optional<int32_t> AngleMode(std::string_view text)
 
 } // namespace
 
-cCliOptions ParseCliOptions(int argc, char* const* argv)
-{
+cCliOptions ParseCliOptions(int argc, char* const* argv) {
     cCliOptions options;
     opterr = 0;
     optind = 0; // a full new scan
@@ -70,9 +67,7 @@ cCliOptions ParseCliOptions(int argc, char* const* argv)
         // A long option leaves optopt 0 or its value; it is the argument just read.
         const bool isLong = optopt == 0 || optopt >= kOptHelp;
         const std::string given = isLong && optind > 0 && optind <= argc ? argv[optind - 1] : "";
-        auto fail = [&](std::string reason) {
-            options.aError = std::move(reason);
-        };
+        auto fail = [&](std::string reason) { options.aError = std::move(reason); };
         switch (option) {
         case 'h':
         case kOptHelp: options.aHelp = true; break;
@@ -100,8 +95,7 @@ cCliOptions ParseCliOptions(int argc, char* const* argv)
                 fail(std::string(option == kOptBase ? "--base" : "--output-base") + " needs a base from 2 to 36");
             break;
         case ':':
-            fail("option '" + (isLong ? given : std::string("-") + static_cast<char>(optopt)) +
-                 "' needs an argument");
+            fail("option '" + (isLong ? given : std::string("-") + static_cast<char>(optopt)) + "' needs an argument");
             break;
         default:
             if (isLong)

@@ -20,8 +20,7 @@ namespace {
 constexpr int kDefaultWidth = 80;
 constexpr int kMinimumCells = 10;
 
-std::string_view Trim(std::string_view text)
-{
+std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string_view::npos)
         return {};
@@ -30,8 +29,7 @@ std::string_view Trim(std::string_view text)
 
 // The parts of text between the commas outside brackets; none when a
 // bracket is left open.
-std::vector<std::string> SplitTopLevel(std::string_view text)
-{
+std::vector<std::string> SplitTopLevel(std::string_view text) {
     std::vector<std::string> parts(1);
     int depth = 0;
     for (const char c : text) {
@@ -47,21 +45,20 @@ std::vector<std::string> SplitTopLevel(std::string_view text)
     return parts;
 }
 
-std::string Number(double value)
-{
+std::string Number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%.6g", value == 0 ? 0.0 : value); // no "-0"
     return text;
 }
 
-std::string ParseFailure(const char* part, const std::string& text, const cPlotParseError& error)
-{
+std::string ParseFailure(const char* part, const std::string& text, const cPlotParseError& error) {
     std::string reason = std::string(part) + ": " + PlotParseReason(text, error);
     if (error.aLast >= error.aFirst && error.aFirst >= 0) {
         const auto first = static_cast<size_t>(error.aFirst);
         reason += " '" + text.substr(first, static_cast<size_t>(error.aLast) - first + 1) + "'";
     }
-    return reason + " at column " + std::to_string(ColumnOfOffset(text, static_cast<size_t>(std::max(error.aFirst, 0))));
+    return reason + " at column " +
+           std::to_string(ColumnOfOffset(text, static_cast<size_t>(std::max(error.aFirst, 0))));
 }
 
 struct cPlotRequest {
@@ -69,8 +66,7 @@ struct cPlotRequest {
     std::string aFormula, aFrom, aTo;
 };
 
-std::optional<std::string> ReadRequest(std::string_view argument, cPlotRequest& request)
-{
+std::optional<std::string> ReadRequest(std::string_view argument, cPlotRequest& request) {
     argument = Trim(argument);
     if (argument.size() >= 2 && argument[0] >= 'a' && argument[0] <= 'z' && Trim(argument.substr(1)).front() == ':') {
         request.aVariable = argument[0];
@@ -88,8 +84,7 @@ std::optional<std::string> ReadRequest(std::string_view argument, cPlotRequest& 
 }
 
 // Writes the raster with the y range left of it and the x range under it.
-void Draw(const std::vector<cPlotPoint>& points, double from, double to, int columns, std::ostream& out)
-{
+void Draw(const std::vector<cPlotPoint>& points, double from, double to, int columns, std::ostream& out) {
     double low = INFINITY, high = -INFINITY;
     for (const cPlotPoint& p : points)
         if (p.aValid) {
@@ -104,8 +99,12 @@ void Draw(const std::vector<cPlotPoint>& points, double from, double to, int col
     const size_t labels = std::max(top.size(), bottom.size());
     const int cells = std::max(columns - static_cast<int>(labels) - 1, kMinimumCells);
     cBrailleRaster raster(cells, kPlotRows);
-    auto dotX = [&](double x) { return static_cast<int>(std::lround((x - from) / (to - from) * (raster.Width() - 1))); };
-    auto dotY = [&](double y) { return static_cast<int>(std::lround((high - y) / (high - low) * (raster.Height() - 1))); };
+    auto dotX = [&](double x) {
+        return static_cast<int>(std::lround((x - from) / (to - from) * (raster.Width() - 1)));
+    };
+    auto dotY = [&](double y) {
+        return static_cast<int>(std::lround((high - y) / (high - low) * (raster.Height() - 1)));
+    };
     for (size_t i = 0; i < points.size(); ++i) {
         const cPlotPoint& p = points[i];
         if (!p.aValid)
@@ -119,8 +118,8 @@ void Draw(const std::vector<cPlotPoint>& points, double from, double to, int col
     for (int row = 0; row < kPlotRows; ++row) {
         const bool edge = row == 0 || row + 1 == kPlotRows;
         const std::string& label = row == 0 ? top : bottom;
-        out << (edge ? std::string(labels - label.size(), ' ') + label : blank) << (edge ? "┤" : "│")
-            << raster.Row(row) << '\n';
+        out << (edge ? std::string(labels - label.size(), ' ') + label : blank) << (edge ? "┤" : "│") << raster.Row(row)
+            << '\n';
     }
     out << blank << "└";
     for (int i = 0; i < cells; ++i)
@@ -135,8 +134,7 @@ void Draw(const std::vector<cPlotPoint>& points, double from, double to, int col
 } // namespace
 
 std::optional<std::string> TerminalPlot(std::string_view argument, tPlotVariables variables, std::ostream& out,
-                                        int columns)
-{
+                                        int columns) {
     cPlotRequest request;
     if (auto reason = ReadRequest(argument, request))
         return reason;
@@ -167,16 +165,14 @@ std::optional<std::string> TerminalPlot(std::string_view argument, tPlotVariable
     return std::nullopt;
 }
 
-int TerminalPlotWidth()
-{
+int TerminalPlotWidth() {
     winsize size{};
     if (isatty(STDOUT_FILENO) == 1 && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
         return size.ws_col;
     return kDefaultWidth;
 }
 
-std::optional<std::string> PlotCommand(std::string_view argument, tPlotVariables variables, std::ostream& out)
-{
+std::optional<std::string> PlotCommand(std::string_view argument, tPlotVariables variables, std::ostream& out) {
     cEvaluationScope evaluating;
     return TerminalPlot(argument, variables, out, TerminalPlotWidth());
 }

@@ -38,16 +38,14 @@ struct cLevelState {
 };
 cLevelState gLevels[kShownLevels];
 
-void OnSigint(int)
-{
+void OnSigint(int) {
     // A second Ctrl-C while an evaluation does not react ends the program.
     if (gEvaluating && gInterrupt)
         _exit(130);
     gInterrupt = 1;
 }
 
-const char* ActivityText(uint8_t activity)
-{
+const char* ActivityText(uint8_t activity) {
     switch (activity) {
     case faCalculating: return "calculating";
     case faSaving: return "saving to file";
@@ -57,8 +55,7 @@ const char* ActivityText(uint8_t activity)
     }
 }
 
-void EraseLine()
-{
+void EraseLine() {
     if (gLineShown) {
         std::fputs("\r\033[K", stderr);
         std::fflush(stderr);
@@ -66,8 +63,7 @@ void EraseLine()
     }
 }
 
-void DrawLine()
-{
+void DrawLine() {
     std::string line = "\r";
     for (uint16_t level = 0; level < kShownLevels && gLevels[level].aActivity != faIdle; ++level) {
         const cLevelState& s = gLevels[level];
@@ -87,8 +83,7 @@ void DrawLine()
     gLineShown = true;
 }
 
-void ProgressHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t done)
-{
+void ProgressHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
     if (activity == faCalculating && gInterrupt && gEvaluating)
         throw cCancelled("interrupted");
     if (!gShowProgress)
@@ -120,8 +115,7 @@ void ProgressHook(uint16_t level, uint8_t activity, uint32_t total, uint32_t don
 
 } // namespace
 
-void InstallCliProgress(bool showProgress)
-{
+void InstallCliProgress(bool showProgress) {
     gShowProgress = showProgress;
     cFormulaEngine::ProgressIndicator = &ProgressHook;
 
@@ -132,18 +126,11 @@ void InstallCliProgress(bool showProgress)
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool CliInterruptRequested()
-{
-    return gInterrupt != 0 && gEvaluating == 0;
-}
+bool CliInterruptRequested() { return gInterrupt != 0 && gEvaluating == 0; }
 
-cEvaluationScope::cEvaluationScope()
-{
-    gEvaluating = 1;
-}
+cEvaluationScope::cEvaluationScope() { gEvaluating = 1; }
 
-cEvaluationScope::~cEvaluationScope()
-{
+cEvaluationScope::~cEvaluationScope() {
     gEvaluating = 0;
     gInterrupt = 0;
     gJobRunning = false;

@@ -3,7 +3,6 @@
 // engine's progress hook.
 #pragma once
 
-
 // Installs the progress hook in the engine and the SIGINT handler; Ctrl-C
 // during an evaluation throws cCancelled("interrupted") out of it. With
 // showProgress, long jobs draw a progress line on standard error.

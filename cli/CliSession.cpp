@@ -8,23 +8,16 @@
 #include <algorithm>
 
 cCliSession::cCliSession(std::ostream& out, bool carets)
-    : aOut(out), aCarets(carets), aEngine(FE_BuildInstance()), aLastResult(0L)
-{
-}
+    : aOut(out), aCarets(carets), aEngine(FE_BuildInstance()), aLastResult(0L) {}
 
-bool cCliSession::IsBlank(std::string_view line)
-{
-    return Trim(line).empty();
-}
+bool cCliSession::IsBlank(std::string_view line) { return Trim(line).empty(); }
 
-bool cCliSession::IsCommand(std::string_view line)
-{
+bool cCliSession::IsCommand(std::string_view line) {
     line = Trim(line);
     return line.starts_with(':') || line == "quit" || line == "exit";
 }
 
-bool cCliSession::Run(const std::string& line)
-{
+bool cCliSession::Run(const std::string& line) {
     bool ok = false;
     if (IsCommand(line)) {
         const auto [name, argument] = SplitWord(line);
@@ -48,22 +41,19 @@ bool cCliSession::Run(const std::string& line)
     return ok;
 }
 
-bool cCliSession::Fail(const std::string& reason)
-{
+bool cCliSession::Fail(const std::string& reason) {
     aOut << "error: " << reason << '\n';
     return false;
 }
 
-bool cCliSession::ParseFailed(const std::string& formula, const cParseMessage& message)
-{
+bool cCliSession::ParseFailed(const std::string& formula, const cParseMessage& message) {
     aOut << "parse error: " << message.aText << '\n';
     if (aCarets && message.aColumn > 0)
         aOut << CaretLines(formula, message.aColumn, message.aWidth);
     return false;
 }
 
-bool cCliSession::Calculate(const std::string& formula)
-{
+bool cCliSession::Calculate(const std::string& formula) {
     cCalculation calculation;
     std::string answer;
     {
@@ -81,14 +71,10 @@ bool cCliSession::Calculate(const std::string& formula)
     }
     aLastResult = std::move(calculation.aValue);
     switch (calculation.aOutcome) {
-    case eOutcome::Value:
-        aOut << answer << '\n';
-        return true;
-    case eOutcome::ParseFailed:
-        return ParseFailed(formula, calculation.ParseMessage(formula));
+    case eOutcome::Value: aOut << answer << '\n'; return true;
+    case eOutcome::ParseFailed: return ParseFailed(formula, calculation.ParseMessage(formula));
     case eOutcome::CalcFailed:
-    case eOutcome::Cancelled:
-        break;
+    case eOutcome::Cancelled: break;
     }
     aOut << "calc error: " << calculation.aReason << '\n';
     return false;

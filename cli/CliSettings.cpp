@@ -14,8 +14,7 @@ namespace {
 constexpr int kExitUsage = 2;
 } // namespace
 
-std::optional<std::string> ApplyCliOverrides(const cCliOptions& options, cKorundSettings& settings)
-{
+std::optional<std::string> ApplyCliOverrides(const cCliOptions& options, cKorundSettings& settings) {
     if (options.aDigits) {
         // The digits shown are DigitsUse - DigitsDrop; the drop stays.
         const int32_t drop = settings.DigitsDrop >= 0 && settings.DigitsDrop <= UINT16_MAX ? settings.DigitsDrop : 0;
@@ -35,8 +34,7 @@ std::optional<std::string> ApplyCliOverrides(const cCliOptions& options, cKorund
     return std::nullopt;
 }
 
-std::optional<int> LoadCliSettings(const cCliOptions& options, cKorundSettings& settings, std::ostream& err)
-{
+std::optional<int> LoadCliSettings(const cCliOptions& options, cKorundSettings& settings, std::ostream& err) {
     std::string iniPath = KorundIniPath();
     if (!options.aIniPath.empty()) {
         iniPath = options.aIniPath;

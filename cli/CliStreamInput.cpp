@@ -9,8 +9,7 @@
 #include <cstdio>
 #include <new>
 
-std::optional<std::string> cStreamInput::Next()
-{
+std::optional<std::string> cStreamInput::Next() {
     for (;;) {
         char* raw = aBuffer.release();
         errno = 0;

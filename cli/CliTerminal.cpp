@@ -11,9 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <climits>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -25,21 +25,14 @@ namespace {
 // the next key (the handler restarts reads, so output is never cut short).
 volatile std::sig_atomic_t gResized = 0;
 
-void OnResize(int)
-{
-    gResized = 1;
-}
+void OnResize(int) { gResized = 1; }
 
-const char* Prompt(EditLine*)
-{
-    return "> ";
-}
+const char* Prompt(EditLine*) { return "> "; }
 
 // Waits until standard input has a byte or Ctrl-C is pressed: false for
 // Ctrl-C. SIGINT is blocked between the check and the wait, so a Ctrl-C
 // that comes just before the wait is not missed.
-bool WaitForInput()
-{
+bool WaitForInput() {
     sigset_t interrupt;
     sigset_t old;
     sigemptyset(&interrupt);
@@ -65,8 +58,7 @@ bool WaitForInput()
 // Reads one character for the editor. Unlike the built-in reader it gives
 // up at once when Ctrl-C interrupts the wait, so that Ctrl-C at the prompt
 // ends the program as it does without line editing.
-int ReadCharacter(EditLine* editor, wchar_t* out)
-{
+int ReadCharacter(EditLine* editor, wchar_t* out) {
     std::mbstate_t state{};
     for (;;) {
         if (gResized) {
@@ -98,16 +90,14 @@ int ReadCharacter(EditLine* editor, wchar_t* out)
     }
 }
 
-std::vector<std::string> CommandNames()
-{
+std::vector<std::string> CommandNames() {
     std::vector<std::string> names;
     for (const cCliCommandEntry& command : cCliSession::Commands())
         names.emplace_back(command.aName);
     return names;
 }
 
-unsigned char Complete(EditLine* editor, int)
-{
+unsigned char Complete(EditLine* editor, int) {
     const LineInfo* info = el_line(editor);
     const std::string_view line(info->buffer, static_cast<size_t>(info->lastchar - info->buffer));
     const auto cursor = static_cast<size_t>(info->cursor - info->buffer);
@@ -136,8 +126,7 @@ unsigned char Complete(EditLine* editor, int)
 }
 
 // Wide-character reading needs a locale with UTF-8 or at least the user's.
-void UseCharacterLocale()
-{
+void UseCharacterLocale() {
     if (!std::setlocale(LC_CTYPE, "") || MB_CUR_MAX == 1)
         std::setlocale(LC_CTYPE, "C.UTF-8");
 }
@@ -150,16 +139,14 @@ struct cTerminalInput::cState {
     HistEvent aEvent{};
     struct sigaction aOldResize {};
 
-    cState()
-    {
+    cState() {
         struct sigaction action {};
         action.sa_handler = &OnResize;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         sigaction(SIGWINCH, &action, &aOldResize);
     }
-    ~cState()
-    {
+    ~cState() {
         sigaction(SIGWINCH, &aOldResize, nullptr);
         if (aEditor)
             el_end(aEditor);
@@ -168,8 +155,7 @@ struct cTerminalInput::cState {
     }
 };
 
-cTerminalInput::cTerminalInput(const std::vector<std::string>& earlier) : aState(std::make_unique<cState>())
-{
+cTerminalInput::cTerminalInput(const std::vector<std::string>& earlier) : aState(std::make_unique<cState>()) {
     UseCharacterLocale();
     aState->aHistory = history_init();
     aState->aEditor = el_init("korund-cli", stdin, stdout, stderr);
@@ -194,8 +180,7 @@ cTerminalInput::cTerminalInput(const std::vector<std::string>& earlier) : aState
 
 cTerminalInput::~cTerminalInput() = default;
 
-std::optional<std::string> cTerminalInput::Next()
-{
+std::optional<std::string> cTerminalInput::Next() {
     int count = 0;
     const char* line = el_gets(aState->aEditor, &count);
     if (!line || count <= 0)
@@ -206,7 +191,6 @@ std::optional<std::string> cTerminalInput::Next()
     return text;
 }
 
-void cTerminalInput::Remember(const std::string& line)
-{
+void cTerminalInput::Remember(const std::string& line) {
     history(aState->aHistory, &aState->aEvent, H_ENTER, line.c_str());
 }

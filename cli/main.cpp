@@ -36,8 +36,7 @@ constexpr int kExitInterrupted = 130;
 // A closed standard descriptor would be taken by the next file opened, so
 // that answers could end up in a library being saved. /dev/null takes it,
 // opened the other way round, so that using it fails as before.
-void OccupyClosedStandardDescriptors()
-{
+void OccupyClosedStandardDescriptors() {
     const int modes[3] = {O_WRONLY, O_RDONLY, O_RDONLY};
     for (int fd = 0; fd < 3; ++fd) {
         if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF)
@@ -52,8 +51,7 @@ void OccupyClosedStandardDescriptors()
 
 // False, with the reason on standard error, when not all of the output
 // could be written.
-bool OutputWritten()
-{
+bool OutputWritten() {
     errno = 0;
     std::cout.flush();
     if (std::cout.good())
@@ -64,8 +62,7 @@ bool OutputWritten()
     return false;
 }
 
-bool LoadLibraries(const cCliOptions& options)
-{
+bool LoadLibraries(const cCliOptions& options) {
     auto load = [](eLibraryKind kind, const std::string& path) {
         std::optional<std::string> reason;
         std::vector<std::string> unreachable;
@@ -95,8 +92,7 @@ struct cFileCloser {
 };
 using tFile = std::unique_ptr<std::FILE, cFileCloser>;
 
-std::optional<std::string> OpenScripts(const cCliOptions& options, std::vector<tFile>& files)
-{
+std::optional<std::string> OpenScripts(const cCliOptions& options, std::vector<tFile>& files) {
     for (const std::string& path : options.aScripts) {
         tFile file(std::fopen(path.c_str(), "r"));
         struct stat info {};
@@ -109,8 +105,7 @@ std::optional<std::string> OpenScripts(const cCliOptions& options, std::vector<t
     return std::nullopt;
 }
 
-int Answer(const cCliOptions& options, std::vector<tFile>& scripts)
-{
+int Answer(const cCliOptions& options, std::vector<tFile>& scripts) {
     const bool terminalIn = isatty(STDIN_FILENO) == 1;
     const bool terminalOut = isatty(STDOUT_FILENO) == 1;
     cCliSession session(std::cout, terminalOut);
@@ -158,8 +153,7 @@ int Answer(const cCliOptions& options, std::vector<tFile>& scripts)
     return status(RunLines(session, source, allOk));
 }
 
-int Run(int argc, char** argv)
-{
+int Run(int argc, char** argv) {
     const cCliOptions options = ParseCliOptions(argc, argv);
     if (!options.aError.empty()) {
         std::cerr << "korund-cli: " << options.aError << "\nTry 'korund-cli --help'.\n";
@@ -212,8 +206,7 @@ int Run(int argc, char** argv)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     OccupyClosedStandardDescriptors();
     const int status = Run(argc, argv);
     if (!OutputWritten() && (status == 0 || status == kExitFailed))

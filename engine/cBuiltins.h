@@ -11,7 +11,7 @@
 #include <string_view>
 
 struct cBuiltin {
-    const char* aName;      // as typed before '('
+    const char* aName; // as typed before '('
     uint16_t aArgCount;
     const char* aSignature; // "per(n,k)"
     const char* aHelp;      // "permutations, n!/(n-k)!"

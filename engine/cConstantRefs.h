@@ -12,18 +12,11 @@
 
 // The parts of the library state that both the edit modes and the
 // bookkeeping read.
-inline uint32_t LiveConstantCount()
-{
-    return cFormulaEngine::aConstantArray ? cFormulaEngine::aConstantCount : 0;
-}
-inline uint32_t LiveFunctionCount()
-{
+inline uint32_t LiveConstantCount() { return cFormulaEngine::aConstantArray ? cFormulaEngine::aConstantCount : 0; }
+inline uint32_t LiveFunctionCount() {
     return cFormulaEngine::aUserFunctionArray ? cFormulaEngine::aUserFunctionCount : 0;
 }
-inline bool ConstantsEditable()
-{
-    return cFormulaEngine::aConstantEditMode && cFormulaEngine::aConstantEditMem;
-}
+inline bool ConstantsEditable() { return cFormulaEngine::aConstantEditMode && cFormulaEngine::aConstantEditMem; }
 
 class cConstantRefs {
 public:

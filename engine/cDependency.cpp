@@ -13,14 +13,10 @@
 namespace {
 
 // Growth step of a list; a configured 0 counts as 1.
-uint32_t RefBlock()
-{
-    return cFormulaEngine::aConstRefAlloc == 0 ? 1u : cFormulaEngine::aConstRefAlloc;
-}
+uint32_t RefBlock() { return cFormulaEngine::aConstRefAlloc == 0 ? 1u : cFormulaEngine::aConstRefAlloc; }
 
 // Moves the first `count` entries of `c` into fresh storage of `capacity` entries.
-void Reallocate(cConstant& c, uint32_t capacity)
-{
+void Reallocate(cConstant& c, uint32_t capacity) {
     auto room = std::unique_ptr<cNode*[]>(new cNode*[capacity]);
     std::copy_n(c.aRefs.get(), c.aRefCount, room.get());
     c.aRefs = std::move(room);
@@ -28,16 +24,14 @@ void Reallocate(cConstant& c, uint32_t capacity)
 }
 
 // The live constant that a node names, or null when the index is out of range.
-cConstant* LiveConstant(const cNode& node)
-{
-    if (!cFormulaEngine::aConstantArray || node.aIndex < 0
-        || static_cast<uint32_t>(node.aIndex) >= cFormulaEngine::aConstantCount)
+cConstant* LiveConstant(const cNode& node) {
+    if (!cFormulaEngine::aConstantArray || node.aIndex < 0 ||
+        static_cast<uint32_t>(node.aIndex) >= cFormulaEngine::aConstantCount)
         return nullptr;
     return &cFormulaEngine::aConstantArray[static_cast<size_t>(node.aIndex)];
 }
 
-void AddConstantRef(cConstant& c, cNode* node)
-{
+void AddConstantRef(cConstant& c, cNode* node) {
     if (c.aRefCount >= c.aRefCapacity) {
         const uint32_t block = RefBlock();
         Reallocate(c, (c.aRefCount / block + 1) * block);
@@ -45,8 +39,7 @@ void AddConstantRef(cConstant& c, cNode* node)
     c.aRefs[c.aRefCount++] = node;
 }
 
-void RemoveConstantRef(cConstant& c, const cNode* node)
-{
+void RemoveConstantRef(cConstant& c, const cNode* node) {
     cNode** first = c.aRefs.get();
     cNode** last = first + c.aRefCount;
     cNode** hit = std::find(first, last, node);
@@ -64,8 +57,7 @@ void RemoveConstantRef(cConstant& c, const cNode* node)
 
 } // namespace
 
-void cFormulaEngine::_SetNodeDependency(cNode& node)
-{
+void cFormulaEngine::_SetNodeDependency(cNode& node) {
     WalkTree(node, [](cNode& n) {
         if (n.aKind != nkConstant)
             return;
@@ -74,8 +66,7 @@ void cFormulaEngine::_SetNodeDependency(cNode& node)
     });
 }
 
-void cFormulaEngine::_DelNodeDependency(cNode& node)
-{
+void cFormulaEngine::_DelNodeDependency(cNode& node) {
     WalkTree(node, [](cNode& n) {
         if (n.aKind != nkConstant)
             return;
@@ -84,62 +75,46 @@ void cFormulaEngine::_DelNodeDependency(cNode& node)
     });
 }
 
-void cFormulaEngine::_SetDependency()
-{
+void cFormulaEngine::_SetDependency() {
     if (aRoot)
         _SetNodeDependency(*aRoot);
 }
 
-void cFormulaEngine::_DelDependency()
-{
+void cFormulaEngine::_DelDependency() {
     if (aRoot)
         _DelNodeDependency(*aRoot);
 }
 
 // ---- the bookkeeping across the edit modes
 
-cConstantRefs& cConstantRefs::Book()
-{
+cConstantRefs& cConstantRefs::Book() {
     static cConstantRefs book;
     return book;
 }
 
-std::vector<int64_t>& cConstantRefs::Origin()
-{
+std::vector<int64_t>& cConstantRefs::Origin() {
     aOrigin.resize(cFormulaEngine::aConstantEditCount, kAdded);
     return aOrigin;
 }
 
-void cConstantRefs::StartEdit(uint32_t live)
-{
+void cConstantRefs::StartEdit(uint32_t live) {
     std::vector<int64_t> origin(live);
     std::iota(origin.begin(), origin.end(), int64_t{0});
     aOrigin = std::move(origin);
 }
 
-void cConstantRefs::Added()
-{
-    Origin().push_back(kAdded);
-}
+void cConstantRefs::Added() { Origin().push_back(kAdded); }
 
-void cConstantRefs::Replaced(uint32_t index)
-{
-    Origin()[index] = kAdded;
-}
+void cConstantRefs::Replaced(uint32_t index) { Origin()[index] = kAdded; }
 
-void cConstantRefs::Deleted(uint32_t index)
-{
+void cConstantRefs::Deleted(uint32_t index) {
     auto& origin = Origin();
     origin.erase(origin.begin() + index);
 }
 
-void cConstantRefs::EndEdit()
-{
-    aOrigin.clear();
-}
+void cConstantRefs::EndEdit() { aOrigin.clear(); }
 
-std::unordered_set<const cNode*> cConstantRefs::BodyConstantNodes()
-{
+std::unordered_set<const cNode*> cConstantRefs::BodyConstantNodes() {
     std::unordered_set<const cNode*> bodyNodes;
     for (uint32_t f = 0; f < LiveFunctionCount(); ++f) {
         const cUserFunction& function = cFormulaEngine::aUserFunctionArray[f];
@@ -152,8 +127,7 @@ std::unordered_set<const cNode*> cConstantRefs::BodyConstantNodes()
     return bodyNodes;
 }
 
-void cConstantRefs::Renumber(const std::unordered_set<const cNode*>& bodyNodes)
-{
+void cConstantRefs::Renumber(const std::unordered_set<const cNode*>& bodyNodes) {
     for (uint32_t j = 0; j < LiveConstantCount(); ++j) {
         cConstant& c = cFormulaEngine::aConstantArray[j];
         uint32_t kept = 0;
@@ -170,8 +144,7 @@ void cConstantRefs::Renumber(const std::unordered_set<const cNode*>& bodyNodes)
     }
 }
 
-cKeptConstants::cKeptConstants()
-{
+cKeptConstants::cKeptConstants() {
     if (!ConstantsEditable())
         return;
     aActive = true;
@@ -181,19 +154,16 @@ cKeptConstants::cKeptConstants()
             aKept[static_cast<size_t>(origin)] = true;
 }
 
-bool cKeptConstants::Accepts(const cUserFunction& function) const
-{
+bool cKeptConstants::Accepts(const cUserFunction& function) const {
     if (!aActive || !function.aTree || !function.aTree->aRoot)
         return true;
     return !AnyNode(*function.aTree->aRoot, [&](const cNode& node) {
-        return node.aKind == nkConstant &&
-               (node.aIndex < 0 || static_cast<size_t>(node.aIndex) >= aKept.size() ||
-                !aKept[static_cast<size_t>(node.aIndex)]);
+        return node.aKind == nkConstant && (node.aIndex < 0 || static_cast<size_t>(node.aIndex) >= aKept.size() ||
+                                            !aKept[static_cast<size_t>(node.aIndex)]);
     });
 }
 
-void cConstantRefs::RefreshEditRefs()
-{
+void cConstantRefs::RefreshEditRefs() {
     if (!ConstantsEditable())
         return;
     const auto& origin = Origin();
@@ -206,8 +176,7 @@ void cConstantRefs::RefreshEditRefs()
     }
 }
 
-void cConstantRefs::CopyRefs(cConstant& target, const cConstant& source)
-{
+void cConstantRefs::CopyRefs(cConstant& target, const cConstant& source) {
     std::unique_ptr<cNode*[]> room;
     if (source.aRefCount > 0) {
         room.reset(new cNode*[source.aRefCount]);
@@ -218,15 +187,13 @@ void cConstantRefs::CopyRefs(cConstant& target, const cConstant& source)
     target.aRefCapacity = source.aRefCount;
 }
 
-void cConstantRefs::ClearRefs(cConstant& c)
-{
+void cConstantRefs::ClearRefs(cConstant& c) {
     c.aRefs.reset();
     c.aRefCount = 0;
     c.aRefCapacity = 0;
 }
 
-cRefSnapshot::cRefSnapshot(cConstant* table, uint32_t count) : aTable(table)
-{
+cRefSnapshot::cRefSnapshot(cConstant* table, uint32_t count) : aTable(table) {
     aLists.reserve(count);
     for (uint32_t j = 0; j < count; ++j) {
         cConstant copy;
@@ -236,8 +203,7 @@ cRefSnapshot::cRefSnapshot(cConstant* table, uint32_t count) : aTable(table)
     }
 }
 
-void cRefSnapshot::Restore() noexcept
-{
+void cRefSnapshot::Restore() noexcept {
     for (size_t j = 0; j < aLists.size(); ++j) {
         aTable[j].aRefs = std::move(aLists[j].aRefs);
         aTable[j].aRefCount = aLists[j].aRefCount;

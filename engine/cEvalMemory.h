@@ -40,8 +40,7 @@ public:
     // pass the budget.
     explicit cHold(int64_t bits) : cHold(tCapacity{Capacity(bits)}) {}
     // The same, with the capacity found beforehand: a load and a comparison.
-    explicit cHold(tCapacity capacity)
-    {
+    explicit cHold(tCapacity capacity) {
         if (tHeld >= capacity.aSlots) [[unlikely]]
             Refuse();
         ++tHeld;

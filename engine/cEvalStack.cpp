@@ -16,8 +16,7 @@ constexpr size_t kFallbackStack = size_t{1} << 20;
 // The reserve: an eighth of the stack, at least 256 KiB. The number library
 // uses the stack for its temporaries and the host's progress hook may
 // process window events below the deepest evaluation frame.
-uintptr_t ComputeFloor()
-{
+uintptr_t ComputeFloor() {
     const auto here = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     uintptr_t low = 0;
     size_t size = 0;
@@ -45,26 +44,19 @@ uintptr_t ComputeFloor()
 
 cEvalTooDeep::cEvalTooDeep()
     : std::runtime_error("the calculation nests too deeply (user functions calling each other): "
-                         "not enough stack")
-{
-}
+                         "not enough stack") {}
 
 constinit thread_local uintptr_t evalstack::tFloor = UINTPTR_MAX;
 
-uintptr_t evalstack::Floor()
-{
+uintptr_t evalstack::Floor() {
     if (tFloor == UINTPTR_MAX)
         tFloor = ComputeFloor();
     return tFloor;
 }
 
-void evalstack::CheckSlow(uintptr_t frame)
-{
+void evalstack::CheckSlow(uintptr_t frame) {
     if (frame < Floor())
         ThrowTooDeep();
 }
 
-void evalstack::ThrowTooDeep()
-{
-    throw cEvalTooDeep();
-}
+void evalstack::ThrowTooDeep() { throw cEvalTooDeep(); }

@@ -30,8 +30,7 @@ void CheckSlow(uintptr_t frame);
 
 // Throws cEvalTooDeep when the caller's frame lies below the floor: one
 // thread-local load and one comparison.
-[[gnu::always_inline]] inline void Check()
-{
+[[gnu::always_inline]] inline void Check() {
     const auto frame = reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
     if (frame < tFloor) [[unlikely]]
         CheckSlow(frame);

@@ -150,9 +150,7 @@ cLongReal& cFormulaEngine::_PushScratch() {
 namespace {
 
 // The bits that an operand slot is counted at, against the memory budget.
-size_t SlotCapacity() {
-    return evalmemory::Capacity(std::max(cLongReal::WorkingBits() << 2, cLongReal::PassBits()));
-}
+size_t SlotCapacity() { return evalmemory::Capacity(std::max(cLongReal::WorkingBits() << 2, cLongReal::PassBits())); }
 
 } // namespace
 
@@ -279,42 +277,28 @@ constexpr uint32_t kSilentBeatMask = 0xFFF;
 void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     evalstack::Check();
     switch (node.aKind) {
-    case nkUserFunction:
-        _EvalUserFunction(node, out);
-        break;
+    case nkUserFunction: _EvalUserFunction(node, out); break;
     case nkBasicFunction:
         if (!_EvalBasicFunction(node, out)) {
             out = cLongReal(0L);
             return;
         }
         break;
-    case nkConstant:
-        out = aConstantArray[static_cast<size_t>(node.aIndex)].aValue;
-        break;
-    case nkVariable:
-        out = aVariables[static_cast<size_t>(node.aIndex)];
-        break;
+    case nkConstant: out = aConstantArray[static_cast<size_t>(node.aIndex)].aValue; break;
+    case nkVariable: out = aVariables[static_cast<size_t>(node.aIndex)]; break;
     case nkAdd:
     case nkSubtract:
     case nkMultiply:
     case nkDivide:
-    case nkPower:
-        _EvalOperator(node, out);
-        break;
+    case nkPower: _EvalOperator(node, out); break;
     case nkNegate:
         _EvalInto(node.aChildren[0], out);
         out = -out;
         break;
-    case nkNumber:
-        out = node.aValue;
-        break;
+    case nkNumber: out = node.aValue; break;
     case nkSum:
-    case nkProduct:
-        _EvalLoop(node, out);
-        break;
-    default:
-        out = cLongReal(0L);
-        return;
+    case nkProduct: _EvalLoop(node, out); break;
+    default: out = cLongReal(0L); return;
     }
     _CountStep();
 }
@@ -355,9 +339,7 @@ void cFormulaEngine::_EvalInto(const cNode& node, cLongReal& out) {
     if (function.index() != size_t{node.aChildCount} + 1)
         return false;
     switch (node.aChildCount) {
-    case 0:
-        out = std::get<tBasicFn0>(function)();
-        break;
+    case 0: out = std::get<tBasicFn0>(function)(); break;
     case 1:
         _EvalInto(child[0], out);
         out = std::get<tBasicFn1>(function)(out);
@@ -410,7 +392,8 @@ public:
             const cNode* node = open.back();
             open.pop_back();
             if (node->aKind == nkUserFunction) {
-                cFormulaEngine* callee = cFormulaEngine::aUserFunctionArray[static_cast<size_t>(node->aIndex)].aTree.get();
+                cFormulaEngine* callee =
+                    cFormulaEngine::aUserFunctionArray[static_cast<size_t>(node->aIndex)].aTree.get();
                 if (callee && std::find(aInstances.begin(), aInstances.end(), callee) == aInstances.end()) {
                     aInstances.push_back(callee);
                     if (callee->aRoot)
@@ -471,14 +454,13 @@ public:
                 return false;
             switch (node.aKind) {
             case nkBasicFunction:
-                return cFormulaEngine::aBasicFunctionArray[static_cast<size_t>(node.aIndex)].aFunction.index() == size_t{node.aChildCount} + 1;
+                return cFormulaEngine::aBasicFunctionArray[static_cast<size_t>(node.aIndex)].aFunction.index() ==
+                       size_t{node.aChildCount} + 1;
             case nkNumber:
             case nkConstant:
             case nkVariable:
-            case nkNegate:
-                return true;
-            default:
-                return node.aKind >= nkAdd && node.aKind <= nkPower;
+            case nkNegate: return true;
+            default: return node.aKind >= nkAdd && node.aKind <= nkPower;
             }
         });
         if (!plain)
@@ -596,7 +578,7 @@ constexpr uint32_t kWalkedIterations = 8;
     counter = std::move(lo);
     // Only a loop of this instance in the body can set the counter back.
     const bool mayStepBack = counter <= *hi && HasLoop(child[3]);
-    cScratchSlot start(*this); // the counter at the start of the last iteration
+    cScratchSlot start(*this);           // the counter at the start of the last iteration
     std::unique_ptr<cLoopStates> states; // made at the first step back
     std::unique_ptr<cFlatBody> flat;
     uint32_t walked = 0;
@@ -625,8 +607,8 @@ constexpr uint32_t kWalkedIterations = 8;
             if (!states)
                 states = std::make_unique<cLoopStates>(*this, child[3]);
             if (states->Repeats())
-                throw std::runtime_error(std::string(isSum ? "sum" : "mul")
-                                         + ": an inner loop sets the counter back, so the loop never ends");
+                throw std::runtime_error(std::string(isSum ? "sum" : "mul") +
+                                         ": an inner loop sets the counter back, so the loop never ends");
         }
         *start = counter;
         _EvalInto(child[3], *value);
@@ -651,21 +633,16 @@ uint32_t cFormulaEngine::_NodeCalcSteps(const cNode& node) {
     }
     case nkConstant:
     case nkVariable:
-    case nkNumber:
-        return 1;
+    case nkNumber: return 1;
     case nkAdd:
     case nkSubtract:
     case nkMultiply:
     case nkDivide:
-    case nkPower:
-        return 1 + _NodeCalcSteps(child[0]) + _NodeCalcSteps(child[1]);
-    case nkNegate:
-        return 1 + _NodeCalcSteps(child[0]);
+    case nkPower: return 1 + _NodeCalcSteps(child[0]) + _NodeCalcSteps(child[1]);
+    case nkNegate: return 1 + _NodeCalcSteps(child[0]);
     case nkSum:
-    case nkProduct:
-        return LoopCalcSteps(*this, node);
-    default:
-        return 0;
+    case nkProduct: return LoopCalcSteps(*this, node);
+    default: return 0;
     }
 }
 

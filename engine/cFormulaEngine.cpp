@@ -60,11 +60,11 @@ void cFormulaEngine::Init() {
 
     // Names and argument counts come from kBuiltins; the functions in its order.
     const tBasicFn functions[kBasicFunctionCount] = {
-        Fn1(&abs),     Fn1(&ln),      Fn1(&exp),        Fn1(&sqrt),    Fn1(&sin),     Fn1(&cos),
-        Fn1(&tan),     Fn1(&cot),     Fn1(&arcsin),     Fn1(&arccos),  Fn1(&arctan),  Fn1(&arccot),
-        Fn1(&sinh),    Fn1(&cosh),    Fn1(&tanh),       Fn1(&arsinh),  Fn1(&arcosh),  Fn1(&artanh),
-        Fn1(&normloc), Fn1(&norm),    Fn1(&invnormloc), Fn1(&invnorm), Fn1(&fak),     Fn2(&per),
-        Fn2(&com),     Fn1(&trunc),   Fn1(&round),      Fn0(&e),       Fn0(&pi),
+        Fn1(&abs),     Fn1(&ln),    Fn1(&exp),        Fn1(&sqrt),    Fn1(&sin),    Fn1(&cos),
+        Fn1(&tan),     Fn1(&cot),   Fn1(&arcsin),     Fn1(&arccos),  Fn1(&arctan), Fn1(&arccot),
+        Fn1(&sinh),    Fn1(&cosh),  Fn1(&tanh),       Fn1(&arsinh),  Fn1(&arcosh), Fn1(&artanh),
+        Fn1(&normloc), Fn1(&norm),  Fn1(&invnormloc), Fn1(&invnorm), Fn1(&fak),    Fn2(&per),
+        Fn2(&com),     Fn1(&trunc), Fn1(&round),      Fn0(&e),       Fn0(&pi),
     };
     for (uint16_t i = 0; i < kBasicFunctionCount; ++i)
         _SetBasic(i, kBuiltins[i].aName, functions[i], kBuiltins[i].aArgCount);

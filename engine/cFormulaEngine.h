@@ -97,8 +97,8 @@ public:
     cLongReal aValue;
 
     cNode() = default;
-    cNode(const cNode& other);            // deep copy
-    cNode(cNode&& other) noexcept;        // takes the subtree, leaves other without children
+    cNode(const cNode& other);     // deep copy
+    cNode(cNode&& other) noexcept; // takes the subtree, leaves other without children
     ~cNode() = default;
     cNode& operator=(const cNode& other); // deep copy, old subtrees released
     cNode& operator=(cNode&& other) noexcept;
@@ -213,9 +213,9 @@ private:
     std::vector<std::unique_ptr<cLongReal>> aScratch;
     uint32_t aScratchTop = 0;  // slots of aScratch in use
     size_t aSlotCapacity = 0;  // operands the memory budget admits, set per evaluation
-    uint64_t aJournalMark = 0;      // the recomputation that saved this instance's variables
+    uint64_t aJournalMark = 0; // the recomputation that saved this instance's variables
 
-    cNode _BuildFormula(); // the tree of the whole of aFormula
+    cNode _BuildFormula();                                   // the tree of the whole of aFormula
     void _LocateFault(const char* typed, feFehlerCode code); // sets aErrorFirst..aErrorUnclosed
     // _BuildNode into a given node, so the recursion keeps no node temporaries.
     void _BuildInto(const char* first, const char* last, cNode& node);
@@ -254,7 +254,7 @@ public:
     std::string aDefinition; // name=value, as entered
     uint32_t aRefCount = 0;
     std::unique_ptr<cNode*[]> aRefs; // nkConstant nodes of function bodies; not owned
-    uint32_t aRefCapacity = 0;        // room in aRefs, in entries
+    uint32_t aRefCapacity = 0;       // room in aRefs, in entries
 };
 
 // One built-in function.

@@ -8,8 +8,7 @@ namespace {
 
 // Bytes of the valid UTF-8 sequence at text[at], or 1 for a byte that
 // starts none (a stray continuation byte, an overlong or truncated form).
-size_t SequenceLength(std::string_view text, size_t at)
-{
+size_t SequenceLength(std::string_view text, size_t at) {
     const auto lead = static_cast<uint8_t>(text[at]);
     size_t length;
     uint32_t minimum;
@@ -40,15 +39,11 @@ size_t SequenceLength(std::string_view text, size_t at)
     return code < minimum || code > 0x10FFFF || surrogate ? 1 : length;
 }
 
-bool IsFormulaByte(char c)
-{
-    return (c >= 0x20 && c <= 0x7E) || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsFormulaByte(char c) { return (c >= 0x20 && c <= 0x7E) || c == '\t' || c == '\r' || c == '\n'; }
 
 } // namespace
 
-std::optional<cForeignChar> FindForeignChar(std::string_view text)
-{
+std::optional<cForeignChar> FindForeignChar(std::string_view text) {
     size_t column = 1;
     for (size_t at = 0; at < text.size();) {
         const size_t length = SequenceLength(text, at);
@@ -60,20 +55,32 @@ std::optional<cForeignChar> FindForeignChar(std::string_view text)
     return std::nullopt;
 }
 
-const char* ForeignCharHint(std::string_view character)
-{
+const char* ForeignCharHint(std::string_view character) {
     struct cHint {
         const char* aCharacter;
         const char* aHint;
     };
     static constexpr cHint hints[] = {
-        {"\u00D7", "use *"}, {"\u00B7", "use *"}, {"\u22C5", "use *"}, {"\u2219", "use *"},
-        {"\u00F7", "use /"}, {"\u2215", "use /"}, {"\u2212", "use -"}, {"\u2013", "use -"},
-        {"\u221A", "use sqrt(...)"}, {"\u03C0", "use pi()"}, {"\u00B2", "use ^2"}, {"\u00B3", "use ^3"},
-        {"\u00A0", "use a plain blank"}, {"\u2009", "use a plain blank"}, {"\u202F", "use a plain blank"},
+        {"\u00D7", "use *"},
+        {"\u00B7", "use *"},
+        {"\u22C5", "use *"},
+        {"\u2219", "use *"},
+        {"\u00F7", "use /"},
+        {"\u2215", "use /"},
+        {"\u2212", "use -"},
+        {"\u2013", "use -"},
+        {"\u221A", "use sqrt(...)"},
+        {"\u03C0", "use pi()"},
+        {"\u00B2", "use ^2"},
+        {"\u00B3", "use ^3"},
+        {"\u00A0", "use a plain blank"},
+        {"\u2009", "use a plain blank"},
+        {"\u202F", "use a plain blank"},
         {"\u00B0", "angles are in the unit set by AngleMode; leave out the degree sign"},
-        {"\u2018", "quotes are not part of a formula"}, {"\u2019", "quotes are not part of a formula"},
-        {"\u201C", "quotes are not part of a formula"}, {"\u201D", "quotes are not part of a formula"},
+        {"\u2018", "quotes are not part of a formula"},
+        {"\u2019", "quotes are not part of a formula"},
+        {"\u201C", "quotes are not part of a formula"},
+        {"\u201D", "quotes are not part of a formula"},
     };
     for (const cHint& hint : hints)
         if (character == hint.aCharacter)
@@ -83,8 +90,7 @@ const char* ForeignCharHint(std::string_view character)
     return nullptr;
 }
 
-size_t ColumnOfOffset(std::string_view text, size_t offset)
-{
+size_t ColumnOfOffset(std::string_view text, size_t offset) {
     size_t column = 1;
     for (size_t at = 0; at < offset && at < text.size(); ++column)
         at += SequenceLength(text, at);

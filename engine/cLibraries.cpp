@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-bool& compilememory::OutOfMemory()
-{
+bool& compilememory::OutOfMemory() {
     static bool outOfMemory = false;
     return outOfMemory;
 }
@@ -28,14 +27,12 @@ constexpr size_t kMaxParameters = 26;
 
 struct CompileFailure {};
 
-void Report(uint8_t activity, uint32_t total, uint32_t done)
-{
+void Report(uint8_t activity, uint32_t total, uint32_t done) {
     if (Engine::ProgressIndicator)
         Engine::ProgressIndicator(0, activity, total, done);
 }
 
-tOwnedText CopyText(const std::string& text)
-{
+tOwnedText CopyText(const std::string& text) {
     tOwnedText copy(new char[text.size() + 1]);
     std::memcpy(copy.get(), text.c_str(), text.size() + 1);
     return copy;
@@ -45,10 +42,7 @@ tOwnedText CopyText(const std::string& text)
 uint32_t gConstantEditCapacity = 0;
 uint32_t gFunctionEditCapacity = 0;
 
-bool FunctionsEditable()
-{
-    return Engine::aFunctionEditMode && Engine::aUserFunctionEditMem;
-}
+bool FunctionsEditable() { return Engine::aFunctionEditMode && Engine::aUserFunctionEditMem; }
 
 // Sets the parser to look up user functions in the compiled part of the
 // function edit copy for as long as it lives.
@@ -60,8 +54,7 @@ public:
     SearchEditScope& operator=(const SearchEditScope&) = delete;
 };
 
-void CompileConstant(cConstant& c)
-{
+void CompileConstant(cConstant& c) {
     auto text = StripFormula(c.aDefinition.c_str());
     const char* equals = std::strchr(text.get(), '=');
     if (!equals)
@@ -71,8 +64,7 @@ void CompileConstant(cConstant& c)
 }
 
 // name(p1,p2,...)=body, each parameter one name character.
-void CompileFunction(cUserFunction& f)
-{
+void CompileFunction(cUserFunction& f) {
     auto text = StripFormula(f.aDefinition.c_str());
     char* head = text.get();
     char* equals = std::strchr(head, '=');
@@ -107,8 +99,7 @@ void CompileFunction(cUserFunction& f)
 }
 
 template <typename Compile, typename Record>
-bool TryCompile(Compile compile, Record& record)
-{
+bool TryCompile(Compile compile, Record& record) {
     try {
         compile(record);
         return true;
@@ -124,8 +115,7 @@ bool TryCompile(Compile compile, Record& record)
 }
 
 template <typename Record>
-void DeleteEntry(Record* table, uint32_t& count, uint32_t index)
-{
+void DeleteEntry(Record* table, uint32_t& count, uint32_t index) {
     std::move(table + index + 1, table + count, table + index);
     table[count - 1] = Record{};
     --count;
@@ -135,8 +125,7 @@ void DeleteEntry(Record* table, uint32_t& count, uint32_t index)
 
 // ---- constants
 
-void cFormulaEngine::StartConstantEdit()
-{
+void cFormulaEngine::StartConstantEdit() {
     if (aConstantEditMode)
         return;
     const uint32_t live = LiveConstantCount();
@@ -154,8 +143,7 @@ void cFormulaEngine::StartConstantEdit()
     aConstantEditMode = true;
 }
 
-int32_t cFormulaEngine::StopConstantEdit()
-{
+int32_t cFormulaEngine::StopConstantEdit() {
     if (!aConstantEditMode)
         return lrLoaded;
     if (!aConstantEditMem) {
@@ -187,8 +175,7 @@ int32_t cFormulaEngine::StopConstantEdit()
     return lrLoaded;
 }
 
-void cFormulaEngine::CancelConstantEdit()
-{
+void cFormulaEngine::CancelConstantEdit() {
     if (!aConstantEditMode)
         return;
     aConstantEditMem.reset();
@@ -197,8 +184,7 @@ void cFormulaEngine::CancelConstantEdit()
     cConstantRefs::Book().EndEdit();
 }
 
-bool cFormulaEngine::AddConstant(const char* definition, const char* description)
-{
+bool cFormulaEngine::AddConstant(const char* definition, const char* description) {
     if (!ConstantsEditable() || !definition || !description)
         return false;
     if (aConstantEditCount >= std::min(aConstantMax, gConstantEditCapacity))
@@ -213,8 +199,7 @@ bool cFormulaEngine::AddConstant(const char* definition, const char* description
     return true;
 }
 
-bool cFormulaEngine::ReplaceConstant(uint32_t index, const char* definition, const char* description)
-{
+bool cFormulaEngine::ReplaceConstant(uint32_t index, const char* definition, const char* description) {
     if (!ConstantsEditable() || !definition || !description || index >= aConstantEditCount)
         return false;
     cConstant& c = aConstantEditMem[index];
@@ -228,8 +213,7 @@ bool cFormulaEngine::ReplaceConstant(uint32_t index, const char* definition, con
     return true;
 }
 
-bool cFormulaEngine::DeleteConstant(uint32_t index)
-{
+bool cFormulaEngine::DeleteConstant(uint32_t index) {
     if (!ConstantsEditable() || index >= aConstantEditCount)
         return false;
     if (aConstantEditMem[index].aRefCount > 0)
@@ -239,24 +223,21 @@ bool cFormulaEngine::DeleteConstant(uint32_t index)
     return true;
 }
 
-tOwnedText cFormulaEngine::GetConstantDef(uint32_t index)
-{
+tOwnedText cFormulaEngine::GetConstantDef(uint32_t index) {
     if (index >= GetConstantCount())
         return nullptr;
     const cConstant* table = aConstantEditMode ? aConstantEditMem.get() : aConstantArray.get();
     return CopyText(table[index].aDefinition);
 }
 
-tOwnedText cFormulaEngine::GetConstantDesc(uint32_t index)
-{
+tOwnedText cFormulaEngine::GetConstantDesc(uint32_t index) {
     if (index >= GetConstantCount())
         return nullptr;
     const cConstant* table = aConstantEditMode ? aConstantEditMem.get() : aConstantArray.get();
     return CopyText(table[index].aDescription);
 }
 
-uint32_t cFormulaEngine::GetConstantCount()
-{
+uint32_t cFormulaEngine::GetConstantCount() {
     if (aConstantEditMode)
         return aConstantEditMem ? aConstantEditCount : 0;
     return LiveConstantCount();
@@ -264,8 +245,7 @@ uint32_t cFormulaEngine::GetConstantCount()
 
 // ---- user functions
 
-void cFormulaEngine::StartFunctionEdit()
-{
+void cFormulaEngine::StartFunctionEdit() {
     if (aFunctionEditMode)
         return;
     const uint32_t live = LiveFunctionCount();
@@ -281,8 +261,7 @@ void cFormulaEngine::StartFunctionEdit()
     aFunctionEditMode = true;
 }
 
-int32_t cFormulaEngine::StopFunctionEdit()
-{
+int32_t cFormulaEngine::StopFunctionEdit() {
     if (!aFunctionEditMode)
         return lrLoaded;
     if (!aUserFunctionEditMem) {
@@ -345,8 +324,7 @@ int32_t cFormulaEngine::StopFunctionEdit()
     return lrLoaded;
 }
 
-void cFormulaEngine::CancelFunctionEdit()
-{
+void cFormulaEngine::CancelFunctionEdit() {
     if (!aFunctionEditMode)
         return;
     aUserFunctionEditMem.reset();
@@ -354,8 +332,7 @@ void cFormulaEngine::CancelFunctionEdit()
     aFunctionEditMode = false;
 }
 
-bool cFormulaEngine::AddFunction(const char* definition, const char* description)
-{
+bool cFormulaEngine::AddFunction(const char* definition, const char* description) {
     if (!FunctionsEditable() || !definition || !description)
         return false;
     if (aUserFunctionEditCount >= std::min(aUserFunctionMax, gFunctionEditCapacity))
@@ -369,8 +346,7 @@ bool cFormulaEngine::AddFunction(const char* definition, const char* description
     return true;
 }
 
-bool cFormulaEngine::ReplaceFunction(uint32_t index, const char* definition, const char* description)
-{
+bool cFormulaEngine::ReplaceFunction(uint32_t index, const char* definition, const char* description) {
     if (!FunctionsEditable() || !definition || !description || index >= aUserFunctionEditCount)
         return false;
     std::string def = definition;
@@ -381,34 +357,28 @@ bool cFormulaEngine::ReplaceFunction(uint32_t index, const char* definition, con
     return true;
 }
 
-bool cFormulaEngine::DeleteFunction(uint32_t index)
-{
+bool cFormulaEngine::DeleteFunction(uint32_t index) {
     if (!FunctionsEditable() || index >= aUserFunctionEditCount)
         return false;
     DeleteEntry(aUserFunctionEditMem.get(), aUserFunctionEditCount, index);
     return true;
 }
 
-tOwnedText cFormulaEngine::GetFunctionDef(uint32_t index)
-{
+tOwnedText cFormulaEngine::GetFunctionDef(uint32_t index) {
     if (index >= GetFunctionCount())
         return nullptr;
-    const cUserFunction* table =
-        aFunctionEditMode ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
+    const cUserFunction* table = aFunctionEditMode ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
     return CopyText(table[index].aDefinition);
 }
 
-tOwnedText cFormulaEngine::GetFunctionDesc(uint32_t index)
-{
+tOwnedText cFormulaEngine::GetFunctionDesc(uint32_t index) {
     if (index >= GetFunctionCount())
         return nullptr;
-    const cUserFunction* table =
-        aFunctionEditMode ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
+    const cUserFunction* table = aFunctionEditMode ? aUserFunctionEditMem.get() : aUserFunctionArray.get();
     return CopyText(table[index].aDescription);
 }
 
-uint32_t cFormulaEngine::GetFunctionCount()
-{
+uint32_t cFormulaEngine::GetFunctionCount() {
     if (aFunctionEditMode)
         return aUserFunctionEditMem ? aUserFunctionEditCount : 0;
     return LiveFunctionCount();

@@ -28,49 +28,47 @@ struct LibraryKind {
     void (*cancel)();
 };
 
-const LibraryKind kConstants{"KRC", &Engine::aConstantEditMode, &Engine::StartConstantEdit,
-                             &Engine::AddConstant, &Engine::StopConstantEdit,
+const LibraryKind kConstants{"KRC",
+                             &Engine::aConstantEditMode,
+                             &Engine::StartConstantEdit,
+                             &Engine::AddConstant,
+                             &Engine::StopConstantEdit,
                              &Engine::CancelConstantEdit};
-const LibraryKind kFunctions{"KRF", &Engine::aFunctionEditMode, &Engine::StartFunctionEdit,
-                             &Engine::AddFunction, &Engine::StopFunctionEdit,
+const LibraryKind kFunctions{"KRF",
+                             &Engine::aFunctionEditMode,
+                             &Engine::StartFunctionEdit,
+                             &Engine::AddFunction,
+                             &Engine::StopFunctionEdit,
                              &Engine::CancelFunctionEdit};
 
-void Report(uint8_t activity, uint32_t total, uint32_t done)
-{
+void Report(uint8_t activity, uint32_t total, uint32_t done) {
     if (Engine::ProgressIndicator)
         Engine::ProgressIndicator(0, activity, total, done);
 }
 
 // ---- writing
 
-bool WriteBytes(const void* data, size_t size)
-{
+bool WriteBytes(const void* data, size_t size) {
     return size == 0 || Engine::FileWrite(data, static_cast<uint16_t>(size)) == size;
 }
 
-bool WriteU16(uint16_t value)
-{
-    const unsigned char bytes[2] = {static_cast<unsigned char>(value),
-                                    static_cast<unsigned char>(value >> 8)};
+bool WriteU16(uint16_t value) {
+    const unsigned char bytes[2] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8)};
     return WriteBytes(bytes, sizeof bytes);
 }
 
-bool WriteU32(uint32_t value)
-{
-    const unsigned char bytes[4] = {
-        static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
-        static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
+bool WriteU32(uint32_t value) {
+    const unsigned char bytes[4] = {static_cast<unsigned char>(value), static_cast<unsigned char>(value >> 8),
+                                    static_cast<unsigned char>(value >> 16), static_cast<unsigned char>(value >> 24)};
     return WriteBytes(bytes, sizeof bytes);
 }
 
-bool WriteText(const std::string& text)
-{
+bool WriteText(const std::string& text) {
     return WriteU16(static_cast<uint16_t>(text.size())) && WriteBytes(text.data(), text.size());
 }
 
 template <typename Record>
-bool WriteLibrary(const char* magic, const Record* table, uint32_t count)
-{
+bool WriteLibrary(const char* magic, const Record* table, uint32_t count) {
     if (!Engine::FileWrite)
         return false;
     // A text that the length field cannot hold fails the save before any byte.
@@ -95,13 +93,11 @@ bool WriteLibrary(const char* magic, const Record* table, uint32_t count)
 
 // ---- reading
 
-bool ReadBytes(void* data, size_t size)
-{
+bool ReadBytes(void* data, size_t size) {
     return size == 0 || Engine::FileRead(data, static_cast<uint16_t>(size)) == size;
 }
 
-bool ReadU16(uint16_t& value)
-{
+bool ReadU16(uint16_t& value) {
     unsigned char bytes[2];
     if (!ReadBytes(bytes, sizeof bytes))
         return false;
@@ -109,19 +105,16 @@ bool ReadU16(uint16_t& value)
     return true;
 }
 
-bool ReadU32(uint32_t& value)
-{
+bool ReadU32(uint32_t& value) {
     unsigned char bytes[4];
     if (!ReadBytes(bytes, sizeof bytes))
         return false;
-    value = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16
-          | uint32_t{bytes[3]} << 24;
+    value = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
     return true;
 }
 
 // One length-prefixed text, zero-terminated.
-bool ReadText(std::vector<char>& text)
-{
+bool ReadText(std::vector<char>& text) {
     uint16_t length = 0;
     if (!ReadU16(length))
         return false;
@@ -137,16 +130,14 @@ public:
     EditSession(const EditSession&) = delete;
     EditSession& operator=(const EditSession&) = delete;
 
-    int32_t Commit()
-    {
+    int32_t Commit() {
         const int32_t result = mKind.stop();
         if (result == lrLoaded)
             mOpen = false;
         return result;
     }
 
-    void Cancel()
-    {
+    void Cancel() {
         if (mOpen)
             mKind.cancel();
         mOpen = false;
@@ -157,8 +148,7 @@ private:
     bool mOpen = true;
 };
 
-int32_t ReadLibrary(const LibraryKind& kind)
-{
+int32_t ReadLibrary(const LibraryKind& kind) {
     // Reading commits through edit mode; pending edits of the user are not ours to take.
     if (!Engine::FileRead || *kind.editMode)
         return lrReadFailed;
@@ -183,8 +173,7 @@ int32_t ReadLibrary(const LibraryKind& kind)
     // The level closes on every way out, a failed allocation included.
     struct cIdleOnExit {
         bool aOpen = true;
-        ~cIdleOnExit()
-        {
+        ~cIdleOnExit() {
             if (aOpen)
                 Report(faIdle, 0, 0);
         }
@@ -214,23 +203,14 @@ int32_t ReadLibrary(const LibraryKind& kind)
 
 } // namespace
 
-bool cFormulaEngine::ConstantsToFile()
-{
+bool cFormulaEngine::ConstantsToFile() {
     return WriteLibrary(kConstants.magic, aConstantArray.get(), aConstantArray ? aConstantCount : 0);
 }
 
-bool cFormulaEngine::FunctionsToFile()
-{
-    return WriteLibrary(kFunctions.magic, aUserFunctionArray.get(),
-                        aUserFunctionArray ? aUserFunctionCount : 0);
+bool cFormulaEngine::FunctionsToFile() {
+    return WriteLibrary(kFunctions.magic, aUserFunctionArray.get(), aUserFunctionArray ? aUserFunctionCount : 0);
 }
 
-int32_t cFormulaEngine::ConstantsFromFile()
-{
-    return ReadLibrary(kConstants);
-}
+int32_t cFormulaEngine::ConstantsFromFile() { return ReadLibrary(kConstants); }
 
-int32_t cFormulaEngine::FunctionsFromFile()
-{
-    return ReadLibrary(kFunctions);
-}
+int32_t cFormulaEngine::FunctionsFromFile() { return ReadLibrary(kFunctions); }

@@ -11,31 +11,29 @@ const char* const kDuplicateNameReason = "an earlier entry has the same name, an
 
 namespace {
 
-bool IsDigitOrCapital(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
-}
+bool IsDigitOrCapital(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
 
 // Characters at which the parser splits a formula or an argument list.
-bool IsSplitting(char c)
-{
+bool IsSplitting(char c) {
     switch (c) {
-    case '+': case '-': case '*': case '/': case '^': case '(': case ')': case ',': case '=':
-        return true;
-    default:
-        return false;
+    case '+':
+    case '-':
+    case '*':
+    case '/':
+    case '^':
+    case '(':
+    case ')':
+    case ',':
+    case '=': return true;
+    default: return false;
     }
 }
 
 } // namespace
 
-bool IsBuiltinFunctionName(std::string_view name)
-{
-    return FindBuiltin(name) != nullptr;
-}
+bool IsBuiltinFunctionName(std::string_view name) { return FindBuiltin(name) != nullptr; }
 
-const char* UnreachableNameReason(std::string_view name, eNameKind kind)
-{
+const char* UnreachableNameReason(std::string_view name, eNameKind kind) {
     if (name.empty())
         return "the name is empty";
     bool digitOrCapital = false;
@@ -61,8 +59,7 @@ const char* UnreachableNameReason(std::string_view name, eNameKind kind)
     return nullptr;
 }
 
-std::vector<cUnreachableName> UnreachableNames(const std::vector<std::string>& names, eNameKind kind)
-{
+std::vector<cUnreachableName> UnreachableNames(const std::vector<std::string>& names, eNameKind kind) {
     std::vector<cUnreachableName> found;
     std::unordered_set<std::string_view> seen;
     for (size_t i = 0; i < names.size(); ++i) {
@@ -75,8 +72,7 @@ std::vector<cUnreachableName> UnreachableNames(const std::vector<std::string>& n
     return found;
 }
 
-std::vector<cUnreachableName> UnreachableLibraryNames(eNameKind kind)
-{
+std::vector<cUnreachableName> UnreachableLibraryNames(eNameKind kind) {
     std::vector<std::string> names;
     if (kind == eNameKind::Constant) {
         for (uint32_t i = 0; i < cFormulaEngine::aConstantCount; ++i)

@@ -24,7 +24,7 @@ bool IsBuiltinFunctionName(std::string_view name);
 extern const char* const kDuplicateNameReason;
 
 struct cUnreachableName {
-    uint32_t aIndex;     // position in the list or library
+    uint32_t aIndex; // position in the list or library
     std::string aName;
     const char* aReason; // as UnreachableNameReason, or kDuplicateNameReason
     bool operator==(const cUnreachableName&) const = default;

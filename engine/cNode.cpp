@@ -19,18 +19,12 @@ std::unique_ptr<cNode[]> CopyChildren(const cNode* children, uint16_t count) {
 } // namespace
 
 cNode::cNode(const cNode& other)
-    : aKind(other.aKind),
-      aIndex(other.aIndex),
-      aChildren(CopyChildren(other.aChildren.get(), other.aChildCount)),
-      aChildCount(aChildren ? other.aChildCount : 0),
-      aValue(other.aValue) {}
+    : aKind(other.aKind), aIndex(other.aIndex), aChildren(CopyChildren(other.aChildren.get(), other.aChildCount)),
+      aChildCount(aChildren ? other.aChildCount : 0), aValue(other.aValue) {}
 
 cNode::cNode(cNode&& other) noexcept
-    : aKind(other.aKind),
-      aIndex(other.aIndex),
-      aChildren(std::move(other.aChildren)),
-      aChildCount(std::exchange(other.aChildCount, 0)),
-      aValue(std::move(other.aValue)) {}
+    : aKind(other.aKind), aIndex(other.aIndex), aChildren(std::move(other.aChildren)),
+      aChildCount(std::exchange(other.aChildCount, 0)), aValue(std::move(other.aValue)) {}
 
 cNode& cNode::operator=(const cNode& other) {
     if (this == &other)

@@ -253,9 +253,18 @@ cSplit SplitPoint(const char* first, const char* last) {
         case ')': p = MatchOpenBackward(first, p); break;
         case '+': return {p, nkAdd};
         case '-': return {p, nkSubtract};
-        case '*': if (!product.op) product = {p, nkMultiply}; break;
-        case '/': if (!product.op) product = {p, nkDivide}; break;
-        case '^': if (!power.op) power = {p, nkPower}; break;
+        case '*':
+            if (!product.op)
+                product = {p, nkMultiply};
+            break;
+        case '/':
+            if (!product.op)
+                product = {p, nkDivide};
+            break;
+        case '^':
+            if (!power.op)
+                power = {p, nkPower};
+            break;
         default: break;
         }
         if (p == first)
@@ -323,7 +332,11 @@ cNode cFormulaEngine::_BuildFormula() {
     size_t weight = 0;
     for (size_t i = 0; i < length; ++i) {
         switch (first[i]) {
-        case '+': case '-': case '*': case '/': case '^': weight += 1; break;
+        case '+':
+        case '-':
+        case '*':
+        case '/':
+        case '^': weight += 1; break;
         case '(': weight += 3; break;
         default: break;
         }

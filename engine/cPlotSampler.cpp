@@ -10,8 +10,8 @@
 namespace {
 
 constexpr slong kFirstPassBits = 64;
-constexpr int kPasses = 3;          // 64, 128, 256 bits
-constexpr slong kProvenBits = 55;   // relative accuracy a sample must prove
+constexpr int kPasses = 3;            // 64, 128, 256 bits
+constexpr slong kProvenBits = 55;     // relative accuracy a sample must prove
 constexpr slong kZeroExponent = -128; // a ball holding 0 this narrow is 0
 constexpr std::chrono::milliseconds kBoundQuietTime{200};
 
@@ -160,7 +160,8 @@ bool cPlotSampler::ValueAt(const cLongReal& x, double& y) {
                 aEngine->aVariables[i] = aVariables[i];
         aEngine->aVariables[aRunning] = x;
         try {
-            cLongRealPass precision(kFirstPassBits << pass, last ? cLongRealPass::dkLast : cLongRealPass::dkRefining, false);
+            cLongRealPass precision(kFirstPassBits << pass, last ? cLongRealPass::dkLast : cLongRealPass::dkRefining,
+                                    false);
             const tOutcome outcome = ValueOnce(y, last);
             if (outcome != tOutcome::Retry)
                 return outcome == tOutcome::Value;
@@ -210,9 +211,7 @@ bool cPlotSampler::IsPole(cLongReal left, cLongReal right, double yLeft, double 
 void cPlotSampler::FindPoles(std::vector<cPlotPoint>& points, const std::vector<cLongReal>& xs) {
     const size_t n = points.size();
     // |y| of point i, or -1 for a gap or a point outside the range (they count as rising).
-    auto magnitude = [&points, n](size_t i) {
-        return i < n && points[i].aValid ? std::fabs(points[i].aY) : -1.0;
-    };
+    auto magnitude = [&points, n](size_t i) { return i < n && points[i].aValid ? std::fabs(points[i].aY) : -1.0; };
     for (size_t i = 0; i + 1 < n; ++i) {
         const cPlotPoint& a = points[i];
         const cPlotPoint& b = points[i + 1];

@@ -11,8 +11,7 @@
 // Node is cNode or const cNode. visit returns void, or bool: false stops the
 // walk. False when the walk was stopped.
 template <typename Node, typename Visit>
-bool WalkTree(Node& root, Visit visit)
-{
+bool WalkTree(Node& root, Visit visit) {
     std::vector<Node*> pending{&root};
     while (!pending.empty()) {
         Node* node = pending.back();
@@ -31,7 +30,6 @@ bool WalkTree(Node& root, Visit visit)
 
 // Whether any node of the tree satisfies test.
 template <typename Test>
-bool AnyNode(const cNode& root, Test test)
-{
+bool AnyNode(const cNode& root, Test test) {
     return !WalkTree(root, [&](const cNode& node) { return !test(node); });
 }

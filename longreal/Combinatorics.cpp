@@ -27,17 +27,16 @@ constexpr ulong kProductLimit = 1 << 16;
 constexpr slong kSlowGammaBits = 450000;
 constexpr double kSlowGammaArgument = 5e6;
 
-void CheckGammaCost(arb_srcptr x, slong bits, const char* name)
-{
+void CheckGammaCost(arb_srcptr x, slong bits, const char* name) {
     if (bits <= kSlowGammaBits || x == nullptr)
         return;
     if (std::fabs(arf_get_d(arb_midref(x), ARF_RND_NEAR)) > kSlowGammaArgument)
-        Fail(std::string(name) + ": an argument this large would take too long at this precision, and cannot be interrupted; use fewer digits");
+        Fail(std::string(name) + ": an argument this large would take too long at this precision, and cannot be "
+                                 "interrupted; use fewer digits");
 }
 
 // Whole x with 0 <= x <= ULONG_MAX, as ulong.
-bool AsCount(const cLongReal& x, ulong& out)
-{
+bool AsCount(const cLongReal& x, ulong& out) {
     Integer whole;
     if (!longreal::ExactWhole(whole, x.arb()) || fmpz_sgn(whole) < 0 || !fmpz_abs_fits_ui(whole))
         return false;
@@ -45,36 +44,22 @@ bool AsCount(const cLongReal& x, ulong& out)
     return true;
 }
 
-bool IsWhole(const cLongReal& x)
-{
-    return arb_is_exact(x.arb()) && arf_is_int(arb_midref(x.arb()));
-}
+bool IsWhole(const cLongReal& x) { return arb_is_exact(x.arb()) && arf_is_int(arb_midref(x.arb())); }
 
 // A pole of the gamma function: a whole number <= 0.
-bool IsPole(arb_srcptr x)
-{
-    return arb_is_exact(x) && arf_is_int(arb_midref(x)) && arf_sgn(arb_midref(x)) <= 0;
-}
+bool IsPole(arb_srcptr x) { return arb_is_exact(x) && arf_is_int(arb_midref(x)) && arf_sgn(arb_midref(x)) <= 0; }
 
-bool IsOdd(const cLongReal& x)
-{
+bool IsOdd(const cLongReal& x) {
     Integer whole;
     return longreal::ExactWhole(whole, x.arb()) && fmpz_is_odd(whole);
 }
 
 // log2 of n! / (n-k)! and of the binomial coefficient, roughly.
-double Log2Falling(double n, double k)
-{
-    return (std::lgamma(n + 1) - std::lgamma(n - k + 1)) / std::log(2.0);
-}
+double Log2Falling(double n, double k) { return (std::lgamma(n + 1) - std::lgamma(n - k + 1)) / std::log(2.0); }
 
-double Log2Binomial(double n, double k)
-{
-    return Log2Falling(n, k) - std::lgamma(k + 1) / std::log(2.0);
-}
+double Log2Binomial(double n, double k) { return Log2Falling(n, k) - std::lgamma(k + 1) / std::log(2.0); }
 
-cLongReal Rounded(fmpz* exact)
-{
+cLongReal Rounded(fmpz* exact) {
     Ball r;
     arb_set_round_fmpz(r, exact, Prec());
     Finish(r, "overflow");
@@ -83,8 +68,7 @@ cLongReal Rounded(fmpz* exact)
 
 // n (n-1) ... (n-k+1), divided by k! for the binomial coefficient, for every
 // real n and whole k of moderate size.
-bool FallingProduct(const cLongReal& n, const cLongReal& k, bool binomial, cLongReal& out)
-{
+bool FallingProduct(const cLongReal& n, const cLongReal& k, bool binomial, cLongReal& out) {
     ulong count = 0;
     if (!AsCount(k, count) || count > kProductLimit || static_cast<double>(count) * static_cast<double>(Prec()) > 1e8)
         return false;
@@ -107,8 +91,7 @@ bool FallingProduct(const cLongReal& n, const cLongReal& k, bool binomial, cLong
 
 // Gamma(num) / (Gamma(den1) * Gamma(den2)) with den1 optional: a pole in a
 // denominator makes 0, a pole in the numerator is an error.
-cLongReal GammaQuotient(arb_srcptr num, arb_srcptr den1, arb_srcptr den2, const char* name)
-{
+cLongReal GammaQuotient(arb_srcptr num, arb_srcptr den1, arb_srcptr den2, const char* name) {
     if ((den1 != nullptr && IsPole(den1)) || IsPole(den2))
         return cLongReal(0L);
     const std::string undefined = std::string(name) + ": undefined for these arguments";
@@ -133,8 +116,7 @@ cLongReal GammaQuotient(arb_srcptr num, arb_srcptr den1, arb_srcptr den2, const 
 
 } // namespace
 
-cLongReal fak(const cLongReal& x)
-{
+cLongReal fak(const cLongReal& x) {
     if (IsWhole(x) && arf_sgn(arb_midref(x.arb())) < 0)
         Fail("fak: undefined for negative whole numbers");
     ulong n = 0;
@@ -150,11 +132,10 @@ cLongReal fak(const cLongReal& x)
     return longreal::Take(r);
 }
 
-cLongReal per(const cLongReal& n, const cLongReal& k)
-{
+cLongReal per(const cLongReal& n, const cLongReal& k) {
     ulong nn = 0, kk = 0;
-    if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn
-        && longreal::FitsExact(Log2Falling(static_cast<double>(nn), static_cast<double>(kk)))) {
+    if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn &&
+        longreal::FitsExact(Log2Falling(static_cast<double>(nn), static_cast<double>(kk)))) {
         Integer exact;
         fmpz_rfac_uiui(exact, nn - kk + 1, kk);
         return Rounded(exact);
@@ -174,11 +155,10 @@ cLongReal per(const cLongReal& n, const cLongReal& k)
     return GammaQuotient(num, nullptr, den, "per");
 }
 
-cLongReal com(const cLongReal& n, const cLongReal& k)
-{
+cLongReal com(const cLongReal& n, const cLongReal& k) {
     ulong nn = 0, kk = 0;
-    if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn
-        && longreal::FitsExact(Log2Binomial(static_cast<double>(nn), static_cast<double>(kk)))) {
+    if (AsCount(n, nn) && AsCount(k, kk) && kk <= nn &&
+        longreal::FitsExact(Log2Binomial(static_cast<double>(nn), static_cast<double>(kk)))) {
         Integer exact;
         fmpz_bin_uiui(exact, nn, kk);
         return Rounded(exact);

@@ -13,8 +13,7 @@ namespace {
 
 using tArbFn = void (*)(arb_ptr, arb_srcptr, slong);
 
-cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason)
-{
+cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason) {
     Ball r;
     longreal::CheckHeadroom(Prec());
     fn(r, x.arb(), Prec());
@@ -24,8 +23,7 @@ cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason)
 
 } // namespace
 
-cLongReal abs(const cLongReal& x)
-{
+cLongReal abs(const cLongReal& x) {
     if (cLongRealAccess::Exact(x) != nullptr && arf_sgn(arb_midref(x.arb())) < 0)
         return -x; // an exact rational stays one
     if (cLongRealAccess::Exact(x) != nullptr)
@@ -35,20 +33,15 @@ cLongReal abs(const cLongReal& x)
     return r;
 }
 
-cLongReal ln(const cLongReal& x)
-{
+cLongReal ln(const cLongReal& x) {
     if (SideOf(x.arb(), 0, "ln: argument must be positive") <= 0)
         Fail("ln: argument must be positive");
     return Apply(arb_log, x, "ln: argument must be positive");
 }
 
-cLongReal exp(const cLongReal& x)
-{
-    return Apply(arb_exp, x, "overflow");
-}
+cLongReal exp(const cLongReal& x) { return Apply(arb_exp, x, "overflow"); }
 
-cLongReal sqrt(const cLongReal& x)
-{
+cLongReal sqrt(const cLongReal& x) {
     const int side = SideOf(x.arb(), 0, "sqrt: argument must not be negative");
     if (side < 0)
         Fail("sqrt: argument must not be negative");
@@ -62,8 +55,7 @@ cLongReal cosh(const cLongReal& x) { return Apply(arb_cosh, x, "overflow"); }
 cLongReal tanh(const cLongReal& x) { return Apply(arb_tanh, x, "undefined result"); }
 cLongReal arsinh(const cLongReal& x) { return Apply(arb_asinh, x, "undefined result"); }
 
-cLongReal arcosh(const cLongReal& x)
-{
+cLongReal arcosh(const cLongReal& x) {
     const int side = SideOf(x.arb(), 1, "arcosh: argument must be at least 1");
     if (side < 0)
         Fail("arcosh: argument must be at least 1");
@@ -72,8 +64,7 @@ cLongReal arcosh(const cLongReal& x)
     return Apply(arb_acosh, x, "arcosh: argument must be at least 1");
 }
 
-cLongReal artanh(const cLongReal& x)
-{
+cLongReal artanh(const cLongReal& x) {
     const char* reason = "artanh: argument must lie between -1 and 1";
     if (SideOf(x.arb(), 1, reason) >= 0 || SideOf(x.arb(), -1, reason) <= 0)
         Fail(reason);
@@ -100,8 +91,7 @@ cLongReal artanh(const cLongReal& x)
 namespace {
 
 // trunc (toward zero) or round (halves away from zero) of the point v.
-void WholeOf(arf_ptr out, arf_srcptr v, bool nearest)
-{
+void WholeOf(arf_ptr out, arf_srcptr v, bool nearest) {
     if (arf_is_int(v)) { // also every point too large for a fraction: no half added to it
         arf_set(out, v);
         return;
@@ -129,8 +119,7 @@ void WholeOf(arf_ptr out, arf_srcptr v, bool nearest)
 
 // Equal at both ends of the ball: exact. A narrow ball holding one boundary
 // is decided at it. A wider ball encloses the results of all its points.
-cLongReal Whole(const cLongReal& x, bool nearest)
-{
+cLongReal Whole(const cLongReal& x, bool nearest) {
     const char* reason = nearest ? "round: cannot decide at a half" : "trunc: cannot decide at a whole number";
     arb_srcptr ball = x.arb();
     if (arb_is_exact(ball) && arf_is_int(arb_midref(ball)))
@@ -183,16 +172,14 @@ cLongReal Whole(const cLongReal& x, bool nearest)
 cLongReal trunc(const cLongReal& x) { return Whole(x, false); }
 cLongReal round(const cLongReal& x) { return Whole(x, true); }
 
-cLongReal e()
-{
+cLongReal e() {
     Ball r;
     longreal::CheckHeadroom(Prec());
     arb_const_e(r, Prec());
     return longreal::Take(r);
 }
 
-cLongReal pi()
-{
+cLongReal pi() {
     Ball r;
     longreal::CheckHeadroom(Prec());
     arb_const_pi(r, Prec());

@@ -6,20 +6,15 @@
 
 namespace longreal {
 
-void Fail(const std::string& reason)
-{
-    throw cLongRealError(reason);
-}
+void Fail(const std::string& reason) { throw cLongRealError(reason); }
 
-void Undecided(const std::string& reason)
-{
+void Undecided(const std::string& reason) {
     if (!Final())
         throw cLongRealUndecided(reason);
     Fail(reason);
 }
 
-void CheckRangeSlow(arb_ptr r)
-{
+void CheckRangeSlow(arb_ptr r) {
     const arf_struct* mid = arb_midref(r);
     if (!arf_is_special(mid) && arf_cmpabs_2exp_si(mid, kMaxExponent) >= 0)
         Fail("overflow");
@@ -35,8 +30,7 @@ void CheckRangeSlow(arb_ptr r)
 namespace {
 
 // The internal zero at the reference magnitude `scale` (an upper bound).
-bool WithinInternalZero(const mag_t radius, const mag_t scale)
-{
+bool WithinInternalZero(const mag_t radius, const mag_t scale) {
     if (!Settings().zeroOn)
         return false;
     mag_t limit;
@@ -49,8 +43,7 @@ bool WithinInternalZero(const mag_t radius, const mag_t scale)
 
 } // namespace
 
-int Side(arb_srcptr x, arb_srcptr p, const char* reason)
-{
+int Side(arb_srcptr x, arb_srcptr p, const char* reason) {
     if (arb_gt(x, p))
         return 1;
     if (arb_lt(x, p))
@@ -73,8 +66,7 @@ int Side(arb_srcptr x, arb_srcptr p, const char* reason)
     return 0;
 }
 
-int SideOf(arb_srcptr x, slong p, const char* reason)
-{
+int SideOf(arb_srcptr x, slong p, const char* reason) {
     if (p == 0 && arb_is_exact(x))
         return arf_sgn(arb_midref(x));
     Ball point;
@@ -82,8 +74,7 @@ int SideOf(arb_srcptr x, slong p, const char* reason)
     return Side(x, point, reason);
 }
 
-void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b)
-{
+void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b) {
     if (!ZeroRule() || arb_is_exact(r) || !arb_contains_zero(r))
         return;
     mag_t scale, other;
@@ -98,8 +89,7 @@ void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b)
     mag_clear(other);
 }
 
-bool ExactRational(fmpq* out, arb_srcptr x)
-{
+bool ExactRational(fmpq* out, arb_srcptr x) {
     if (!arb_is_exact(x))
         return false;
     const arf_struct* mid = arb_midref(x);
@@ -121,8 +111,7 @@ bool ExactRational(fmpq* out, arb_srcptr x)
     return true;
 }
 
-bool ExactWhole(fmpz* out, arb_srcptr x)
-{
+bool ExactWhole(fmpz* out, arb_srcptr x) {
     const arf_struct* mid = arb_midref(x);
     if (!arb_is_exact(x) || !arf_is_int(mid))
         return false;
@@ -132,8 +121,7 @@ bool ExactWhole(fmpz* out, arb_srcptr x)
     return true;
 }
 
-cLongReal Take(arb_ptr ball)
-{
+cLongReal Take(arb_ptr ball) {
     CheckMemory();
     cLongReal r;
     arb_swap(r.arb(), ball);
@@ -142,8 +130,7 @@ cLongReal Take(arb_ptr ball)
 
 } // namespace longreal
 
-cLongReal Settled(cLongReal value)
-{
+cLongReal Settled(cLongReal value) {
     arb_srcptr x = std::as_const(value).arb();
     if (arb_is_zero(x) || value.IsExact())
         return value;

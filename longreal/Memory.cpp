@@ -33,15 +33,14 @@ std::atomic<bool> gMemoryShort{false};
 namespace {
 
 std::mutex gReserveMutex;
-void* gReserve = nullptr;  // guarded by gReserveMutex
-size_t gReserveSize = 0;   // guarded by gReserveMutex
+void* gReserve = nullptr; // guarded by gReserveMutex
+size_t gReserveSize = 0;  // guarded by gReserveMutex
 std::atomic<bool> gReserveHeld{false};
 
 // The reserve: large enough for the temporaries of the longest single call
 // at the highest precision (a few hundred numbers of the last pass), and at
 // most an eighth of an address-space limit.
-size_t WantedReserve()
-{
+size_t WantedReserve() {
     const size_t number = static_cast<size_t>(LiteralBits() / 8) + 64;
     size_t want = std::clamp<size_t>(number * 256, size_t(16) << 20, size_t(512) << 20);
     rlimit limit{};
@@ -51,8 +50,7 @@ size_t WantedReserve()
 }
 
 // Gives the reserve back; false when there was none left.
-bool SpendReserve()
-{
+bool SpendReserve() {
     std::lock_guard lock(gReserveMutex);
     if (gReserve == nullptr)
         return false;
@@ -63,16 +61,13 @@ bool SpendReserve()
     return true;
 }
 
-[[noreturn]] void Exhausted(size_t bytes)
-{
-    std::fprintf(stderr, "korund: out of memory: %zu bytes could not be allocated, and the reserve is spent\n",
-                 bytes);
+[[noreturn]] void Exhausted(size_t bytes) {
+    std::fprintf(stderr, "korund: out of memory: %zu bytes could not be allocated, and the reserve is spent\n", bytes);
     std::abort();
 }
 
 template <typename Try>
-void* Allocate(size_t bytes, Try attempt)
-{
+void* Allocate(size_t bytes, Try attempt) {
     for (;;) {
         if (void* p = attempt())
             return p;
@@ -81,19 +76,23 @@ void* Allocate(size_t bytes, Try attempt)
     }
 }
 
-void* GmpAlloc(size_t n) { return Allocate(n, [&] { return std::malloc(n); }); }
+void* GmpAlloc(size_t n) {
+    return Allocate(n, [&] { return std::malloc(n); });
+}
 // realloc(p, 0) would free p and answer null, which is no failure to retry.
-void* GmpRealloc(void* p, size_t, size_t n)
-{
+void* GmpRealloc(void* p, size_t, size_t n) {
     n = std::max<size_t>(n, 1);
     return Allocate(n, [&] { return std::realloc(p, n); });
 }
 void GmpFree(void* p, size_t) { std::free(p); }
 
-void* FlintAlloc(size_t n) { return Allocate(n, [&] { return std::malloc(n); }); }
-void* FlintCalloc(size_t count, size_t n) { return Allocate(count * n, [&] { return std::calloc(count, n); }); }
-void* FlintRealloc(void* p, size_t n)
-{
+void* FlintAlloc(size_t n) {
+    return Allocate(n, [&] { return std::malloc(n); });
+}
+void* FlintCalloc(size_t count, size_t n) {
+    return Allocate(count * n, [&] { return std::calloc(count, n); });
+}
+void* FlintRealloc(void* p, size_t n) {
     n = std::max<size_t>(n, 1);
     return Allocate(n, [&] { return std::realloc(p, n); });
 }
@@ -101,8 +100,7 @@ void FlintFree(void* p) { std::free(p); }
 
 } // namespace
 
-bool ArmReserve(bool resize)
-{
+bool ArmReserve(bool resize) {
     if (!resize && gReserveHeld.load(std::memory_order_relaxed))
         return true;
     static std::once_flag hooks;
@@ -131,14 +129,12 @@ bool ArmReserve(bool resize)
     return true;
 }
 
-void MemoryShortSlow()
-{
+void MemoryShortSlow() {
     gMemoryShort.store(false, std::memory_order_relaxed);
     throw cLongRealNoMemory();
 }
 
-void CheckHeadroomSlow(slong bits)
-{
+void CheckHeadroomSlow(slong bits) {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return;
@@ -152,15 +148,11 @@ void CheckHeadroomSlow(slong bits)
         throw cLongRealNoMemory();
 }
 
-void EnsureReserve()
-{
+void EnsureReserve() {
     if (!ArmReserve())
         throw cLongRealNoMemory();
 }
 
 } // namespace longreal
 
-const char* cLongRealNoMemory::what() const noexcept
-{
-    return "not enough memory";
-}
+const char* cLongRealNoMemory::what() const noexcept { return "not enough memory"; }

@@ -13,8 +13,7 @@ using longreal::SideOf;
 namespace {
 
 // sqrt(2 pi)
-void RootTwoPi(arb_ptr out, slong bits)
-{
+void RootTwoPi(arb_ptr out, slong bits) {
     arb_const_pi(out, bits);
     arb_mul_2exp_si(out, out, 1);
     arb_sqrt(out, out, bits);
@@ -29,8 +28,7 @@ constexpr double kSlowTailArgument = 2e4;
 } // namespace
 
 // exp(-x^2 / 2) / sqrt(2 pi)
-cLongReal normloc(const cLongReal& x)
-{
+cLongReal normloc(const cLongReal& x) {
     const slong bits = longreal::Guarded();
     Ball r, c;
     arb_sqr(r, x.arb(), bits);
@@ -44,11 +42,11 @@ cLongReal normloc(const cLongReal& x)
 }
 
 // erfc(-x / sqrt 2) / 2, accurate in both tails.
-cLongReal norm(const cLongReal& x)
-{
+cLongReal norm(const cLongReal& x) {
     const slong bits = longreal::Guarded();
     if (bits > kSlowTailBits && std::fabs(arf_get_d(arb_midref(x.arb()), ARF_RND_NEAR)) > kSlowTailArgument)
-        Fail("norm: an argument this large would take too long at this precision, and cannot be interrupted; use fewer digits");
+        Fail("norm: an argument this large would take too long at this precision, and cannot be interrupted; use fewer "
+             "digits");
     Ball r, root2;
     arb_sqrt_ui(root2, 2, bits);
     arb_div(r, x.arb(), root2, bits);
@@ -60,8 +58,7 @@ cLongReal norm(const cLongReal& x)
 }
 
 // The non-negative x with normloc(x) = y: sqrt(-2 ln(y sqrt(2 pi))).
-cLongReal invnormloc(const cLongReal& y)
-{
+cLongReal invnormloc(const cLongReal& y) {
     if (SideOf(y.arb(), 0, "invnormloc: argument must be positive") <= 0)
         Fail("invnormloc: argument must be positive");
     const slong bits = longreal::Guarded();
@@ -81,8 +78,7 @@ cLongReal invnormloc(const cLongReal& y)
 }
 
 // The quantile: -sqrt(2) erfcinv(2 p).
-cLongReal invnorm(const cLongReal& p)
-{
+cLongReal invnorm(const cLongReal& p) {
     const char* reason = "invnorm: argument must lie between 0 and 1";
     if (SideOf(p.arb(), 0, reason) <= 0 || SideOf(p.arb(), 1, reason) >= 0)
         Fail(reason);

@@ -8,8 +8,7 @@
 
 namespace {
 
-int DigitValue(char c)
-{
+int DigitValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'A' && c <= 'Z')
@@ -17,16 +16,12 @@ int DigitValue(char c)
     return -1;
 }
 
-[[noreturn]] void Invalid(const char* text)
-{
-    longreal::Fail(std::string("invalid number ") + text);
-}
+[[noreturn]] void Invalid(const char* text) { longreal::Fail(std::string("invalid number ") + text); }
 
 } // namespace
 
 // Reads digits, point and exponent; the value is digits * base^exponent.
-cLongReal::cLongReal(const char* text) : cLongReal()
-{
+cLongReal::cLongReal(const char* text) : cLongReal() {
     if (text == nullptr)
         longreal::Fail("invalid number (none)");
     const int base = longreal::Settings().inputBase;
@@ -34,9 +29,9 @@ cLongReal::cLongReal(const char* text) : cLongReal()
     // Digits beyond what the last pass can use only widen the ball: they are
     // read as a radius (any non-zero one left out makes it M + 1/2 +- 1/2 in
     // units of the last digit kept), without building the whole number.
-    const size_t keep = static_cast<size_t>(
-        static_cast<double>(longreal::LiteralBits() + 2 * longreal::kGuardBits) / std::log2(static_cast<double>(base)))
-        + 2;
+    const size_t keep = static_cast<size_t>(static_cast<double>(longreal::LiteralBits() + 2 * longreal::kGuardBits) /
+                                            std::log2(static_cast<double>(base))) +
+                        2;
     std::string digits; // significant digits kept
     const char* p = text;
     bool negative = false;
@@ -44,9 +39,9 @@ cLongReal::cLongReal(const char* text) : cLongReal()
         negative = *p++ == '-';
     bool point = false;
     bool anyDigit = false;
-    bool sticky = false;     // a non-zero digit was left out
-    long long fraction = 0;  // digits after the point, up to the last kept one
-    long long dropped = 0;   // digits before the point left out
+    bool sticky = false;    // a non-zero digit was left out
+    long long fraction = 0; // digits after the point, up to the last kept one
+    long long dropped = 0;  // digits before the point left out
     for (; *p != '\0'; ++p) {
         if (*p == '.') {
             if (point)
@@ -104,8 +99,8 @@ cLongReal::cLongReal(const char* text) : cLongReal()
     arb_ptr x = arb();
     const slong prec = longreal::LiteralBits();
     if (!fmpz_is_zero(mantissa) && exponent != 0) {
-        const double log2 = static_cast<double>(fmpz_bits(mantissa))
-            + static_cast<double>(exponent) * std::log2(static_cast<double>(base));
+        const double log2 = static_cast<double>(fmpz_bits(mantissa)) +
+                            static_cast<double>(exponent) * std::log2(static_cast<double>(base));
         if (log2 > static_cast<double>(longreal::kMaxExponent))
             longreal::Fail("overflow");
         if (log2 < -static_cast<double>(longreal::kMaxExponent))
@@ -130,7 +125,8 @@ cLongReal::cLongReal(const char* text) : cLongReal()
     } else if (std::has_single_bit(static_cast<unsigned>(base))) {
         mantissaBall(x, prec);
         arb_mul_2exp_si(x, x, static_cast<slong>(exponent) * std::countr_zero(static_cast<unsigned>(base)));
-    } else if (exponent > 0 && static_cast<double>(magnitude) * std::log2(static_cast<double>(base)) < static_cast<double>(prec)) {
+    } else if (exponent > 0 &&
+               static_cast<double>(magnitude) * std::log2(static_cast<double>(base)) < static_cast<double>(prec)) {
         Integer scale;
         fmpz_ui_pow_ui(scale, static_cast<ulong>(base), magnitude); // whole: exact while it fits
         mantissaBall(x, prec + longreal::kGuardBits);
@@ -149,9 +145,10 @@ cLongReal::cLongReal(const char* text) : cLongReal()
     longreal::Finish(x, "invalid number");
     // A ball of radius > 0 for a value the digits give exactly: the exact
     // rational as well, when it fits the size rule.
-    if (!sticky && !arb_is_exact(x) && !arb_is_zero(x)
-        && static_cast<double>(fmpz_bits(mantissa)) + std::fabs(static_cast<double>(exponent)) * std::log2(static_cast<double>(base))
-            < static_cast<double>(longreal::RationalLimitBits())) {
+    if (!sticky && !arb_is_exact(x) && !arb_is_zero(x) &&
+        static_cast<double>(fmpz_bits(mantissa)) +
+                std::fabs(static_cast<double>(exponent)) * std::log2(static_cast<double>(base)) <
+            static_cast<double>(longreal::RationalLimitBits())) {
         longreal::Rational q;
         Integer scale;
         fmpz_ui_pow_ui(scale, static_cast<ulong>(base), magnitude);

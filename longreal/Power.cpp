@@ -13,8 +13,7 @@ using longreal::Prec;
 namespace {
 
 // y as a whole number: exact, or a narrow ball decided at the whole number it holds.
-bool WholeExponent(const cLongReal& y, fmpz* out)
-{
+bool WholeExponent(const cLongReal& y, fmpz* out) {
     if (longreal::ExactWhole(out, y.arb()))
         return true;
     if (arb_is_exact(y.arb()) || !arb_contains_int(y.arb()) || mag_cmp_2exp_si(arb_radref(y.arb()), -2) >= 0)
@@ -27,8 +26,7 @@ bool WholeExponent(const cLongReal& y, fmpz* out)
 
 // x^n for a whole n beyond 2^40 and |x| near 1, as sign * exp(n ln|x|):
 // repeated squaring would carry n's bits in its working precision.
-cLongReal HugeWholePower(const cLongReal& x, const fmpz* n, int base)
-{
+cLongReal HugeWholePower(const cLongReal& x, const fmpz* n, int base) {
     const slong bits = longreal::Guarded();
     Ball t, limit;
     arb_abs(t, x.arb());
@@ -50,15 +48,14 @@ cLongReal HugeWholePower(const cLongReal& x, const fmpz* n, int base)
 }
 
 // x^n exactly, in an exact pass, for an exact x and a result within the size rule.
-bool ExactPower(const cLongReal& x, slong n, cLongReal& out)
-{
+bool ExactPower(const cLongReal& x, slong n, cLongReal& out) {
     if (!longreal::ExactMode() || !x.IsExact())
         return false;
     longreal::Rational q, r;
     if (!cLongRealAccess::ExactOf(x, q))
         return false;
-    const double bits = static_cast<double>(fmpz_bits(fmpq_numref(q.get())) + fmpz_bits(fmpq_denref(q.get())))
-        * std::fabs(static_cast<double>(n));
+    const double bits = static_cast<double>(fmpz_bits(fmpq_numref(q.get())) + fmpz_bits(fmpq_denref(q.get()))) *
+                        std::fabs(static_cast<double>(n));
     if (bits > static_cast<double>(longreal::RationalLimitBits()))
         return false;
     if (fmpq_is_zero(q) && n < 0)
@@ -68,8 +65,7 @@ bool ExactPower(const cLongReal& x, slong n, cLongReal& out)
 }
 
 // A small whole exponent, exact or not.
-bool SmallWhole(const cLongReal& y, slong& n)
-{
+bool SmallWhole(const cLongReal& y, slong& n) {
     const arf_struct* exponent = arb_midref(y.arb());
     if (!arb_is_exact(y.arb()) || !arf_is_int(exponent) || arf_cmpabs_2exp_si(exponent, 40) >= 0)
         return false;
@@ -81,8 +77,7 @@ cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y);
 
 } // namespace
 
-cLongReal power(const cLongReal& x, const cLongReal& y)
-{
+cLongReal power(const cLongReal& x, const cLongReal& y) {
     if (cLongRealAccess::Exact(x) == nullptr && cLongRealAccess::Exact(y) == nullptr) [[likely]]
         return PowerOfBalls(x, y);
     cLongReal r;
@@ -97,13 +92,12 @@ cLongReal power(const cLongReal& x, const cLongReal& y)
 
 namespace {
 
-cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y)
-{
+cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
     // The common case, a small positive whole exponent of a base away from
     // 0, with no decision to make: what the general path below computes.
     const arf_struct* exponent = arb_midref(y.arb());
-    if (arb_is_exact(y.arb()) && arf_is_int(exponent) && arf_sgn(exponent) > 0
-        && arf_cmpabs_2exp_si(exponent, 40) < 0 && !arb_contains_zero(x.arb())) {
+    if (arb_is_exact(y.arb()) && arf_is_int(exponent) && arf_sgn(exponent) > 0 &&
+        arf_cmpabs_2exp_si(exponent, 40) < 0 && !arb_contains_zero(x.arb())) {
         Ball r;
         const slong n = arf_get_si(exponent, ARF_RND_DOWN);
         if (n == 2) {

@@ -21,8 +21,7 @@ namespace {
 
 // Significant digits of `base` that `bits` bits can hold: the largest D with
 // base^D <= 2^bits.
-slong DigitCount(int base, slong bits)
-{
+slong DigitCount(int base, slong bits) {
     if (std::has_single_bit(static_cast<unsigned>(base)))
         return bits / std::countr_zero(static_cast<unsigned>(base));
     // Never an integer for other bases, so the floating-point floor is safe.
@@ -30,14 +29,10 @@ slong DigitCount(int base, slong bits)
     return std::max<slong>(static_cast<slong>(digits), 1);
 }
 
-double Log2Base(int base)
-{
-    return std::log2(static_cast<double>(base));
-}
+double Log2Base(int base) { return std::log2(static_cast<double>(base)); }
 
 // Exponent k of the leading digit of |x| in `base`, from the midpoint; may be off by one.
-long LeadingExponent(arb_srcptr x, int base)
-{
+long LeadingExponent(arb_srcptr x, int base) {
     arf_t top;
     arf_init(top);
     arf_set_round(top, arb_midref(x), 53, ARF_RND_DOWN);
@@ -49,8 +44,7 @@ long LeadingExponent(arb_srcptr x, int base)
 }
 
 // |q| * base^s rounded to a whole number, half away from zero, exactly.
-void RoundExact(const fmpq* q, int base, slong s, fmpz* N)
-{
+void RoundExact(const fmpq* q, int base, slong s, fmpz* N) {
     Integer num, den, power;
     fmpz_abs(num, fmpq_numref(q));
     fmpz_set(den, fmpq_denref(q));
@@ -68,8 +62,7 @@ void RoundExact(const fmpq* q, int base, slong s, fmpz* N)
 // |x| (a ball without 0) rounded to n significant digits: N with
 // B^(n-1) <= N < B^n and leading exponent k. False when the ball does not
 // decide them. With `exact`, the rational x approximates is rounded.
-bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* N)
-{
+bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* N) {
     Ball y, power;
     Integer low, high;
     for (int attempt = 0; attempt < 4; ++attempt) {
@@ -77,8 +70,8 @@ bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* 
         if (exact != nullptr) {
             RoundExact(exact, base, s, N);
         } else {
-            const slong prec = static_cast<slong>(static_cast<double>(n) * Log2Base(base)) + 64
-                + static_cast<slong>(std::log2(std::fabs(static_cast<double>(s)) + 2));
+            const slong prec = static_cast<slong>(static_cast<double>(n) * Log2Base(base)) + 64 +
+                               static_cast<slong>(std::log2(std::fabs(static_cast<double>(s)) + 2));
             arb_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(s >= 0 ? s : -s), prec);
             arb_abs(y, x);
             if (s >= 0)
@@ -105,16 +98,15 @@ bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* 
 }
 
 struct Digits {
-    std::string d; // significant digits, trailing zeros removed
-    long k = 0;    // exponent of the leading digit
+    std::string d;   // significant digits, trailing zeros removed
+    long k = 0;      // exponent of the leading digit
     slong count = 0; // digits decided (before removing zeros)
 };
 
 // The most digits, up to `most`, that the ball (or the exact rational it
 // approximates) decides; count 0 when none. Trailing zeros are dropped only
 // when all `most` digits are decided.
-Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most)
-{
+Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most) {
     Digits out;
     if (exact == nullptr && arb_contains_zero(x))
         return out;
@@ -122,7 +114,8 @@ Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most)
     const slong accuracy = arb_rel_accuracy_bits(x);
     slong n = most;
     if (exact == nullptr && accuracy < ARF_PREC_EXACT / 2)
-        n = std::min<slong>(most, static_cast<slong>(static_cast<double>(std::max<slong>(accuracy, 0)) / Log2Base(base)) + 2);
+        n = std::min<slong>(most,
+                            static_cast<slong>(static_cast<double>(std::max<slong>(accuracy, 0)) / Log2Base(base)) + 2);
     n = std::max<slong>(n, 1);
     long k = LeadingExponent(x, base);
     Integer N;
@@ -145,8 +138,7 @@ Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most)
 }
 
 // Positional form of the digit string d with leading-digit exponent k.
-void AppendPositional(std::string& out, const std::string_view d, long k)
-{
+void AppendPositional(std::string& out, const std::string_view d, long k) {
     if (k < 0) {
         out += "0.";
         out.append(static_cast<size_t>(-k - 1), '0');
@@ -166,21 +158,16 @@ void AppendPositional(std::string& out, const std::string_view d, long k)
 
 // Mantissa with `lead` digits before the point (padding with zeros), then
 // the marker and the decimal exponent.
-void AppendExponential(std::string& out, std::string_view d, size_t lead, const char* marker, long exponent)
-{
+void AppendExponential(std::string& out, std::string_view d, size_t lead, const char* marker, long exponent) {
     AppendPositional(out, d, static_cast<long>(lead) - 1);
     out += marker;
     out += std::to_string(exponent);
 }
 
-long FloorDiv(long a, long b)
-{
-    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
+long FloorDiv(long a, long b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0); }
 
 // Compares the decided digits (0.d * base^(k+1)) with 1024 and with 1.
-int CompareWithKibi(const Digits& digits, int base, long target)
-{
+int CompareWithKibi(const Digits& digits, int base, long target) {
     Integer value, scale;
     fmpz_set_str(value, digits.d.c_str(), base);
     const long shift = digits.k - static_cast<long>(digits.d.size()) + 1;
@@ -198,8 +185,7 @@ int CompareWithKibi(const Digits& digits, int base, long target)
 }
 
 // |x| = m * 2^(10 j) with 1 <= m < 1024: the decided digits of m, and j.
-Digits BinaryMantissa(arb_srcptr x, const fmpq* exact, int base, slong most, long& j)
-{
+Digits BinaryMantissa(arb_srcptr x, const fmpq* exact, int base, slong most, long& j) {
     const slong e = fmpz_get_si(ARF_EXPREF(arb_midref(x))); // |mid| in [2^(e-1), 2^e)
     j = FloorDiv(static_cast<long>(e) - 1, 10);
     Ball m;
@@ -231,8 +217,7 @@ Digits BinaryMantissa(arb_srcptr x, const fmpq* exact, int base, slong most, lon
 
 namespace longreal {
 
-cLongReal::cRendering Render(arb_srcptr x, const fmpq* exact)
-{
+cLongReal::cRendering Render(arb_srcptr x, const fmpq* exact) {
     cLongReal::cRendering result;
     result.generation = Settings().generation;
     if (arb_is_zero(x)) {
@@ -283,19 +268,12 @@ cLongReal::cRendering Render(arb_srcptr x, const fmpq* exact)
 
 } // namespace longreal
 
-const cLongReal::cRendering& cLongReal::Rendered() const
-{
+const cLongReal::cRendering& cLongReal::Rendered() const {
     if (!aText || aText->generation != longreal::Settings().generation)
         aText = std::make_unique<cRendering>(longreal::Render(aBall, aExact ? aExact->q : nullptr));
     return *aText;
 }
 
-cLongReal::operator const char*() const
-{
-    return Rendered().text.c_str();
-}
+cLongReal::operator const char*() const { return Rendered().text.c_str(); }
 
-bool cLongReal::IsProven() const
-{
-    return Rendered().proven;
-}
+bool cLongReal::IsProven() const { return Rendered().proven; }

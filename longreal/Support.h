@@ -33,21 +33,18 @@ struct EffectiveSettings {
     slong zeroShift = 16 * (cLongRealDefaults::kPrecision - cLongRealDefaults::kNativeEpsExponent);
     bool zeroOn = cLongRealDefaults::kNativeEpsExponent > 0;
     int angleMode = cLongRealDefaults::kAngleMode; // 0 rad, 1 deg, 2 gra
-    unsigned generation = 0; // changes with every Init(): cached texts are stale
+    unsigned generation = 0;                       // changes with every Init(): cached texts are stale
 };
 
 extern EffectiveSettings gSettings;
 
-inline const EffectiveSettings& Settings()
-{
-    return gSettings;
-}
+inline const EffectiveSettings& Settings() { return gSettings; }
 
 // The refinement pass of this thread.
 struct PassState {
-    slong bits = 0;     // 0: the working precision
+    slong bits = 0;                                              // 0: the working precision
     cLongRealPass::eDecisions decisions = cLongRealPass::dkLast; // outside a pass: final
-    bool exact = false; // rationals stay exact
+    bool exact = false;                                          // rationals stay exact
     bool active = false;
     bool cleanup = false; // the thread frees Arb's caches when it ends
 };
@@ -57,36 +54,25 @@ struct PassState {
 void ArrangeCleanup();
 
 // Precision of operations now.
-inline slong Prec()
-{
+inline slong Prec() {
     if (!tPass.cleanup) [[unlikely]]
         ArrangeCleanup();
     return tPass.bits != 0 ? tPass.bits : gSettings.bits;
 }
 
 // Decisions are final: a last pass, or no pass.
-inline bool Final()
-{
-    return tPass.decisions != cLongRealPass::dkRefining;
-}
+inline bool Final() { return tPass.decisions != cLongRealPass::dkRefining; }
 
 // The internal zero may decide: a last pass at full depth, or no pass.
-inline bool ZeroRule()
-{
-    return tPass.decisions == cLongRealPass::dkLast;
-}
+inline bool ZeroRule() { return tPass.decisions == cLongRealPass::dkLast; }
 
 // Rational values stay exact (the passes after the first).
-inline bool ExactMode()
-{
-    return tPass.exact;
-}
+inline bool ExactMode() { return tPass.exact; }
 
 // Allocation failures (Memory.cpp): set when GMP or FLINT spent the reserve.
 extern std::atomic<bool> gMemoryShort;
 [[noreturn]] void MemoryShortSlow();
-inline void CheckMemory()
-{
+inline void CheckMemory() {
     if (gMemoryShort.load(std::memory_order_relaxed)) [[unlikely]]
         MemoryShortSlow();
 }
@@ -95,8 +81,7 @@ inline void CheckMemory()
 constexpr slong kHeavyBits = slong(1) << 17;
 constexpr unsigned long long kHeavyNumbers = 512;
 void CheckHeadroomSlow(slong bits);
-inline void CheckHeadroom(slong bits)
-{
+inline void CheckHeadroom(slong bits) {
     if (bits >= kHeavyBits) [[unlikely]]
         CheckHeadroomSlow(bits);
 }
@@ -107,10 +92,7 @@ void EnsureReserve();
 
 // Literals are read with 4x the working bits; an exact one keeps its
 // rational too, for the passes beyond.
-inline slong LiteralBits()
-{
-    return gSettings.bits << 2;
-}
+inline slong LiteralBits() { return gSettings.bits << 2; }
 
 // The size rule: an exact result (an integer, a rational, a value of an
 // exact sum) is computed exactly only while it takes at most this many bits,
@@ -118,31 +100,21 @@ inline slong LiteralBits()
 // rounds at the pass precision, where that is still sound, or fails with a
 // reason. No call into Arb, FLINT or GMP then asks for more memory than a
 // bound that follows from the precision and the operands' exponents.
-inline slong ExactLimitBits()
-{
-    return std::max<slong>(slong(1) << 20, LiteralBits());
-}
+inline slong ExactLimitBits() { return std::max<slong>(slong(1) << 20, LiteralBits()); }
 
-inline bool FitsExact(double bits)
-{
-    return bits <= static_cast<double>(ExactLimitBits());
-}
+inline bool FitsExact(double bits) { return bits <= static_cast<double>(ExactLimitBits()); }
 
 // Exact rationals of an exact pass (numerator and denominator together) stay
 // exact up to this size: 16 times the pass precision, at least 8192 bits,
 // within the size rule. Beyond it they become balls at the pass precision.
-inline slong RationalLimitBits()
-{
-    return std::min(ExactLimitBits(), std::max<slong>(8192, 16 * Prec()));
-}
+inline slong RationalLimitBits() { return std::min(ExactLimitBits(), std::max<slong>(8192, 16 * Prec())); }
 
 // Extra bits for intermediate steps of a function.
 constexpr slong kGuardBits = 32;
 
 // The precision of a function's intermediate steps; at high precision it
 // checks the headroom first (see CheckHeadroom).
-inline slong Guarded()
-{
+inline slong Guarded() {
     const slong bits = Prec() + kGuardBits;
     CheckHeadroom(bits);
     return bits;
@@ -179,8 +151,7 @@ using Rational = cScoped<fmpq_t, fmpq*, fmpq_init, fmpq_clear>;
 // Checks a fresh result: a non-finite ball is Undecided(reason), a midpoint
 // beyond the exponent range overflows, a ball below it becomes 0.
 void CheckRangeSlow(arb_ptr r);
-inline void Finish(arb_ptr r, const char* reason)
-{
+inline void Finish(arb_ptr r, const char* reason) {
     CheckMemory();
     const arf_struct* mid = arb_midref(r);
     if (!arf_is_finite(mid) || mag_is_inf(arb_radref(r))) // arb_is_finite, inline
@@ -221,7 +192,10 @@ struct cLongReal::cExact {
     fmpq_t q;
     slong bits;
     cExact() : bits(0) { fmpq_init(q); }
-    cExact(const cExact& other) : bits(other.bits) { fmpq_init(q); fmpq_set(q, other.q); }
+    cExact(const cExact& other) : bits(other.bits) {
+        fmpq_init(q);
+        fmpq_set(q, other.q);
+    }
     cExact& operator=(const cExact&) = delete;
     ~cExact() { fmpq_clear(q); }
 };

@@ -22,8 +22,7 @@ namespace {
 using tArbFn = void (*)(arb_ptr, arb_srcptr, slong);
 
 // The quarter turn in the configured unit; 0 for radians.
-long Quarter()
-{
+long Quarter() {
     switch (longreal::Settings().angleMode) {
     case 1: return 90;
     case 2: return 100;
@@ -35,8 +34,7 @@ long Quarter()
 // beyond this the cost grows to seconds and beyond.
 constexpr slong kMaxRadianExponent = slong(1) << 20;
 
-cLongReal Radians(tArbFn fn, const cLongReal& x, const std::string& name)
-{
+cLongReal Radians(tArbFn fn, const cLongReal& x, const std::string& name) {
     if (arf_cmpabs_2exp_si(arb_midref(x.arb()), kMaxRadianExponent) > 0)
         Fail(name + ": argument too large");
     Ball r;
@@ -48,8 +46,7 @@ cLongReal Radians(tArbFn fn, const cLongReal& x, const std::string& name)
 
 // |x| modulo `turn` units as an exact rational in [0, turn), with the sign
 // of x; false when x is not exact or too small to be worth reducing exactly.
-bool ExactAngle(arb_srcptr x, long turn, fmpq* out, int& sign)
-{
+bool ExactAngle(arb_srcptr x, long turn, fmpq* out, int& sign) {
     if (!arb_is_exact(x))
         return false;
     const arf_struct* mid = arb_midref(x);
@@ -85,29 +82,23 @@ bool ExactAngle(arb_srcptr x, long turn, fmpq* out, int& sign)
 }
 
 // The ball argument in half turns: x / (2 q).
-void HalfTurns(arb_ptr u, arb_srcptr x, long q)
-{
-    arb_div_ui(u, x, static_cast<ulong>(2 * q), longreal::Guarded());
-}
+void HalfTurns(arb_ptr u, arb_srcptr x, long q) { arb_div_ui(u, x, static_cast<ulong>(2 * q), longreal::Guarded()); }
 
-cLongReal Signed(arb_ptr r, int sign)
-{
+cLongReal Signed(arb_ptr r, int sign) {
     if (sign < 0)
         arb_neg(r, r);
     return longreal::Take(r);
 }
 
 // angle / (2 q): an angle in units as a rational multiple of pi.
-void InHalfTurns(fmpq* angle, long q)
-{
+void InHalfTurns(fmpq* angle, long q) {
     Integer d;
     fmpz_set_si(d, 2 * q);
     fmpq_div_fmpz(angle, angle, d);
 }
 
 // sin or cos in degrees or gradians.
-cLongReal Circular(const cLongReal& x, long q, bool sine)
-{
+cLongReal Circular(const cLongReal& x, long q, bool sine) {
     Ball r;
     Rational angle;
     int sign = 1;
@@ -130,8 +121,7 @@ cLongReal Circular(const cLongReal& x, long q, bool sine)
 
 // tan (or cot) in degrees or gradians: exact at multiples of an eighth
 // turn, an error at the poles.
-cLongReal Tangent(const cLongReal& x, long q, bool cotangent)
-{
+cLongReal Tangent(const cLongReal& x, long q, bool cotangent) {
     const char* pole = cotangent ? "cot: pole at this angle" : "tan: pole at this angle";
     Ball r;
     Rational angle;
@@ -169,8 +159,7 @@ cLongReal Tangent(const cLongReal& x, long q, bool cotangent)
 }
 
 // An inverse function's result in radians, converted to the configured unit.
-cLongReal InUnit(arb_ptr radians, long q)
-{
+cLongReal InUnit(arb_ptr radians, long q) {
     if (q != 0) {
         Ball pi;
         arb_const_pi(pi, longreal::Guarded());
@@ -184,8 +173,7 @@ cLongReal InUnit(arb_ptr radians, long q)
 }
 
 // The fraction num/den of a quarter turn in the configured unit.
-cLongReal QuarterTimes(long num, long den, long q)
-{
+cLongReal QuarterTimes(long num, long den, long q) {
     Ball r;
     if (q == 0) {
         arb_const_pi(r, longreal::Guarded());
@@ -198,33 +186,28 @@ cLongReal QuarterTimes(long num, long den, long q)
     return longreal::Take(r);
 }
 
-bool ExactlyEquals(const cLongReal& x, double value)
-{
+bool ExactlyEquals(const cLongReal& x, double value) {
     return arb_is_exact(x.arb()) && arf_equal_d(arb_midref(x.arb()), value);
 }
 
 } // namespace
 
-cLongReal sin(const cLongReal& x)
-{
+cLongReal sin(const cLongReal& x) {
     const long q = Quarter();
     return q == 0 ? Radians(arb_sin, x, "sin") : Circular(x, q, true);
 }
 
-cLongReal cos(const cLongReal& x)
-{
+cLongReal cos(const cLongReal& x) {
     const long q = Quarter();
     return q == 0 ? Radians(arb_cos, x, "cos") : Circular(x, q, false);
 }
 
-cLongReal tan(const cLongReal& x)
-{
+cLongReal tan(const cLongReal& x) {
     const long q = Quarter();
     return q == 0 ? Radians(arb_tan, x, "tan") : Tangent(x, q, false);
 }
 
-cLongReal cot(const cLongReal& x)
-{
+cLongReal cot(const cLongReal& x) {
     const long q = Quarter();
     if (q != 0)
         return Tangent(x, q, true);
@@ -233,8 +216,7 @@ cLongReal cot(const cLongReal& x)
     return Radians(arb_cot, x, "cot");
 }
 
-cLongReal arcsin(const cLongReal& x)
-{
+cLongReal arcsin(const cLongReal& x) {
     const char* reason = "arcsin: argument must lie between -1 and 1";
     const int top = SideOf(x.arb(), 1, reason);
     const int bottom = SideOf(x.arb(), -1, reason);
@@ -256,8 +238,7 @@ cLongReal arcsin(const cLongReal& x)
     return InUnit(r, q);
 }
 
-cLongReal arccos(const cLongReal& x)
-{
+cLongReal arccos(const cLongReal& x) {
     const char* reason = "arccos: argument must lie between -1 and 1";
     const int top = SideOf(x.arb(), 1, reason);
     const int bottom = SideOf(x.arb(), -1, reason);
@@ -279,8 +260,7 @@ cLongReal arccos(const cLongReal& x)
     return InUnit(r, q);
 }
 
-cLongReal arctan(const cLongReal& x)
-{
+cLongReal arctan(const cLongReal& x) {
     const long q = Quarter();
     if (arb_is_zero(x.arb()))
         return cLongReal(0L);
@@ -294,8 +274,7 @@ cLongReal arctan(const cLongReal& x)
 }
 
 // arccot(x) = quarter turn - arctan(x), in (0, half turn).
-cLongReal arccot(const cLongReal& x)
-{
+cLongReal arccot(const cLongReal& x) {
     const long q = Quarter();
     if (arb_is_zero(x.arb()))
         return QuarterTimes(1, 1, q);

@@ -4,8 +4,8 @@
 #include "cLongRealDefaults.h"
 
 #include <algorithm>
-#include <ctime>
 #include <climits>
+#include <ctime>
 
 uint16_t cLongReal::aPrecision = cLongRealDefaults::kPrecision;
 uint16_t cLongReal::aOutputDrop = cLongRealDefaults::kOutputDrop;
@@ -32,8 +32,7 @@ struct ThreadCleanup {
 
 } // namespace
 
-void ArrangeCleanup()
-{
+void ArrangeCleanup() {
     static thread_local ThreadCleanup cleanup;
     (void)cleanup;
     tPass.cleanup = true;
@@ -41,10 +40,7 @@ void ArrangeCleanup()
 
 namespace {
 
-int UsableBase(uint16_t base)
-{
-    return base >= 2 && base <= 36 ? base : 10;
-}
+int UsableBase(uint16_t base) { return base >= 2 && base <= 36 ? base : 10; }
 
 } // namespace
 
@@ -53,8 +49,7 @@ int UsableBase(uint16_t base)
 using longreal::Finish;
 using longreal::Prec;
 
-void cLongReal::Init()
-{
+void cLongReal::Init() {
     longreal::EffectiveSettings s;
     const slong digits = std::max<slong>(aPrecision, 1);
     s.bits = 16 * digits;
@@ -70,20 +65,13 @@ void cLongReal::Init()
     longreal::ArmReserve(true);
 }
 
-slong cLongReal::WorkingBits()
-{
-    return longreal::Settings().bits;
-}
+slong cLongReal::WorkingBits() { return longreal::Settings().bits; }
 
-slong cLongReal::PassBits()
-{
-    return Prec();
-}
+slong cLongReal::PassBits() { return Prec(); }
 
 cLongRealPass::cLongRealPass(slong bits, eDecisions decisions, bool exact)
     : aSavedBits(longreal::tPass.bits), aSavedDecisions(longreal::tPass.decisions), aSavedExact(longreal::tPass.exact),
-      aSavedActive(longreal::tPass.active)
-{
+      aSavedActive(longreal::tPass.active) {
     longreal::EnsureReserve();
     longreal::tPass.bits = std::max<slong>(bits, 16);
     longreal::tPass.decisions = decisions;
@@ -91,25 +79,20 @@ cLongRealPass::cLongRealPass(slong bits, eDecisions decisions, bool exact)
     longreal::tPass.active = true;
 }
 
-cLongRealPass::~cLongRealPass()
-{
+cLongRealPass::~cLongRealPass() {
     longreal::tPass.bits = aSavedBits;
     longreal::tPass.decisions = aSavedDecisions;
     longreal::tPass.exact = aSavedExact;
     longreal::tPass.active = aSavedActive;
 }
 
-bool cLongRealPass::Active()
-{
-    return longreal::tPass.active;
-}
+bool cLongRealPass::Active() { return longreal::tPass.active; }
 
 namespace {
 
 // Processor time of this thread, in seconds: what the passes cost, whatever
 // else the machine runs.
-double Now()
-{
+double Now() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + 1e-9 * static_cast<double>(t.tv_nsec);
@@ -122,18 +105,11 @@ constexpr double kTimeBudgetFloor = 0.1;
 
 } // namespace
 
-slong cLongRealSchedule::CapBits()
-{
-    return std::max<slong>(slong(1) << 16, cLongReal::WorkingBits() << 2);
-}
+slong cLongRealSchedule::CapBits() { return std::max<slong>(slong(1) << 16, cLongReal::WorkingBits() << 2); }
 
-cLongRealSchedule::cLongRealSchedule() : aBits(cLongReal::WorkingBits()), aStart(Now()), aPassStart(aStart)
-{
-    Plan();
-}
+cLongRealSchedule::cLongRealSchedule() : aBits(cLongReal::WorkingBits()), aStart(Now()), aPassStart(aStart) { Plan(); }
 
-void cLongRealSchedule::Advance()
-{
+void cLongRealSchedule::Advance() {
     const double now = Now();
     aLastTime = now - aPassStart;
     if (aPass == 0)
@@ -147,8 +123,7 @@ void cLongRealSchedule::Advance()
 // A pass is the last when the one after it would pass the cap on the bits
 // (full depth), or when it and the one after it, each taken to cost twice
 // the pass before, would pass the time budget (cut short).
-void cLongRealSchedule::Plan()
-{
+void cLongRealSchedule::Plan() {
     if (aBits * 2 > CapBits()) {
         aDecisions = cLongRealPass::dkLast;
         return;
@@ -162,33 +137,28 @@ void cLongRealSchedule::Plan()
     aDecisions = spent + 6 * aLastTime > budget ? cLongRealPass::dkLastShort : cLongRealPass::dkRefining;
 }
 
-cLongReal::cLongReal()
-{
-    arb_init(aBall);
-}
+cLongReal::cLongReal() { arb_init(aBall); }
 
-cLongReal::cLongReal(long value)
-{
+cLongReal::cLongReal(long value) {
     arb_init(aBall);
     arb_set_si(aBall, value);
 }
 
 cLongReal::cLongReal(const cLongReal& other)
-    : aExact(other.aExact ? std::make_unique<cExact>(*other.aExact) : nullptr) // may throw: before the ball holds memory
+    : aExact(other.aExact ? std::make_unique<cExact>(*other.aExact)
+                          : nullptr) // may throw: before the ball holds memory
 {
     arb_init(aBall);
     arb_set(aBall, other.aBall);
     cLongRealAccess::Refresh(*this);
 }
 
-cLongReal::cLongReal(cLongReal&& other) noexcept : aExact(std::move(other.aExact)), aText(std::move(other.aText))
-{
+cLongReal::cLongReal(cLongReal&& other) noexcept : aExact(std::move(other.aExact)), aText(std::move(other.aText)) {
     arb_init(aBall);
     arb_swap(aBall, other.aBall);
 }
 
-cLongReal& cLongReal::operator=(const cLongReal& other)
-{
+cLongReal& cLongReal::operator=(const cLongReal& other) {
     if (this != &other) {
         if (other.aExact) [[unlikely]] {
             cLongReal copy(other);
@@ -202,8 +172,7 @@ cLongReal& cLongReal::operator=(const cLongReal& other)
     return *this;
 }
 
-cLongReal& cLongReal::operator=(cLongReal&& other) noexcept
-{
+cLongReal& cLongReal::operator=(cLongReal&& other) noexcept {
     if (this != &other) {
         arb_swap(aBall, other.aBall);
         aExact.swap(other.aExact);
@@ -214,20 +183,15 @@ cLongReal& cLongReal::operator=(cLongReal&& other) noexcept
     return *this;
 }
 
-cLongReal::~cLongReal()
-{
-    arb_clear(aBall);
-}
+cLongReal::~cLongReal() { arb_clear(aBall); }
 
-arb_ptr cLongReal::arb()
-{
+arb_ptr cLongReal::arb() {
     aText.reset();
     aExact.reset();
     return aBall;
 }
 
-bool cLongRealAccess::ExactOf(const cLongReal& x, fmpq* out)
-{
+bool cLongRealAccess::ExactOf(const cLongReal& x, fmpq* out) {
     if (x.aExact) {
         fmpq_set(out, x.aExact->q);
         return true;
@@ -235,8 +199,7 @@ bool cLongRealAccess::ExactOf(const cLongReal& x, fmpq* out)
     return longreal::ExactRational(out, x.aBall);
 }
 
-bool cLongRealAccess::SetRational(cLongReal& x, const fmpq* q, slong bits)
-{
+bool cLongRealAccess::SetRational(cLongReal& x, const fmpq* q, slong bits) {
     const fmpz* num = fmpq_numref(q);
     const fmpz* den = fmpq_denref(q);
     if (static_cast<slong>(fmpz_bits(num) + fmpz_bits(den)) > longreal::RationalLimitBits())
@@ -260,8 +223,7 @@ bool cLongRealAccess::SetRational(cLongReal& x, const fmpq* q, slong bits)
     return true;
 }
 
-void cLongRealAccess::Refresh(cLongReal& x)
-{
+void cLongRealAccess::Refresh(cLongReal& x) {
     if (x.aExact && x.aExact->bits < Prec()) {
         x.aExact->bits = Prec();
         arb_set_fmpq(x.aBall, x.aExact->q, x.aExact->bits);
@@ -269,8 +231,7 @@ void cLongRealAccess::Refresh(cLongReal& x)
     }
 }
 
-const cLongReal& cLongRealAccess::Current(const cLongReal& x, cLongReal& temp)
-{
+const cLongReal& cLongRealAccess::Current(const cLongReal& x, cLongReal& temp) {
     if (!x.aExact || x.aExact->bits >= Prec())
         return x;
     temp = x; // the copy makes its ball afresh
@@ -284,14 +245,14 @@ using longreal::Rational;
 
 enum class Op { add, subtract, multiply, divide };
 
-void BallOp(Op op, arb_ptr r, arb_srcptr a, arb_srcptr b)
-{
+void BallOp(Op op, arb_ptr r, arb_srcptr a, arb_srcptr b) {
     switch (op) {
     case Op::add: arb_add(r, a, b, Prec()); return;
     case Op::subtract: arb_sub(r, a, b, Prec()); return;
     case Op::multiply: arb_mul(r, a, b, Prec()); return;
     case Op::divide:
-        if (arb_contains_zero(b) && (arb_is_zero(b) || longreal::SideOf(b, 0, "cannot decide whether the divisor is 0") == 0))
+        if (arb_contains_zero(b) &&
+            (arb_is_zero(b) || longreal::SideOf(b, 0, "cannot decide whether the divisor is 0") == 0))
             longreal::Fail("division by zero");
         arb_div(r, a, b, Prec());
         return;
@@ -300,8 +261,7 @@ void BallOp(Op op, arb_ptr r, arb_srcptr a, arb_srcptr b)
 
 // The exact rational result of an exact pass; false when an operand is not
 // exact or the result is beyond the size rule.
-bool ExactOp(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
-{
+bool ExactOp(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b) {
     Rational x, y, r;
     if (!cLongRealAccess::ExactOf(a, x) || !cLongRealAccess::ExactOf(b, y))
         return false;
@@ -319,8 +279,7 @@ bool ExactOp(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
 }
 
 // The internal zero of a sum or difference, the checks of a result, then out = r.
-void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b)
-{
+void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b) {
     if (op == Op::add || op == Op::subtract)
         longreal::SnapCancellation(r, a, b);
     Finish(r, "undefined result");
@@ -329,8 +288,7 @@ void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b)
 
 // An operand is a rational: exact when both operands are exact, otherwise
 // on balls of at least the pass precision.
-[[gnu::noinline]] void OperateRational(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
-{
+[[gnu::noinline]] void OperateRational(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b) {
     if (longreal::ExactMode() && a.IsExact() && b.IsExact() && ExactOp(op, out, a, b))
         return;
     cLongReal ta, tb;
@@ -342,8 +300,7 @@ void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b)
 }
 
 // out = a op b; out may be a or b, and is unchanged when the operation fails.
-void Operate(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
-{
+void Operate(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b) {
     if (cLongRealAccess::Exact(a) != nullptr || cLongRealAccess::Exact(b) != nullptr) [[unlikely]] {
         OperateRational(op, out, a, b);
         return;
@@ -357,8 +314,7 @@ void Operate(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b)
     Conclude(op, out, r, a.arb(), b.arb());
 }
 
-cLongReal Binary(Op op, const cLongReal& a, const cLongReal& b)
-{
+cLongReal Binary(Op op, const cLongReal& a, const cLongReal& b) {
     cLongReal r;
     Operate(op, r, a, b);
     return r;
@@ -366,8 +322,7 @@ cLongReal Binary(Op op, const cLongReal& a, const cLongReal& b)
 
 // Exact comparison of two exact values, one of them a rational: -1, 0, +1,
 // or 2 when either is not exact.
-int CompareExact(const cLongReal& a, const cLongReal& b)
-{
+int CompareExact(const cLongReal& a, const cLongReal& b) {
     if (!cLongRealAccess::Exact(a) && !cLongRealAccess::Exact(b))
         return 2;
     Rational x, y;
@@ -383,8 +338,7 @@ cLongReal cLongReal::operator-(const cLongReal& rhs) const { return Binary(Op::s
 cLongReal cLongReal::operator*(const cLongReal& rhs) const { return Binary(Op::multiply, *this, rhs); }
 cLongReal cLongReal::operator/(const cLongReal& rhs) const { return Binary(Op::divide, *this, rhs); }
 
-cLongReal cLongReal::operator-() const
-{
+cLongReal cLongReal::operator-() const {
     cLongReal r;
     arb_neg(r.aBall, aBall);
     if (aExact) {
@@ -394,35 +348,31 @@ cLongReal cLongReal::operator-() const
     return r;
 }
 
-cLongReal& cLongReal::operator+=(const cLongReal& rhs)
-{
+cLongReal& cLongReal::operator+=(const cLongReal& rhs) {
     Operate(Op::add, *this, *this, rhs);
     return *this;
 }
 
-cLongReal& cLongReal::operator-=(const cLongReal& rhs)
-{
+cLongReal& cLongReal::operator-=(const cLongReal& rhs) {
     Operate(Op::subtract, *this, *this, rhs);
     return *this;
 }
 
-cLongReal& cLongReal::operator*=(const cLongReal& rhs)
-{
+cLongReal& cLongReal::operator*=(const cLongReal& rhs) {
     Operate(Op::multiply, *this, *this, rhs);
     return *this;
 }
 
-cLongReal& cLongReal::operator/=(const cLongReal& rhs)
-{
+cLongReal& cLongReal::operator/=(const cLongReal& rhs) {
     Operate(Op::divide, *this, *this, rhs);
     return *this;
 }
 
-cLongReal& cLongReal::operator++()
-{
+cLongReal& cLongReal::operator++() {
     // A loop counter: a small exact whole number steps in place.
     const arf_struct* counter = arb_midref(aBall);
-    if (!aExact && arb_is_exact(aBall) && arf_is_int(counter) && (arf_is_zero(counter) || arf_cmpabs_2exp_si(counter, 60) < 0)) {
+    if (!aExact && arb_is_exact(aBall) && arf_is_int(counter) &&
+        (arf_is_zero(counter) || arf_cmpabs_2exp_si(counter, 60) < 0)) {
         arb_add_ui(aBall, aBall, 1, ARF_PREC_EXACT);
         aText.reset();
         return *this;
@@ -434,8 +384,8 @@ cLongReal& cLongReal::operator++()
     Ball r;
     // Whole numbers within the size rule step exactly; others at the pass precision.
     const arf_struct* mid = arb_midref(aBall);
-    const bool whole = arb_is_exact(aBall) && arf_is_int(mid)
-        && (arf_is_zero(mid) || arf_cmpabs_2exp_si(mid, longreal::ExactLimitBits()) < 0);
+    const bool whole = arb_is_exact(aBall) && arf_is_int(mid) &&
+                       (arf_is_zero(mid) || arf_cmpabs_2exp_si(mid, longreal::ExactLimitBits()) < 0);
     arb_add_ui(r, aBall, 1, whole ? ARF_PREC_EXACT : Prec());
     if (!whole) {
         Ball one;
@@ -448,8 +398,7 @@ cLongReal& cLongReal::operator++()
     return *this;
 }
 
-bool cLongReal::operator==(const cLongReal& rhs) const
-{
+bool cLongReal::operator==(const cLongReal& rhs) const {
     if (const int order = CompareExact(*this, rhs); order != 2)
         return order == 0;
     if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
@@ -461,8 +410,7 @@ bool cLongReal::operator==(const cLongReal& rhs) const
     return longreal::SideOf(d, 0, "cannot decide whether two values are equal") == 0;
 }
 
-bool cLongReal::operator<=(const cLongReal& rhs) const
-{
+bool cLongReal::operator<=(const cLongReal& rhs) const {
     if (const int order = CompareExact(*this, rhs); order != 2)
         return order <= 0;
     if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
@@ -476,8 +424,7 @@ bool cLongReal::operator<=(const cLongReal& rhs) const
     return longreal::SideOf(d, 0, "cannot decide a comparison") <= 0;
 }
 
-cLongReal::operator long() const
-{
+cLongReal::operator long() const {
     const arf_struct* mid = arb_midref(aBall);
     if (arf_cmp_si(mid, INT32_MAX) >= 0)
         return INT32_MAX;

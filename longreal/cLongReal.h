@@ -109,7 +109,7 @@ public:
 private:
     friend struct cLongRealAccess;
     arb_t aBall;
-    std::unique_ptr<cExact> aExact; // set only for a rational that is not a ball of radius 0
+    std::unique_ptr<cExact> aExact;            // set only for a rational that is not a ball of radius 0
     mutable std::unique_ptr<cRendering> aText; // made on the first conversion
     const cRendering& Rendered() const;
 };
@@ -157,7 +157,7 @@ private:
     int aPass = 0;
     slong aBits;
     cLongRealPass::eDecisions aDecisions = cLongRealPass::dkRefining;
-    double aStart;     // seconds of processor time
+    double aStart; // seconds of processor time
     double aPassStart;
     double aFirst = 0; // seconds the first pass took
     double aLastTime = 0;

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "Calculation.h"
 
-cParseMessage cCalculation::ParseMessage(std::string_view formula) const
-{
+cParseMessage cCalculation::ParseMessage(std::string_view formula) const {
     return aForeign ? ForeignCharMessage(formula, *aForeign) : ParseFailureMessage(formula, aParse);
 }
 
-cCalculation Calculate(cFormulaEngine& engine, const std::string& formula)
-{
+cCalculation Calculate(cFormulaEngine& engine, const std::string& formula) {
     cCalculation result;
     // The engine leaves out what is not printable ASCII; a formula holding
     // such a character would silently mean something else.

@@ -6,8 +6,7 @@
 #include <cstring>
 #include <new>
 
-cStartSettings ReadStartSettings(const std::string& iniPath)
-{
+cStartSettings ReadStartSettings(const std::string& iniPath) {
     cStartSettings start;
     start.aIniPath = iniPath;
     start.aSettings = ReadKorundIni(iniPath, &start.aRefusal, &start.aValues);
@@ -18,8 +17,7 @@ cStartSettings ReadStartSettings(const std::string& iniPath)
 }
 
 std::vector<std::string> InitWithDefaultCapacitiesOnFailure(cKorundSettings& settings,
-                                                            const std::function<void()>& init)
-{
+                                                            const std::function<void()>& init) {
     try {
         ApplySettings(settings);
         init();
@@ -43,8 +41,7 @@ std::vector<std::string> InitWithDefaultCapacitiesOnFailure(cKorundSettings& set
     return reset;
 }
 
-std::string JoinedKeys(const std::vector<std::string>& keys)
-{
+std::string JoinedKeys(const std::vector<std::string>& keys) {
     std::string text;
     for (size_t i = 0; i < keys.size(); ++i)
         text += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
@@ -52,12 +49,9 @@ std::string JoinedKeys(const std::vector<std::string>& keys)
 }
 
 cEngineStatics::cEngineStatics(cKorundSettings& settings)
-    : aReset(InitWithDefaultCapacitiesOnFailure(settings, [] { cFormulaEngine::Init(); }))
-{
-}
+    : aReset(InitWithDefaultCapacitiesOnFailure(settings, [] { cFormulaEngine::Init(); })) {}
 
-cEngineStatics::~cEngineStatics()
-{
+cEngineStatics::~cEngineStatics() {
     cFormulaEngine::CancelConstantEdit();
     cFormulaEngine::CancelFunctionEdit();
     cFormulaEngine::FreeStatics();

@@ -14,9 +14,9 @@
 
 struct cStartSettings {
     std::string aIniPath;
-    cKorundSettings aSettings;       // clamped into the ranges of the capacities
-    std::string aRefusal;            // why the file was refused (the defaults are used); empty when read
-    std::vector<cIniReport> aValues; // values that are no whole number or do not fit their setting
+    cKorundSettings aSettings;           // clamped into the ranges of the capacities
+    std::string aRefusal;                // why the file was refused (the defaults are used); empty when read
+    std::vector<cIniReport> aValues;     // values that are no whole number or do not fit their setting
     std::vector<cIniReport> aCapacities; // capacities brought into their ranges
 };
 

@@ -15,8 +15,7 @@ cLibraryStream* Current() { return gRunning ? gRunning : gStanding; }
 class cStreamScope {
 public:
     explicit cStreamScope(cLibraryStream& stream) : aStream(stream), aOuter(gRunning) { gRunning = &stream; }
-    ~cStreamScope()
-    {
+    ~cStreamScope() {
         gRunning = aOuter;
         aStream.Release();
     }
@@ -30,44 +29,35 @@ private:
 
 } // namespace
 
-uint16_t cFileStream::Transferred(size_t count)
-{
+uint16_t cFileStream::Transferred(size_t count) {
     if (aError == 0 && std::ferror(aFile))
         aError = errno;
     return static_cast<uint16_t>(count);
 }
 
-uint16_t cFileStream::Read(void* buffer, uint16_t count)
-{
-    return Transferred(std::fread(buffer, 1, count, aFile));
-}
+uint16_t cFileStream::Read(void* buffer, uint16_t count) { return Transferred(std::fread(buffer, 1, count, aFile)); }
 
-uint16_t cFileStream::Write(const void* buffer, uint16_t count)
-{
+uint16_t cFileStream::Write(const void* buffer, uint16_t count) {
     return Transferred(std::fwrite(buffer, 1, count, aFile));
 }
 
-uint16_t LibraryRead(void* buffer, uint16_t count)
-{
+uint16_t LibraryRead(void* buffer, uint16_t count) {
     cLibraryStream* stream = Current();
     return stream ? stream->Read(buffer, count) : 0;
 }
 
-uint16_t LibraryWrite(const void* buffer, uint16_t count)
-{
+uint16_t LibraryWrite(const void* buffer, uint16_t count) {
     cLibraryStream* stream = Current();
     return stream ? stream->Write(buffer, count) : 0;
 }
 
-void InstallLibraryHooks(cLibraryStream* standing)
-{
+void InstallLibraryHooks(cLibraryStream* standing) {
     gStanding = standing;
     cFormulaEngine::FileRead = &LibraryRead;
     cFormulaEngine::FileWrite = &LibraryWrite;
 }
 
-int32_t LoadLibrary(eLibraryKind kind, cLibraryStream& stream)
-{
+int32_t LoadLibrary(eLibraryKind kind, cLibraryStream& stream) {
     const cStreamScope scope(stream);
     try {
         return kind == eLibraryKind::Constants ? cFormulaEngine::ConstantsFromFile()
@@ -77,8 +67,7 @@ int32_t LoadLibrary(eLibraryKind kind, cLibraryStream& stream)
     }
 }
 
-bool SaveLibrary(eLibraryKind kind, cLibraryStream& stream)
-{
+bool SaveLibrary(eLibraryKind kind, cLibraryStream& stream) {
     const cStreamScope scope(stream);
     return kind == eLibraryKind::Constants ? cFormulaEngine::ConstantsToFile() : cFormulaEngine::FunctionsToFile();
 }

@@ -14,8 +14,7 @@
 namespace {
 
 // The stretch's text with the blanks the parser ignores left out.
-std::string Printed(std::string_view text)
-{
+std::string Printed(std::string_view text) {
     std::string printed;
     for (const char c : text)
         if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
@@ -24,8 +23,7 @@ std::string Printed(std::string_view text)
 }
 
 // The argument count of the function the name calls, or -1 when none.
-int ArgumentCount(const std::string& name)
-{
+int ArgumentCount(const std::string& name) {
     if (const cBuiltin* builtin = FindBuiltin(name))
         return builtin->aArgCount;
     for (uint32_t i = 0; cFormulaEngine::aUserFunctionArray && i < cFormulaEngine::aUserFunctionCount; ++i)
@@ -34,14 +32,10 @@ int ArgumentCount(const std::string& name)
     return -1;
 }
 
-std::string Arguments(int count)
-{
-    return std::to_string(count) + (count == 1 ? " argument" : " arguments");
-}
+std::string Arguments(int count) { return std::to_string(count) + (count == 1 ? " argument" : " arguments"); }
 
 // Without a stretch to name.
-const char* Generic(feFehlerCode code)
-{
+const char* Generic(feFehlerCode code) {
     switch (code) {
     case feErrBrackets: return "brackets that do not match";
     case feErrUnknownFunction: return "unknown function";
@@ -54,24 +48,19 @@ const char* Generic(feFehlerCode code)
     return "unknown failure";
 }
 
-std::string Describe(feFehlerCode code, const std::string& stretch, bool unclosed)
-{
+std::string Describe(feFehlerCode code, const std::string& stretch, bool unclosed) {
     if (stretch.empty() && !unclosed)
         return Generic(code);
     const char first = stretch.empty() ? '\0' : stretch.front();
     switch (code) {
     case feErrBrackets:
-        return first == '(' ? "unmatched '('"
-               : first == ')' ? "unmatched ')'"
-                              : "brackets that do not match";
+        return first == '(' ? "unmatched '('" : first == ')' ? "unmatched ')'" : "brackets that do not match";
     case feErrUnknownFunction:
         if (unclosed)
             return "missing closing bracket for '('";
         return "unknown function '" + stretch.substr(0, stretch.find('(')) + "'";
-    case feErrUnknownConstant:
-        return "unknown constant '" + stretch + "'";
-    case feErrBadSymbol:
-        return "'" + stretch + "' is not a number, variable or name";
+    case feErrUnknownConstant: return "unknown constant '" + stretch + "'";
+    case feErrBadSymbol: return "'" + stretch + "' is not a number, variable or name";
     case feErrEmpty:
         if (std::strchr("+-*/^", first))
             return "operator without an operand";
@@ -79,18 +68,17 @@ std::string Describe(feFehlerCode code, const std::string& stretch, bool unclose
     case feErrArgCount: {
         const std::string name = stretch.substr(0, stretch.find('('));
         const int count = ArgumentCount(name);
-        return "wrong number of arguments for '" + name + "'" + (count >= 0 ? " (it takes " + Arguments(count) + ")" : "");
+        return "wrong number of arguments for '" + name + "'" +
+               (count >= 0 ? " (it takes " + Arguments(count) + ")" : "");
     }
-    case feErrTooDeep:
-        break;
+    case feErrTooDeep: break;
     }
     return Generic(code);
 }
 
 } // namespace
 
-cParseMessage ParseFailureMessage(std::string_view formula, const cParseFailure& failure, bool withColumn)
-{
+cParseMessage ParseFailureMessage(std::string_view formula, const cParseFailure& failure, bool withColumn) {
     cParseMessage message;
     const bool placed = failure.aFirst >= 0 && static_cast<size_t>(failure.aFirst) <= formula.size();
     const size_t first = placed ? static_cast<size_t>(failure.aFirst) : 0;
@@ -122,8 +110,7 @@ cParseMessage ParseFailureMessage(std::string_view formula, const cParseFailure&
     return message;
 }
 
-std::optional<std::string> MissingBracketsHint(std::string_view formula, const cParseFailure& failure)
-{
+std::optional<std::string> MissingBracketsHint(std::string_view formula, const cParseFailure& failure) {
     if (!failure.aCode || failure.aFirst < 0 || failure.aLast < failure.aFirst ||
         static_cast<size_t>(failure.aFirst) >= formula.size())
         return std::nullopt;
@@ -158,8 +145,7 @@ std::optional<std::string> MissingBracketsHint(std::string_view formula, const c
     return "did you mean " + std::string(name) + "(" + inside + ")?";
 }
 
-std::string PlotParseReason(std::string_view text, const cPlotParseError& error)
-{
+std::string PlotParseReason(std::string_view text, const cPlotParseError& error) {
     if (error.aForeign) {
         const auto first = static_cast<size_t>(std::max(error.aFirst, 0));
         const size_t length = error.aLast >= error.aFirst ? static_cast<size_t>(error.aLast - error.aFirst + 1) : 0;
@@ -182,8 +168,7 @@ std::string PlotParseReason(std::string_view text, const cPlotParseError& error)
     return reason;
 }
 
-std::string CalcFailureText(std::exception_ptr failure)
-{
+std::string CalcFailureText(std::exception_ptr failure) {
     try {
         std::rethrow_exception(failure);
     } catch (feFehlerCode code) {
@@ -197,16 +182,12 @@ std::string CalcFailureText(std::exception_ptr failure)
     return "unknown failure";
 }
 
-std::string BuiltinHelpLine(const cBuiltin& builtin)
-{
-    return std::string(builtin.aSignature) + ": " + builtin.aHelp;
-}
+std::string BuiltinHelpLine(const cBuiltin& builtin) { return std::string(builtin.aSignature) + ": " + builtin.aHelp; }
 
 namespace {
 
 // The code point of a well-formed UTF-8 sequence, or -1.
-long CodePoint(std::string_view bytes)
-{
+long CodePoint(std::string_view bytes) {
     const auto lead = static_cast<unsigned char>(bytes.front());
     if (bytes.size() == 1)
         return lead < 0x80 ? lead : -1;
@@ -216,8 +197,7 @@ long CodePoint(std::string_view bytes)
     return value;
 }
 
-std::string Hex(long value, int digits)
-{
+std::string Hex(long value, int digits) {
     static const char kDigits[] = "0123456789ABCDEF";
     std::string text(static_cast<size_t>(digits), '0');
     for (int i = digits - 1; i >= 0 && value > 0; --i, value >>= 4)
@@ -227,8 +207,7 @@ std::string Hex(long value, int digits)
 
 } // namespace
 
-cParseMessage ForeignCharMessage(std::string_view formula, const cForeignChar& foreign)
-{
+cParseMessage ForeignCharMessage(std::string_view formula, const cForeignChar& foreign) {
     const std::string_view bytes = formula.substr(foreign.aOffset, foreign.aLength);
     const long code = bytes.empty() ? -1 : CodePoint(bytes);
     std::string named;
@@ -248,8 +227,7 @@ cParseMessage ForeignCharMessage(std::string_view formula, const cForeignChar& f
     return message;
 }
 
-std::string CaretLines(std::string_view formula, size_t column, size_t width)
-{
+std::string CaretLines(std::string_view formula, size_t column, size_t width) {
     std::string shown = "  ";
     for (const char c : formula)
         shown += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? ' ' : c;

@@ -19,7 +19,7 @@ struct cParseFailure {
     std::string aWhat;                 // that failure's text
     int32_t aFirst = -1;               // failing stretch, byte offsets into the formula, inclusive
     int32_t aLast = -1;
-    bool aUnclosed = false;            // a '(' that is never closed
+    bool aUnclosed = false; // a '(' that is never closed
 };
 
 struct cParseMessage {

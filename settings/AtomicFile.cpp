@@ -21,8 +21,7 @@
 namespace {
 
 // What a path names, for a refusal.
-const char* KindName(mode_t mode)
-{
+const char* KindName(mode_t mode) {
     if (S_ISDIR(mode))
         return "a directory";
     if (S_ISCHR(mode) || S_ISBLK(mode))
@@ -37,8 +36,7 @@ const char* KindName(mode_t mode)
 // The file to replace: the target itself, or the regular file that a chain
 // of symbolic links leads to, so the link survives. Empty with the reason
 // when it names anything but a regular file or nothing at all.
-std::string ResolveTarget(const std::string& target, std::string& refusal)
-{
+std::string ResolveTarget(const std::string& target, std::string& refusal) {
     const std::optional<cFollowedPath> followed = FollowLinks(target, refusal);
     if (!followed)
         return {};
@@ -57,15 +55,13 @@ std::string ResolveTarget(const std::string& target, std::string& refusal)
     return followed->aPath;
 }
 
-std::string FolderOf(const std::string& path)
-{
+std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // NAME.tmpPID-N, the name of a temporary file beside target.
-std::string TemporaryName(const std::string& target, unsigned number)
-{
+std::string TemporaryName(const std::string& target, unsigned number) {
     return target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(number);
 }
 
@@ -73,8 +69,7 @@ unsigned gTemporaryCounter = 0;
 
 // The process of a temporary file's name after NAME.tmp ("PID-N"); 0 when
 // the name is no such file's.
-pid_t LeftoverPid(std::string_view rest)
-{
+pid_t LeftoverPid(std::string_view rest) {
     pid_t pid = 0;
     const char* const end = rest.data() + rest.size();
     const auto [dash, error] = std::from_chars(rest.data(), end, pid);
@@ -88,8 +83,7 @@ pid_t LeftoverPid(std::string_view rest)
 
 // Removes target's temporary files NAME.tmpPID-N that this user's processes
 // left when they were killed: those whose process no longer runs.
-void RemoveLeftovers(const std::string& target)
-{
+void RemoveLeftovers(const std::string& target) {
     const std::string folder = FolderOf(target);
     const std::string prefix = target.substr(target.rfind('/') + 1) + ".tmp";
     struct cDirCloser {
@@ -115,8 +109,7 @@ void RemoveLeftovers(const std::string& target)
 // An unnamed file in target's folder where the file system has them and
 // /proc lets it be linked later; otherwise a new file NAME.tmpPID-N, whose
 // name goes to path. -1 with errno set when neither can be made.
-int CreateTemporary(const std::string& target, std::string& path)
-{
+int CreateTemporary(const std::string& target, std::string& path) {
     path.clear();
     if (access("/proc/self/fd", X_OK) == 0) {
         const int fd = open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
@@ -133,8 +126,7 @@ int CreateTemporary(const std::string& target, std::string& path)
 }
 
 // Gives an unnamed temporary file its name beside target; false with errno.
-bool NameTemporary(int fd, const std::string& target, std::string& path)
-{
+bool NameTemporary(int fd, const std::string& target, std::string& path) {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = TemporaryName(target, gTemporaryCounter++);
@@ -149,8 +141,7 @@ bool NameTemporary(int fd, const std::string& target, std::string& path)
 
 } // namespace
 
-cAtomicFile::cAtomicFile(const std::string& target)
-{
+cAtomicFile::cAtomicFile(const std::string& target) {
     std::string refusal;
     aTarget = ResolveTarget(target, refusal);
     if (aTarget.empty()) {
@@ -192,13 +183,9 @@ cAtomicFile::cAtomicFile(const std::string& target)
     }
 }
 
-cAtomicFile::~cAtomicFile()
-{
-    Discard();
-}
+cAtomicFile::~cAtomicFile() { Discard(); }
 
-void cAtomicFile::Fail(const char* what, int error)
-{
+void cAtomicFile::Fail(const char* what, int error) {
     aError = what;
     if (error != 0) {
         aError += ": ";
@@ -206,8 +193,7 @@ void cAtomicFile::Fail(const char* what, int error)
     }
 }
 
-void cAtomicFile::Discard()
-{
+void cAtomicFile::Discard() {
     if (aStream) {
         std::fclose(aStream);
         aStream = nullptr;
@@ -218,8 +204,7 @@ void cAtomicFile::Discard()
     }
 }
 
-bool cAtomicFile::Commit()
-{
+bool cAtomicFile::Commit() {
     if (!aStream) {
         if (aError.empty())
             aError = "not open";

@@ -9,13 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-int DecimalDigits(int k)
-{
-    return static_cast<int>(std::ceil(k * std::log(65536.0) / std::log(10.0)));
-}
+int DecimalDigits(int k) { return static_cast<int>(std::ceil(k * std::log(65536.0) / std::log(10.0))); }
 
-int NativeDigitsFor(int decimal)
-{
+int NativeDigitsFor(int decimal) {
     if (decimal <= 0)
         return 0;
     // k native digits hold k * log10(65536) decimal digits in full.
@@ -26,8 +22,7 @@ int NativeDigitsFor(int decimal)
     return k;
 }
 
-std::string FormatGeneral(double value, int digits)
-{
+std::string FormatGeneral(double value, int digits) {
     if (std::isnan(value))
         return "NAN";
     if (std::isinf(value))
@@ -73,8 +68,7 @@ std::string FormatGeneral(double value, int digits)
     return result;
 }
 
-std::vector<std::string> EngineStateLines()
-{
+std::vector<std::string> EngineStateLines() {
     using std::to_string;
     const int P = cLongReal::aPrecision;
     const int N = P - static_cast<int>(cLongReal::aOutputDrop);
@@ -86,18 +80,16 @@ std::vector<std::string> EngineStateLines()
     const char* eng = !cLongReal::aEngOn ? "off" : cLongReal::aEngBinary ? "binary" : "decimal";
 
     return {
-        "native calc digits > " + to_string(P) + " (= " + to_string(2 * P) + " bytes / " +
-            to_string(DecimalDigits(P)) + " decimal digits)",
+        "native calc digits > " + to_string(P) + " (= " + to_string(2 * P) + " bytes / " + to_string(DecimalDigits(P)) +
+            " decimal digits)",
         "native output digits > " + to_string(N) + " (= " + to_string(2 * N) + " bytes / " +
             to_string(DecimalDigits(N)) + " decimal digits)",
         "internal zero epsilon > " + to_string(n) + " (= " + FormatGeneral(std::exp(epsilonExponent), 15) + " dec)",
-        "render exp as zeros > -" + to_string(cLongReal::aOutputExpLow) + " to " +
-            to_string(cLongReal::aOutputExpHigh),
+        "render exp as zeros > -" + to_string(cLongReal::aOutputExpLow) + " to " + to_string(cLongReal::aOutputExpHigh),
         "base > input default: " + to_string(cLongReal::aInputSystemStandard) +
             "; output: " + to_string(cLongReal::aOutputSystem),
         std::string("flags > ") + angle + "; eng " + eng,
-        "memory > constants: " + to_string(cFormulaEngine::aConstantMax) +
-            "; functions: " + to_string(cFormulaEngine::aUserFunctionMax) +
-            "; ref alloc: " + to_string(cFormulaEngine::aConstRefAlloc),
+        "memory > constants: " + to_string(cFormulaEngine::aConstantMax) + "; functions: " +
+            to_string(cFormulaEngine::aUserFunctionMax) + "; ref alloc: " + to_string(cFormulaEngine::aConstRefAlloc),
     };
 }

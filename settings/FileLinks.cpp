@@ -15,8 +15,7 @@ namespace {
 constexpr int kMaxLinks = 40; // as the kernel allows
 
 // The names of a path, last first, so the next one is at the back.
-void PushNames(std::vector<std::string>& pending, const std::string& path)
-{
+void PushNames(std::vector<std::string>& pending, const std::string& path) {
     std::vector<std::string> names;
     for (size_t at = 0; at <= path.size();) {
         const size_t slash = std::min(path.find('/', at), path.size());
@@ -27,20 +26,15 @@ void PushNames(std::vector<std::string>& pending, const std::string& path)
     pending.insert(pending.end(), names.rbegin(), names.rend());
 }
 
-std::string Parent(const std::string& path)
-{
+std::string Parent(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == 0 || slash == std::string::npos ? "/" : path.substr(0, slash);
 }
 
-std::string Join(const std::string& dir, const std::string& name)
-{
-    return dir == "/" ? "/" + name : dir + "/" + name;
-}
+std::string Join(const std::string& dir, const std::string& name) { return dir == "/" ? "/" + name : dir + "/" + name; }
 
 // The protected-symlink rule for a link in folder.
-bool MayFollow(const struct stat& link, const std::string& folder)
-{
+bool MayFollow(const struct stat& link, const std::string& folder) {
     struct stat dir {};
     if (stat(folder.c_str(), &dir) != 0)
         return false;
@@ -50,8 +44,7 @@ bool MayFollow(const struct stat& link, const std::string& folder)
 
 } // namespace
 
-std::optional<cFollowedPath> FollowLinks(const std::string& path, std::string& refusal)
-{
+std::optional<cFollowedPath> FollowLinks(const std::string& path, std::string& refusal) {
     std::vector<std::string> pending;
     PushNames(pending, path);
     std::string resolved = "/";

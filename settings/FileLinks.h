@@ -12,7 +12,7 @@
 #include <string>
 
 struct cFollowedPath {
-    std::string aPath;       // absolute, without links; the last name may not exist
+    std::string aPath;         // absolute, without links; the last name may not exist
     bool aLastWasLink = false; // the path's own last name was a link
 };
 

@@ -24,8 +24,7 @@ namespace {
 
 // A line of the file that holds an entry: UTF-8 text without control
 // characters other than tab, short enough.
-bool IsEntry(std::string_view line)
-{
+bool IsEntry(std::string_view line) {
     if (line.empty() || line.size() > cFormulaHistory::aMaxEntryBytes)
         return false;
     for (size_t at = 0; at < line.size();) {
@@ -47,8 +46,7 @@ class cHistoryLock {
 public:
     static constexpr auto kLockWait = std::chrono::seconds(10);
 
-    cHistoryLock(const std::string& path, std::string& error)
-    {
+    cHistoryLock(const std::string& path, std::string& error) {
         const std::optional<cFollowedPath> followed = FollowLinks(path, error);
         if (!followed)
             return;
@@ -77,8 +75,7 @@ public:
     bool Held() const { return aFd >= 0; }
 
 private:
-    void Release()
-    {
+    void Release() {
         if (aFd >= 0)
             close(aFd); // and with it the lock
         aFd = -1;
@@ -86,24 +83,18 @@ private:
     int aFd = -1;
 };
 
-void KeepNewest(std::vector<std::string>& entries)
-{
+void KeepNewest(std::vector<std::string>& entries) {
     if (entries.size() > cFormulaHistory::aMaxEntries)
-        entries.erase(entries.begin(),
-                      entries.end() - static_cast<std::ptrdiff_t>(cFormulaHistory::aMaxEntries));
+        entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(cFormulaHistory::aMaxEntries));
 }
 
 } // namespace
 
 cFormulaHistory::cFormulaHistory(std::string path) : aPath(std::move(path)) {}
 
-std::string cFormulaHistory::DefaultPath()
-{
-    return UserKorundStatePath("history");
-}
+std::string cFormulaHistory::DefaultPath() { return UserKorundStatePath("history"); }
 
-bool cFormulaHistory::ReadEntries(std::vector<std::string>& entries, std::string& refusal) const
-{
+bool cFormulaHistory::ReadEntries(std::vector<std::string>& entries, std::string& refusal) const {
     entries.clear();
     if (aPath.empty())
         return true;
@@ -111,14 +102,14 @@ bool cFormulaHistory::ReadEntries(std::vector<std::string>& entries, std::string
     if (fd.Get() == -1)
         return true;
     const bool whole = fd.Get() >= 0 && ForEachFileLine(
-        fd.Get(), aMaxFileBytes,
-        [&](std::string_view line) {
-            if (!line.empty() && line.back() == '\r')
-                line.remove_suffix(1);
-            if (IsEntry(line))
-                entries.emplace_back(line);
-        },
-        refusal);
+                                            fd.Get(), aMaxFileBytes,
+                                            [&](std::string_view line) {
+                                                if (!line.empty() && line.back() == '\r')
+                                                    line.remove_suffix(1);
+                                                if (IsEntry(line))
+                                                    entries.emplace_back(line);
+                                            },
+                                            refusal);
     if (!whole) {
         entries.clear();
         return false;
@@ -127,17 +118,16 @@ bool cFormulaHistory::ReadEntries(std::vector<std::string>& entries, std::string
     return true;
 }
 
-void cFormulaHistory::Load()
-{
+void cFormulaHistory::Load() {
     std::string refusal;
     ReadEntries(aEntries, refusal);
     aUnsaved.clear();
 }
 
-bool cFormulaHistory::Add(std::string_view formula)
-{
+bool cFormulaHistory::Add(std::string_view formula) {
     std::string entry(formula);
-    std::replace_if(entry.begin(), entry.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        entry.begin(), entry.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     if (entry.find_first_not_of(" \t") == std::string::npos || !IsEntry(entry))
         return false;
     if (!aEntries.empty() && aEntries.back() == entry)
@@ -149,8 +139,7 @@ bool cFormulaHistory::Add(std::string_view formula)
     return true;
 }
 
-bool cFormulaHistory::Save(std::string* error)
-{
+bool cFormulaHistory::Save(std::string* error) {
     if (aPath.empty())
         return true;
     std::string reason;

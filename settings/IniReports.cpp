@@ -6,8 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 
-std::string IniReportLine(const cIniReport& report)
-{
+std::string IniReportLine(const cIniReport& report) {
     return report.aKey + "=" + report.aText + " " + report.aReason + "; " + report.aUsed + " is used";
 }
 
@@ -16,22 +15,15 @@ namespace {
 using std::to_string;
 
 // A 16-bit unsigned field: the low 16 bits of the value.
-bool FitsUnsigned16(int32_t value)
-{
-    return value >= 0 && value <= UINT16_MAX;
-}
+bool FitsUnsigned16(int32_t value) { return value >= 0 && value <= UINT16_MAX; }
 
-std::string Low16(int32_t value)
-{
-    return to_string(static_cast<uint16_t>(value));
-}
+std::string Low16(int32_t value) { return to_string(static_cast<uint16_t>(value)); }
 
 const char* const kNot16Bits = "does not fit 0 to 65535";
 
 } // namespace
 
-std::vector<cIniReport> SettingRangeReports(const cKorundSettings& s)
-{
+std::vector<cIniReport> SettingRangeReports(const cKorundSettings& s) {
     std::vector<cIniReport> reports;
     auto report = [&](const char* key, int32_t value, std::string reason, std::string used) {
         reports.push_back({key, to_string(value), std::move(reason), std::move(used)});
@@ -61,7 +53,9 @@ std::vector<cIniReport> SettingRangeReports(const cKorundSettings& s)
     if (s.AngleMode < 0 || s.AngleMode > 2) {
         const int16_t stored = static_cast<int16_t>(s.AngleMode);
         report("AngleMode", s.AngleMode, "is not 0, 1 or 2",
-               stored == 1 ? "1 (degrees)" : stored == 2 ? "2 (grads)" : "0 (radians)");
+               stored == 1   ? "1 (degrees)"
+               : stored == 2 ? "2 (grads)"
+                             : "0 (radians)");
     }
     return reports;
 }

@@ -3,8 +3,7 @@
 
 #include <charconv>
 
-std::string_view TrimBlanks(std::string_view text)
-{
+std::string_view TrimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos)
         return {};
@@ -12,8 +11,7 @@ std::string_view TrimBlanks(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-std::optional<int32_t> ParseWholeNumber(std::string_view text)
-{
+std::optional<int32_t> ParseWholeNumber(std::string_view text) {
     text = TrimBlanks(text);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
@@ -33,8 +31,7 @@ std::optional<int32_t> ParseWholeNumber(std::string_view text)
     return static_cast<int32_t>(value);
 }
 
-bool SameIniName(std::string_view a, std::string_view b)
-{
+bool SameIniName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -45,8 +42,7 @@ bool SameIniName(std::string_view a, std::string_view b)
     return true;
 }
 
-cIniLine ClassifyIniLine(std::string_view line)
-{
+cIniLine ClassifyIniLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     if (line.starts_with("\xEF\xBB\xBF")) // UTF-8 byte order mark of a file's first line

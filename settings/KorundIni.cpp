@@ -16,31 +16,24 @@
 
 namespace {
 
-bool IsBlankLine(std::string_view line)
-{
+bool IsBlankLine(std::string_view line) {
     if (!line.empty() && line.back() == '\r')
         line.remove_suffix(1);
     return TrimBlanks(line).empty();
 }
 
-int OpenIni(const std::string& path, std::string& refusal)
-{
-    return OpenTextFile(path, kMaxIniBytes, refusal);
-}
+int OpenIni(const std::string& path, std::string& refusal) { return OpenTextFile(path, kMaxIniBytes, refusal); }
 
-bool ForEachLine(int fd, const std::function<void(std::string_view)>& onLine, std::string& refusal)
-{
+bool ForEachLine(int fd, const std::function<void(std::string_view)>& onLine, std::string& refusal) {
     return ForEachFileLine(fd, kMaxIniBytes, onLine, refusal);
 }
 
-std::optional<std::vector<std::string>> ReadLines(const std::string& path, std::string& refusal)
-{
+std::optional<std::vector<std::string>> ReadLines(const std::string& path, std::string& refusal) {
     return ReadFileLines(path, kMaxIniBytes, refusal);
 }
 
 // Position of the first key line of a section (first such key wins, like reading).
-std::optional<size_t> FindKey(const std::vector<std::string>& lines, std::string_view section, std::string_view key)
-{
+std::optional<size_t> FindKey(const std::vector<std::string>& lines, std::string_view section, std::string_view key) {
     bool inSection = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         const cIniLine line = ClassifyIniLine(lines[i]);
@@ -54,8 +47,7 @@ std::optional<size_t> FindKey(const std::vector<std::string>& lines, std::string
 
 // Where a new key of the section goes: after the last non-blank line of the
 // section's first block; nullopt when the section does not exist.
-std::optional<size_t> SectionInsertPoint(const std::vector<std::string>& lines, std::string_view section)
-{
+std::optional<size_t> SectionInsertPoint(const std::vector<std::string>& lines, std::string_view section) {
     std::optional<size_t> insert;
     for (size_t i = 0; i < lines.size(); ++i) {
         const cIniLine line = ClassifyIniLine(lines[i]);
@@ -73,8 +65,7 @@ std::optional<size_t> SectionInsertPoint(const std::vector<std::string>& lines, 
 
 } // namespace
 
-cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal, std::vector<cIniReport>* reports)
-{
+cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal, std::vector<cIniReport>* reports) {
     cKorundSettings settings;
     const auto& keys = SettingKeys();
     for (const cSettingKey& key : keys)
@@ -90,29 +81,30 @@ cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal, std
     std::string sectionName;
     cKorundSettings read = settings;
     std::vector<cIniReport> notWhole;
-    const bool whole = fd.Get() >= 0 && ForEachLine(
-        fd.Get(),
-        [&](std::string_view text) {
-            const cIniLine line = ClassifyIniLine(text);
-            if (line.aKind == cIniLine::eKind::Section) {
-                sectionName = line.aName;
-                return;
-            }
-            if (line.aKind != cIniLine::eKind::Value)
-                return;
-            for (size_t i = 0; i < keys.size(); ++i) {
-                if (decided[i] || !SameIniName(sectionName, keys[i].aSection) ||
-                    !SameIniName(line.aName, keys[i].aKey))
-                    continue;
-                decided[i] = true;
-                if (const auto value = ParseWholeNumber(line.aValue))
-                    read.*keys[i].aField = *value;
-                else
-                    notWhole.push_back({keys[i].aKey, std::string(line.aValue), "is not a whole number",
-                                        std::to_string(keys[i].aDefault)});
-            }
-        },
-        reason);
+    const bool whole = fd.Get() >= 0 &&
+                       ForEachLine(
+                           fd.Get(),
+                           [&](std::string_view text) {
+                               const cIniLine line = ClassifyIniLine(text);
+                               if (line.aKind == cIniLine::eKind::Section) {
+                                   sectionName = line.aName;
+                                   return;
+                               }
+                               if (line.aKind != cIniLine::eKind::Value)
+                                   return;
+                               for (size_t i = 0; i < keys.size(); ++i) {
+                                   if (decided[i] || !SameIniName(sectionName, keys[i].aSection) ||
+                                       !SameIniName(line.aName, keys[i].aKey))
+                                       continue;
+                                   decided[i] = true;
+                                   if (const auto value = ParseWholeNumber(line.aValue))
+                                       read.*keys[i].aField = *value;
+                                   else
+                                       notWhole.push_back({keys[i].aKey, std::string(line.aValue),
+                                                           "is not a whole number", std::to_string(keys[i].aDefault)});
+                               }
+                           },
+                           reason);
     if (!whole) {
         if (refusal)
             *refusal = reason;
@@ -123,8 +115,7 @@ cKorundSettings ReadKorundIni(const std::string& path, std::string* refusal, std
     return read;
 }
 
-std::vector<cIniReport> ClampCapacityReports(cKorundSettings& settings)
-{
+std::vector<cIniReport> ClampCapacityReports(cKorundSettings& settings) {
     struct cBound {
         const char* key;
         int32_t cKorundSettings::*field;
@@ -147,16 +138,14 @@ std::vector<cIniReport> ClampCapacityReports(cKorundSettings& settings)
     return reports;
 }
 
-std::vector<std::string> ClampCapacities(cKorundSettings& settings)
-{
+std::vector<std::string> ClampCapacities(cKorundSettings& settings) {
     std::vector<std::string> notes;
     for (const cIniReport& report : ClampCapacityReports(settings))
         notes.push_back(IniReportLine(report));
     return notes;
 }
 
-bool WriteKorundIni(const std::string& path, const cKorundSettings& settings, std::string* error)
-{
+bool WriteKorundIni(const std::string& path, const cKorundSettings& settings, std::string* error) {
     std::string reason;
     std::optional<std::vector<std::string>> old = ReadLines(path, reason);
     if (!old) {

@@ -16,19 +16,17 @@ namespace {
 
 // An environment variable that holds an absolute path; empty otherwise
 // (relative values are ignored, as the XDG base directory rules ask).
-std::string AbsoluteFromEnv(const char* name)
-{
+std::string AbsoluteFromEnv(const char* name) {
     const char* value = std::getenv(name);
     return value && value[0] == '/' ? std::string(value) : std::string();
 }
 
-std::string HomeDir()
-{
+std::string HomeDir() {
     if (std::string home = AbsoluteFromEnv("HOME"); !home.empty())
         return home;
     long size = sysconf(_SC_GETPW_R_SIZE_MAX);
     std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
-    passwd entry {};
+    passwd entry{};
     passwd* found = nullptr;
     if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
         found->pw_dir[0] == '/')
@@ -42,8 +40,7 @@ namespace {
 
 // An XDG base folder: the variable's absolute value, else home/fallback;
 // without a trailing '/'. Empty when no absolute home directory is known.
-std::string XdgBaseDir(const char* variable, const char* fallback)
-{
+std::string XdgBaseDir(const char* variable, const char* fallback) {
     std::string base = AbsoluteFromEnv(variable);
     if (base.empty()) {
         const std::string home = HomeDir();
@@ -58,21 +55,18 @@ std::string XdgBaseDir(const char* variable, const char* fallback)
 
 } // namespace
 
-std::string UserKorundIniPath()
-{
+std::string UserKorundIniPath() {
     const std::string config = XdgBaseDir("XDG_CONFIG_HOME", "/.config");
     return config.empty() ? config : config + "/korund/Korund.ini";
 }
 
-std::string UserKorundStatePath(const std::string& name)
-{
+std::string UserKorundStatePath(const std::string& name) {
     const std::string state = XdgBaseDir("XDG_STATE_HOME", "/.local/state");
     return state.empty() ? state : state + "/korund/" + name;
 }
 
 cIniLocation ChooseKorundIni(const std::string& besidePath, bool besideExists, bool besideDirWritable,
-                             const std::string& userPath, bool userExists)
-{
+                             const std::string& userPath, bool userExists) {
     if (userPath.empty() || (besideExists && besideDirWritable))
         return {besidePath, besidePath};
     if (userExists || !besideExists)
@@ -80,8 +74,7 @@ cIniLocation ChooseKorundIni(const std::string& besidePath, bool besideExists, b
     return {besidePath, userPath};
 }
 
-bool MakeParentDirs(const std::string& path, std::string& error)
-{
+bool MakeParentDirs(const std::string& path, std::string& error) {
     const auto slash = path.rfind('/');
     if (slash == std::string::npos || slash == 0)
         return true;
@@ -102,12 +95,6 @@ bool MakeParentDirs(const std::string& path, std::string& error)
     return true;
 }
 
-std::string InstalledDataDir()
-{
-    return ExecutableDir() + KORUND_DATADIR_FROM_BINDIR;
-}
+std::string InstalledDataDir() { return ExecutableDir() + KORUND_DATADIR_FROM_BINDIR; }
 
-const char* KorundVersion()
-{
-    return KORUND_VERSION;
-}
+const char* KorundVersion() { return KORUND_VERSION; }

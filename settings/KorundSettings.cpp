@@ -10,15 +10,13 @@
 
 namespace {
 
-constexpr cSettingKey Key(const char* key, const char* section, int32_t cKorundSettings::*field)
-{
+constexpr cSettingKey Key(const char* key, const char* section, int32_t cKorundSettings::*field) {
     return {key, section, cKorundSettings{}.*field, field};
 }
 
 } // namespace
 
-const std::array<cSettingKey, 12>& SettingKeys()
-{
+const std::array<cSettingKey, 12>& SettingKeys() {
     static constexpr std::array<cSettingKey, 12> keys{{
         Key("DigitsUse", "Calculation", &cKorundSettings::DigitsUse),
         Key("DigitsDrop", "Calculation", &cKorundSettings::DigitsDrop),
@@ -36,8 +34,7 @@ const std::array<cSettingKey, 12>& SettingKeys()
     return keys;
 }
 
-std::string ExecutableDir()
-{
+std::string ExecutableDir() {
     std::string path(PATH_MAX, '\0');
     const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
     if (length <= 0)
@@ -48,36 +45,27 @@ std::string ExecutableDir()
 }
 
 namespace {
-std::string& IniPathOverride()
-{
+std::string& IniPathOverride() {
     static std::string path;
     return path;
 }
 } // namespace
 
-cIniLocation LocateKorundIni()
-{
+cIniLocation LocateKorundIni() {
     if (const std::string& path = IniPathOverride(); !path.empty())
         return {path, path};
     const std::string dir = ExecutableDir();
     const std::string beside = dir + "Korund.ini";
     const std::string user = UserKorundIniPath();
-    return ChooseKorundIni(beside, access(beside.c_str(), F_OK) == 0, access(dir.c_str(), W_OK | X_OK) == 0,
-                           user, !user.empty() && access(user.c_str(), F_OK) == 0);
+    return ChooseKorundIni(beside, access(beside.c_str(), F_OK) == 0, access(dir.c_str(), W_OK | X_OK) == 0, user,
+                           !user.empty() && access(user.c_str(), F_OK) == 0);
 }
 
-std::string KorundIniPath()
-{
-    return LocateKorundIni().aReadPath;
-}
+std::string KorundIniPath() { return LocateKorundIni().aReadPath; }
 
-void SetKorundIniPath(const std::string& path)
-{
-    IniPathOverride() = path;
-}
+void SetKorundIniPath(const std::string& path) { IniPathOverride() = path; }
 
-void ApplySettings(const cKorundSettings& settings)
-{
+void ApplySettings(const cKorundSettings& settings) {
     // The 16-bit settings keep their low 16 bits, as the conversions below do.
     cLongReal::aPrecision = static_cast<uint16_t>(settings.DigitsUse);
     cLongReal::aOutputDrop = static_cast<uint16_t>(settings.DigitsDrop);

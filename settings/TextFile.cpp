@@ -13,24 +13,20 @@
 
 namespace {
 
-std::string TooLarge(size_t maxBytes)
-{
+std::string TooLarge(size_t maxBytes) {
     constexpr size_t mebibyte = size_t{1} << 20;
-    return "it is larger than " +
-           (maxBytes % mebibyte == 0 ? std::to_string(maxBytes / mebibyte) + " MiB"
-                                     : std::to_string(maxBytes) + " bytes");
+    return "it is larger than " + (maxBytes % mebibyte == 0 ? std::to_string(maxBytes / mebibyte) + " MiB"
+                                                            : std::to_string(maxBytes) + " bytes");
 }
 
 } // namespace
 
-cFd::~cFd()
-{
+cFd::~cFd() {
     if (aFd >= 0)
         close(aFd);
 }
 
-int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal)
-{
+int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal) {
     const std::optional<cFollowedPath> followed = FollowLinks(path, refusal);
     if (!followed)
         return -2;
@@ -63,8 +59,7 @@ int OpenTextFile(const std::string& path, size_t maxBytes, std::string& refusal)
 }
 
 bool ForEachFileLine(int fd, size_t maxBytes, const std::function<void(std::string_view)>& onLine,
-                     std::string& refusal)
-{
+                     std::string& refusal) {
     std::string line;
     char buffer[16384];
     size_t total = 0;
@@ -97,16 +92,15 @@ bool ForEachFileLine(int fd, size_t maxBytes, const std::function<void(std::stri
     return true;
 }
 
-std::optional<std::vector<std::string>> ReadFileLines(const std::string& path, size_t maxBytes,
-                                                      std::string& refusal)
-{
+std::optional<std::vector<std::string>> ReadFileLines(const std::string& path, size_t maxBytes, std::string& refusal) {
     const cFd fd(OpenTextFile(path, maxBytes, refusal));
     if (fd.Get() == -1)
         return std::vector<std::string>();
     if (fd.Get() < 0)
         return std::nullopt;
     std::vector<std::string> lines;
-    if (!ForEachFileLine(fd.Get(), maxBytes, [&](std::string_view line) { lines.emplace_back(line); }, refusal))
+    if (!ForEachFileLine(
+            fd.Get(), maxBytes, [&](std::string_view line) { lines.emplace_back(line); }, refusal))
         return std::nullopt;
     return lines;
 }

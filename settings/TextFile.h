@@ -36,5 +36,4 @@ bool ForEachFileLine(int fd, size_t maxBytes, const std::function<void(std::stri
                      std::string& refusal);
 // Every line of the file, none for a missing file; nullopt with the reason
 // when it exists but is refused or cannot be read.
-std::optional<std::vector<std::string>> ReadFileLines(const std::string& path, size_t maxBytes,
-                                                      std::string& refusal);
+std::optional<std::vector<std::string>> ReadFileLines(const std::string& path, size_t maxBytes, std::string& refusal);

@@ -6,10 +6,10 @@
 #include "FakeDialogs.h"
 #include "Formula_recall.h"
 #include "Info_window_unit.h"
+#include "KorundSettings.h"
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
 #include "Plot_unit.h"
-#include "KorundSettings.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -100,8 +100,7 @@ protected:
     static void Commit(bool constants, std::initializer_list<std::pair<const char*, const char*>> entries) {
         constants ? cFormulaEngine::StartConstantEdit() : cFormulaEngine::StartFunctionEdit();
         for (const auto& [def, desc] : entries)
-            ASSERT_TRUE(constants ? cFormulaEngine::AddConstant(def, desc)
-                                  : cFormulaEngine::AddFunction(def, desc));
+            ASSERT_TRUE(constants ? cFormulaEngine::AddConstant(def, desc) : cFormulaEngine::AddFunction(def, desc));
         ASSERT_EQ(constants ? cFormulaEngine::StopConstantEdit() : cFormulaEngine::StopFunctionEdit(), -1);
     }
     static void Commit(bool constants, std::initializer_list<const char*> definitions) {

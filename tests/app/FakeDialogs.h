@@ -32,27 +32,26 @@ public:
 
     tMsgResult Message(QWidget*, tMsgType type, const QString& text, tMsgButtons buttons) override {
         messages.push_back({type, text, buttons});
-        if (messageAnswers.empty()) return tMsgResult::Ok;
+        if (messageAnswers.empty())
+            return tMsgResult::Ok;
         tMsgResult r = messageAnswers.front();
         messageAnswers.pop_front();
         return r;
     }
-    tFileChoice OpenFile(QWidget*, const QString& title, const QString&, int) override {
-        return nextFile(title);
-    }
-    tFileChoice SaveFile(QWidget*, const QString& title, const QString&, int) override {
-        return nextFile(title);
-    }
+    tFileChoice OpenFile(QWidget*, const QString& title, const QString&, int) override { return nextFile(title); }
+    tFileChoice SaveFile(QWidget*, const QString& title, const QString&, int) override { return nextFile(title); }
     void ShowModal(QDialog* dialog) override {
         modalShown.push_back(dialog);
         dialog->show();
-        if (onModal) onModal(dialog);
+        if (onModal)
+            onModal(dialog);
     }
 
 private:
     tFileChoice nextFile(const QString& title) {
         fileTitles << title;
-        if (fileAnswers.empty()) return {};
+        if (fileAnswers.empty())
+            return {};
         tFileChoice c = fileAnswers.front();
         fileAnswers.pop_front();
         return c;

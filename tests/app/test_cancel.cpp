@@ -47,14 +47,14 @@ protected:
     }
     static void DefineFunctions(std::initializer_list<const char*> definitions) {
         Engine::StartFunctionEdit();
-        for (const char* d : definitions) ASSERT_TRUE(Engine::AddFunction(d, ""));
+        for (const char* d : definitions)
+            ASSERT_TRUE(Engine::AddFunction(d, ""));
         ASSERT_EQ(Engine::StopFunctionEdit(), -1);
     }
     // Clicks Cancel from inside the running job, the way a click arrives
     // while the callback lets the window system in.
     void ClickCancelAfter(int milliseconds) {
-        QTimer::singleShot(milliseconds, P().BCancel,
-                           [this] { QTest::mouseClick(P().BCancel, Qt::LeftButton); });
+        QTimer::singleShot(milliseconds, P().BCancel, [this] { QTest::mouseClick(P().BCancel, Qt::LeftButton); });
     }
 };
 
@@ -65,11 +65,8 @@ TEST_F(Cancel, OnlyEvaluatingReportsThrowOnceCancelled) {
         bool throws;
     } rows[] = {
         {1, 0, false}, // a level ending
-        {2, 4, false},
-        {3, 9, false},
-        {1, 1, true},
-        {3, 1, true},
-        {5, 1, true}, // too deep to be shown, still an evaluation
+        {2, 4, false}, {3, 9, false}, {1, 1, true},
+        {3, 1, true},  {5, 1, true}, // too deep to be shown, still an evaluation
         {0, 1, true},
     };
     ProgressCallback(0, 1, 100, 0);
@@ -135,8 +132,7 @@ TEST_F(Cancel, AStaleRequestDoesNotCancelTheNextJob) {
 
     // And a real evaluation after it runs to its end.
     P().CancelRequested = true;
-    EXPECT_EQ(Calculate("sum(1,1,50,2)"),
-              QString::fromUtf8(static_cast<const char*>(cLongReal(100L))));
+    EXPECT_EQ(Calculate("sum(1,1,50,2)"), QString::fromUtf8(static_cast<const char*>(cLongReal(100L))));
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

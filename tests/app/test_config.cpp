@@ -41,9 +41,8 @@ protected:
     }
     QStringList Fields() const {
         QStringList texts;
-        for (QLineEdit* e : {config.EDigitsUse, config.EDigitsDrop, config.EInputSys,
-                             config.EOutputSys, config.EMaxExp, config.EMinExp, config.ENativeEps,
-                             config.EMaxConst, config.EMaxFunc, config.ERefAlloc})
+        for (QLineEdit* e : {config.EDigitsUse, config.EDigitsDrop, config.EInputSys, config.EOutputSys, config.EMaxExp,
+                             config.EMinExp, config.ENativeEps, config.EMaxConst, config.EMaxFunc, config.ERefAlloc})
             texts << e->text();
         return texts;
     }
@@ -167,8 +166,8 @@ TEST_F(ConfigTest, UnwritablePerUserFolderIsReportedAndTheWindowStaysOpen) {
     config.BOk->click();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
-    EXPECT_TRUE(dialogs.messages[0].text.startsWith(
-        "Error: The settings file \"" + config.IniWritePath + "\" could not be written"))
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("Error: The settings file \"" + config.IniWritePath +
+                                                    "\" could not be written"))
         << dialogs.messages[0].text.toStdString();
     EXPECT_TRUE(config.isVisible());
     EXPECT_EQ(config.IniPath, dir.filePath("Korund.ini"));
@@ -220,16 +219,15 @@ TEST_F(ConfigTest, ValuesNotUsedAsWrittenAreMarkedWithTheReason) {
     Open();
     std::vector<size_t> marked;
     for (size_t i = 0; i < SettingKeys().size(); ++i)
-        if (config.Marked(i)) marked.push_back(i);
+        if (config.Marked(i))
+            marked.push_back(i);
     // DigitsUse, InputSys, AngleMode, MaxConst in key order
     EXPECT_EQ(marked, (std::vector<size_t>{0, 2, 8, 9}));
-    EXPECT_TRUE(config.EDigitsUse->toolTip().startsWith("DigitsUse=12x"))
-        << config.EDigitsUse->toolTip().toStdString();
+    EXPECT_TRUE(config.EDigitsUse->toolTip().startsWith("DigitsUse=12x")) << config.EDigitsUse->toolTip().toStdString();
     EXPECT_EQ(config.EMaxConst->toolTip(), "MaxConst=-1 is below 0; 0 is used");
     EXPECT_TRUE(config.RAngleMode->toolTip().startsWith("AngleMode=7 is not 0, 1 or 2"));
     EXPECT_TRUE(config.EMinExp->toolTip().isEmpty());
-    EXPECT_NE(config.EDigitsUse->palette().color(QPalette::Base),
-              config.EMinExp->palette().color(QPalette::Base));
+    EXPECT_NE(config.EDigitsUse->palette().color(QPalette::Base), config.EMinExp->palette().color(QPalette::Base));
 
     // Written back by OK: the replaced values are clean at the next showing;
     // a base of 40 typed in the field and an angle mode no button shows stay.
@@ -237,10 +235,10 @@ TEST_F(ConfigTest, ValuesNotUsedAsWrittenAreMarkedWithTheReason) {
     Open();
     marked.clear();
     for (size_t i = 0; i < SettingKeys().size(); ++i)
-        if (config.Marked(i)) marked.push_back(i);
+        if (config.Marked(i))
+            marked.push_back(i);
     EXPECT_EQ(marked, (std::vector<size_t>{2, 8}));
-    EXPECT_EQ(config.EDigitsUse->palette().color(QPalette::Base),
-              config.EMinExp->palette().color(QPalette::Base));
+    EXPECT_EQ(config.EDigitsUse->palette().color(QPalette::Base), config.EMinExp->palette().color(QPalette::Base));
 }
 
 } // namespace

@@ -16,21 +16,17 @@
 
 namespace {
 
-const QString kMsgFull =
-    "Warning: It is not possible to add anything more. The memory area which is reserved for "
-    "this purpose is full. You can avoid this by setting a larger value in the preferences.";
-const QString kMsgSelect =
-    "Warning: To perform this action, it is required that you select something before.";
-const QString kMsgInUse =
-    "Warning: It is not possible to manipulate/delete this constant declaration in any way. It "
-    "is used by one ore more user-defined functions. If you really want to manipulate/delete "
-    "this declaration, you have to remove all functions which make use of it first. You may "
-    "want to save all user-defined functions to a file before removing any of them. "
-    "(Annotation: This dependency check should avoid some fatal side-effects)";
-const QString kMsgInterpret =
-    "Error: While interpreting your declarations, Korund encountered an error. It is "
-    "recommented that you re-edit the declaration capable for the error. Do you want to "
-    "re-edit or cancel editing?";
+const QString kMsgFull = "Warning: It is not possible to add anything more. The memory area which is reserved for "
+                         "this purpose is full. You can avoid this by setting a larger value in the preferences.";
+const QString kMsgSelect = "Warning: To perform this action, it is required that you select something before.";
+const QString kMsgInUse = "Warning: It is not possible to manipulate/delete this constant declaration in any way. It "
+                          "is used by one ore more user-defined functions. If you really want to manipulate/delete "
+                          "this declaration, you have to remove all functions which make use of it first. You may "
+                          "want to save all user-defined functions to a file before removing any of them. "
+                          "(Annotation: This dependency check should avoid some fatal side-effects)";
+const QString kMsgInterpret = "Error: While interpreting your declarations, Korund encountered an error. It is "
+                              "recommented that you re-edit the declaration capable for the error. Do you want to "
+                              "re-edit or cancel editing?";
 
 using Engine = cFormulaEngine;
 
@@ -52,7 +48,8 @@ std::vector<std::string> LiveFunctions() {
 
 QStringList Labels(const QListWidget* list) {
     QStringList labels;
-    for (int i = 0; i < list->count(); ++i) labels << list->item(i)->text();
+    for (int i = 0; i < list->count(); ++i)
+        labels << list->item(i)->text();
     return labels;
 }
 
@@ -81,12 +78,14 @@ protected:
 
     static void CommitConstants(std::initializer_list<const char*> defs) {
         Engine::StartConstantEdit();
-        for (const char* d : defs) ASSERT_TRUE(Engine::AddConstant(d, ""));
+        for (const char* d : defs)
+            ASSERT_TRUE(Engine::AddConstant(d, ""));
         ASSERT_EQ(Engine::StopConstantEdit(), -1);
     }
     static void CommitFunctions(std::initializer_list<const char*> defs) {
         Engine::StartFunctionEdit();
-        for (const char* d : defs) ASSERT_TRUE(Engine::AddFunction(d, ""));
+        for (const char* d : defs)
+            ASSERT_TRUE(Engine::AddFunction(d, ""));
         ASSERT_EQ(Engine::StopFunctionEdit(), -1);
     }
 
@@ -101,7 +100,8 @@ protected:
     }
     QStringList MessageTexts() const {
         QStringList texts;
-        for (const auto& m : dialogs.messages) texts << m.text;
+        for (const auto& m : dialogs.messages)
+            texts << m.text;
         return texts;
     }
 };
@@ -346,8 +346,7 @@ TEST_F(EditorTest, NamesNoFormulaCanReachAreAcceptedWithAWarning) {
             ASSERT_EQ(dialogs.messages.size(), 1u);
             EXPECT_EQ(dialogs.messages[0].type, tMsgType::Warning);
             EXPECT_EQ(dialogs.messages[0].buttons, tMsgButtons::Ok);
-            EXPECT_TRUE(dialogs.messages[0].text.contains(row.reason))
-                << dialogs.messages[0].text.toStdString();
+            EXPECT_TRUE(dialogs.messages[0].text.contains(row.reason)) << dialogs.messages[0].text.toStdString();
         }
         edit.BCancelClick();
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // File > Open and File > Save of the main window, with real library files.
-#include "AppTestSupport.h"
 #include "../settings/SpecialFiles.h"
+#include "AppTestSupport.h"
 #include "KorundSettings.h"
 #include "Korund_main_unit.h"
 #include "Palettes_unit.h"
@@ -27,23 +27,22 @@ const QString kMsgOtherFormat =
     "Error: This library cannot be read, because it was created by a version of Korund which "
     "uses another file format for libraries. You may want to upgrate to an appropriate version.";
 const QString kMsgNotLibrary = "Error: This is not a valid Korund library file.";
-const QString kMsgFull =
-    "Error: The loading process of this library has been canceled. The memory area which is "
-    "reserved for this purpose is full. You can avoid this by setting a larger value in the "
-    "preferences.";
+const QString kMsgFull = "Error: The loading process of this library has been canceled. The memory area which is "
+                         "reserved for this purpose is full. You can avoid this by setting a larger value in the "
+                         "preferences.";
 const QString kMsgFileError =
     "Error: While trying to perform file operations, Korund encountered an error. You may want "
     "to restart windows.";
-const QString kMsgInvalid =
-    "Error: While trying to load this library, Korund has found an invalid declaration. The "
-    "library cannot be loaded. You may want to contact the person who supplied this library.";
+const QString kMsgInvalid = "Error: While trying to load this library, Korund has found an invalid declaration. The "
+                            "library cannot be loaded. You may want to contact the person who supplied this library.";
 const QString kMsgOverwrite =
     "Warning: There is already a file with the same name in that directory. If you decide to "
     "use this name, the old file will be overwitten. Do you want to overwite or cancel to chose "
     "another name?";
 
 void AppendLe(QByteArray& bytes, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < size; ++i)
+        bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 QByteArray LibraryBytes(const char* magic, const tEntries& entries, uint16_t version = 0x0100) {
@@ -91,7 +90,8 @@ protected:
     }
     QStringList MessageTexts() const {
         QStringList texts;
-        for (const auto& m : dialogs.messages) texts << m.text;
+        for (const auto& m : dialogs.messages)
+            texts << m.text;
         return texts;
     }
 };
@@ -192,13 +192,15 @@ TEST_F(FilesTest, UnopenableFileIsReportedWithoutCallingEngine) {
     ASSERT_EQ(dialogs.messages.size(), 2u);
     EXPECT_TRUE(dialogs.messages[0].text.contains(Path("missing.krc")));
     EXPECT_TRUE(dialogs.messages[1].text.contains(Path("no/such/dir/lib.krc")));
-    for (const auto& m : dialogs.messages) EXPECT_EQ(m.type, tMsgType::Error);
+    for (const auto& m : dialogs.messages)
+        EXPECT_EQ(m.type, tMsgType::Error);
     EXPECT_EQ(dialogs.fileTitles.first(), "Load library file");
 }
 
 TEST_F(FilesTest, LoadFailuresShowTheirMessages) {
     tEntries tooMany;
-    for (int i = 0; i < 101; ++i) tooMany.push_back({"k" + std::string(1, char('a' + i % 26)) + "=1", ""});
+    for (int i = 0; i < 101; ++i)
+        tooMany.push_back({"k" + std::string(1, char('a' + i % 26)) + "=1", ""});
     const QByteArray function = LibraryBytes("KRF", {{"f(x)=x", ""}});
     struct cCase {
         const char* name;
@@ -211,8 +213,7 @@ TEST_F(FilesTest, LoadFailuresShowTheirMessages) {
         {"version", LibraryBytes("KRC", {{"c=1", ""}}, 0x0200), 1, kMsgOtherFormat},
         {"truncated", function.left(function.size() - 3), 2, kMsgFileError},
         {"full", LibraryBytes("KRC", tooMany), 1, kMsgFull},
-        {"baddecl", LibraryBytes("KRC", {{"c=1", ""}, {"nothing", ""}}), 1,
-         kMsgInvalid + "\n(declaration 1)"},
+        {"baddecl", LibraryBytes("KRC", {{"c=1", ""}, {"nothing", ""}}), 1, kMsgInvalid + "\n(declaration 1)"},
     };
     for (const auto& c : cases) {
         dialogs.messages.clear();
@@ -233,8 +234,7 @@ TEST_F(FilesTest, InvalidDeclarationNumberCountsExistingEntries) {
     Choose("lib.krf", 2);
     main->File_OpenClick();
     EXPECT_EQ(MessageTexts(), QStringList{kMsgInvalid + "\n(declaration 6)"});
-    EXPECT_EQ(Definitions(false),
-              (std::vector<std::string>{"fa(x)=x", "fb(x)=2*x", "fc(x)=3*x", "fd(x)=4*x"}));
+    EXPECT_EQ(Definitions(false), (std::vector<std::string>{"fa(x)=x", "fb(x)=2*x", "fc(x)=3*x", "fd(x)=4*x"}));
 }
 
 TEST_F(FilesTest, LoadingTwiceAddsTwiceAndRefreshesPalettes) {
@@ -246,8 +246,7 @@ TEST_F(FilesTest, LoadingTwiceAddsTwiceAndRefreshesPalettes) {
         main->File_OpenClick();
     }
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(Definitions(true),
-              (std::vector<std::string>{"aa=1", "g = 9.80665", "hh=2", "g = 9.80665", "hh=2"}));
+    EXPECT_EQ(Definitions(true), (std::vector<std::string>{"aa=1", "g = 9.80665", "hh=2", "g = 9.80665", "hh=2"}));
     ASSERT_EQ(palettes->LConst->count(), 5);
     EXPECT_EQ(palettes->LConst->item(3)->text(), "g");
 
@@ -272,16 +271,16 @@ TEST_F(FilesTest, StartFileLoadsByExtensionWithTheMessagesOfOpen) {
 
     WriteFile("funcs.krc", LibraryBytes("KRF", {{"cube(x)=x^3", ""}}));
     WriteFile("notes.txt", LibraryBytes("KRC", {{"h=1", ""}}));
-    main->OpenStartFile(Path("funcs.krc"));    // a function library under the constants' name
+    main->OpenStartFile(Path("funcs.krc")); // a function library under the constants' name
     main->OpenStartFile(Path("missing.krf"));
     main->OpenStartFile(Path("notes.txt"));
     const QStringList texts = MessageTexts();
     ASSERT_EQ(texts.size(), 3);
     EXPECT_EQ(texts[0], kMsgNotLibrary);
-    EXPECT_TRUE(texts[1].startsWith("Error: Cannot open the file \"" + Path("missing.krf")))
-        << texts[1].toStdString();
+    EXPECT_TRUE(texts[1].startsWith("Error: Cannot open the file \"" + Path("missing.krf"))) << texts[1].toStdString();
     EXPECT_TRUE(texts[2].contains("is not a Korund library file")) << texts[2].toStdString();
-    for (const auto& m : dialogs.messages) EXPECT_EQ(m.type, tMsgType::Error);
+    for (const auto& m : dialogs.messages)
+        EXPECT_EQ(m.type, tMsgType::Error);
     EXPECT_EQ(Definitions(true), (std::vector<std::string>{"g = 9.80665"})) << "nothing else was loaded";
     EXPECT_EQ(Definitions(false), (std::vector<std::string>{"sq(x)=x^2"}));
 }

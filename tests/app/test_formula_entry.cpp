@@ -41,12 +41,12 @@ TEST_F(FormulaEntry, ParseErrorSelectsWhereTheFormulaFails) {
         const char* formula;
         const char* selected;
     } rows[] = {
-        {"2*(3+4", "("},               // never closed
-        {"1+2)", ")"},                 // unmatched
-        {"1 + foo(2)", "foo"},         // unknown function
-        {"3*nosuch + 1", "nosuch"},    // unknown constant
+        {"2*(3+4", "("},                // never closed
+        {"1+2)", ")"},                  // unmatched
+        {"1 + foo(2)", "foo"},          // unknown function
+        {"3*nosuch + 1", "nosuch"},     // unknown constant
         {"2 + sin(1, 2)", "sin(1, 2)"}, // wrong argument count
-        {"2*", "*"},                   // empty operand
+        {"2*", "*"},                    // empty operand
     };
     Main().show();
     for (const tRow& row : rows) {
@@ -71,7 +71,7 @@ TEST_F(FormulaEntry, ACharacterOutsidePrintableAsciiIsAParseErrorAndSelected) {
         {QString::fromUtf8("2\u00d73"), QString::fromUtf8("\u00d7")},
         {QString::fromUtf8("sqrt(2)+\u03c0"), QString::fromUtf8("\u03c0")},
         {QString::fromUtf8("1+2\U0001F600+3"), QString::fromUtf8("\U0001F600")}, // two UTF-16 units
-        {QString("1\u00a0+ 2"), QString("\u00a0")},                                  // no-break space
+        {QString("1\u00a0+ 2"), QString("\u00a0")},                              // no-break space
     };
     Main().show();
     for (const tRow& row : rows) {
@@ -99,7 +99,8 @@ TEST(FieldStretch, CountsUtf16UnitsOfTheBytes) {
 }
 
 TEST_F(FormulaEntry, UpAndDownWalkTheHistoryNewestFirst) {
-    for (const char* formula : {"1+1", "2+2", "3+3"}) Calculate(formula);
+    for (const char* formula : {"1+1", "2+2", "3+3"})
+        Calculate(formula);
     Main().EFormel->setText("4+");
     Key(Qt::Key_Up);
     EXPECT_EQ(Text(), "3+3");
@@ -122,14 +123,13 @@ TEST_F(FormulaEntry, UpAndDownWalkTheHistoryNewestFirst) {
     Main().EFormel->setText(Text() + "*2");
     Main().Edit_CalculateClick();
     Main().Edit_CalculateClick();
-    EXPECT_EQ(Main().History->History().Entries(),
-              (std::vector<std::string>{"1+1", "2+2", "3+3", "3+3*2"}));
+    EXPECT_EQ(Main().History->History().Entries(), (std::vector<std::string>{"1+1", "2+2", "3+3", "3+3*2"}));
     Key(Qt::Key_Up);
     EXPECT_EQ(Text(), "3+3*2");
 }
 
 TEST_F(FormulaEntry, HistoryIsKeptAcrossRunsInTheSharedFile) {
-    Calculate("1+");     // failed formulas are kept too, to be mended
+    Calculate("1+"); // failed formulas are kept too, to be mended
     Calculate("sqrt(2)");
     EXPECT_EQ(HistoryFile(), "1+\nsqrt(2)\n");
     Restart();

@@ -23,9 +23,7 @@
 
 namespace {
 
-QString NumberText(const cLongReal& value) {
-    return QString::fromUtf8(static_cast<const char*>(value));
-}
+QString NumberText(const cLongReal& value) { return QString::fromUtf8(static_cast<const char*>(value)); }
 
 class MainWindow : public cProgramTest {
 protected:
@@ -110,9 +108,7 @@ TEST_F(MainWindow, MemoryKeysUseTheLetterAndKeepTheVariableOnTheLeft) {
         void (TFMain::*key)();
         long before, expected;
     } rows[] = {
-        {&TFMain::BMClick, 10, 3},
-        {&TFMain::BMplusClick, 10, 13},
-        {&TFMain::BMminusClick, 10, 7}, // 10 - 3, not 3 - 10
+        {&TFMain::BMClick, 10, 3}, {&TFMain::BMplusClick, 10, 13}, {&TFMain::BMminusClick, 10, 7}, // 10 - 3, not 3 - 10
     };
     Calculate("3");
     Main().EStoreVar->setText("q");
@@ -131,8 +127,7 @@ TEST_F(MainWindow, ArrowsStepTheLetterWithoutWrapping) {
         const char* from;
         bool up;
         const char* to;
-    } rows[] = {{"a", true, "b"}, {"m", false, "l"}, {"z", true, "z"}, {"a", false, "a"},
-                {"y", true, "z"}};
+    } rows[] = {{"a", true, "b"}, {"m", false, "l"}, {"z", true, "z"}, {"a", false, "a"}, {"y", true, "z"}};
     for (const tRow& row : rows) {
         Main().EStoreVar->setText(row.from);
         row.up ? Main().BStoreVar->ClickUp() : Main().BStoreVar->ClickDown();
@@ -257,7 +252,8 @@ TEST_F(MainWindow, TheFormulaKeepsTheKeyboardAfterACalculation) {
     for (const tRow& row : rows) {
         SCOPED_TRACE(row.formula);
         int32_t second = 1;
-        if (row.repaints) SetProgressClock([&] { return ++second; });
+        if (row.repaints)
+            SetProgressClock([&] { return ++second; });
         Main().EFormel->setText(row.formula);
         QTest::keyClick(Main().EFormel, Qt::Key_Return);
         SetProgressClock({});
@@ -290,7 +286,8 @@ TEST_F(MainWindow, PalettesItemsBringThePalettesForwardWithTheKeyboard) {
 TEST_F(MainWindow, EditorItemsSetTheModeAndOpenModally) {
     bool modeSeen = false;
     dialogs.onModal = [&](QDialog* d) {
-        if (d == program->W.Edit) modeSeen = program->W.Edit->ConstantsMode;
+        if (d == program->W.Edit)
+            modeSeen = program->W.Edit->ConstantsMode;
         d->hide();
     };
     Main().Edit_Constants->trigger();
@@ -299,17 +296,15 @@ TEST_F(MainWindow, EditorItemsSetTheModeAndOpenModally) {
     EXPECT_FALSE(modeSeen);
     Main().Edit_Preferences->trigger();
     Main().Help_About->trigger();
-    const std::vector<QDialog*> expected{program->W.Edit, program->W.Edit, program->W.Config,
-                                         program->W.Credits};
+    const std::vector<QDialog*> expected{program->W.Edit, program->W.Edit, program->W.Config, program->W.Credits};
     EXPECT_EQ(dialogs.modalShown, expected);
 }
 
 TEST_F(MainWindow, DocumentationShowsTheNote) {
     Main().Help_Dokumentation->trigger();
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Note: This feature is not implemented yet. It will be aviable in the final "
-              "release of version 1.0 when beta testing is finished.");
+    EXPECT_EQ(dialogs.messages[0].text, "Note: This feature is not implemented yet. It will be aviable in the final "
+                                        "release of version 1.0 when beta testing is finished.");
     EXPECT_EQ(dialogs.messages[0].buttons, tMsgButtons::Ok);
 }
 
@@ -336,7 +331,8 @@ TEST_F(MainWindow, CloseDuringAnEvaluationWaitsForItsEnd) {
     EXPECT_NE(Main().Engine, nullptr);
     EXPECT_TRUE(Main().isVisible());
     // The deferred close follows once the evaluation has returned.
-    for (int i = 0; i < 100 && Main().isVisible(); ++i) QTest::qWait(10);
+    for (int i = 0; i < 100 && Main().isVisible(); ++i)
+        QTest::qWait(10);
     EXPECT_FALSE(Main().isVisible());
     EXPECT_EQ(Main().Engine, nullptr);
 }
@@ -351,7 +347,8 @@ TEST_F(MainWindow, CloseDuringALibraryFileOperationWaitsForItsEnd) {
     EXPECT_FALSE(closedDuring);
     EXPECT_NE(Main().Engine, nullptr);
     ProgressCallback(0, 0, 0, 0);
-    for (int i = 0; i < 100 && Main().isVisible(); ++i) QTest::qWait(10);
+    for (int i = 0; i < 100 && Main().isVisible(); ++i)
+        QTest::qWait(10);
     EXPECT_FALSE(Main().isVisible());
     EXPECT_EQ(Main().Engine, nullptr);
 }

@@ -23,7 +23,8 @@ using Engine = cFormulaEngine;
 
 QStringList Labels(const QListWidget* list) {
     QStringList labels;
-    for (int i = 0; i < list->count(); ++i) labels << list->item(i)->text();
+    for (int i = 0; i < list->count(); ++i)
+        labels << list->item(i)->text();
     return labels;
 }
 
@@ -97,9 +98,8 @@ TEST_F(PalettesTest, BuiltinHelpShowsNote) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].type, tMsgType::Information);
     EXPECT_EQ(dialogs.messages[0].buttons, tMsgButtons::Ok);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Note: This feature is not implemented yet. It will be aviable in the final "
-              "release of version 1.0 when beta testing is finished.");
+    EXPECT_EQ(dialogs.messages[0].text, "Note: This feature is not implemented yet. It will be aviable in the final "
+                                        "release of version 1.0 when beta testing is finished.");
 }
 
 TEST_F(PalettesTest, VariablesPageShowsAllLetters) {

@@ -28,11 +28,12 @@ class Plot : public cProgramTest {
 protected:
     TFPlot& P() { return *program->W.Plot; }
     TPlotCanvas& C() { return *P().Canvas; }
-    void PlotFormulas(std::initializer_list<const char*> formulas, const char* from = "-360",
-                      const char* to = "360") {
+    void PlotFormulas(std::initializer_list<const char*> formulas, const char* from = "-360", const char* to = "360") {
         size_t row = 0;
-        for (QLineEdit* field : P().EFormula) field->clear();
-        for (const char* f : formulas) P().EFormula[row++]->setText(f);
+        for (QLineEdit* field : P().EFormula)
+            field->clear();
+        for (const char* f : formulas)
+            P().EFormula[row++]->setText(f);
         P().EFrom->setText(from);
         P().ETo->setText(to);
         P().BPlotClick();
@@ -50,7 +51,8 @@ protected:
 
 TEST_F(Plot, MenuEntryBeforeHelpShowsTheWindowWhichClosingHides) {
     QStringList titles;
-    for (QAction* a : Main().HauptMenue->actions()) titles << a->text();
+    for (QAction* a : Main().HauptMenue->actions())
+        titles << a->text();
     ASSERT_GE(titles.size(), 2);
     EXPECT_EQ(titles.mid(titles.size() - 2), QStringList({"Plot", "Help"}));
     ASSERT_NE(Main().Plot_Show, nullptr);
@@ -176,7 +178,7 @@ TEST_F(Plot, ZoomAndPanComputeNewSamplesForTheVisibleRangeAndResetReturns) {
     C().ZoomAt(centre, 0.5);
     EXPECT_NEAR(C().View().x1 - C().View().x0, 360, 1e-9);
     EXPECT_NEAR(C().ToData(centre, C().size()).x(), at.x(), 1e-9); // around the pointer
-    QTest::qWait(150); // the resample timer
+    QTest::qWait(150);                                             // the resample timer
     auto& points = C().Curves[0].points;
     ASSERT_EQ(points.size(), 1000u);
     EXPECT_EQ(points.front().aX, C().View().x0);
@@ -254,10 +256,12 @@ TEST_F(Plot, ExportsPngAndSvg) {
 
 TEST(PlotTicks, RoundStepsAndReadableLabels) {
     QStringList labels;
-    for (const tPlotTick& t : PlotTicks(-360, 360, 600)) labels << t.label;
+    for (const tPlotTick& t : PlotTicks(-360, 360, 600))
+        labels << t.label;
     EXPECT_EQ(labels, QStringList({"-300", "-200", "-100", "0", "100", "200", "300"}));
     labels.clear();
-    for (const tPlotTick& t : PlotTicks(0, 1, 400)) labels << t.label;
+    for (const tPlotTick& t : PlotTicks(0, 1, 400))
+        labels << t.label;
     EXPECT_EQ(labels, QStringList({"0", "0.2", "0.4", "0.6", "0.8", "1.0"}));
     const auto near = PlotTicks(1e6, 1e6 + 0.01, 400);
     ASSERT_GE(near.size(), 2);
@@ -268,13 +272,15 @@ TEST(PlotTicks, RoundStepsAndReadableLabels) {
 
 TEST(PlotAutoRange, FollowsTheDataUnlessAFewValuesStretchIt) {
     std::vector<double> sine;
-    for (int i = 0; i <= 100; ++i) sine.push_back(std::sin(i / 10.0));
+    for (int i = 0; i <= 100; ++i)
+        sine.push_back(std::sin(i / 10.0));
     const auto [low, high] = PlotAutoRange(sine);
     EXPECT_LT(low, -0.99);
     EXPECT_GT(high, 0.99);
     EXPECT_LT(high, 1.2);
     std::vector<double> poles(200, 0.5);
-    for (size_t i = 0; i < 200; ++i) poles[i] = std::sin(static_cast<double>(i) / 10.0);
+    for (size_t i = 0; i < 200; ++i)
+        poles[i] = std::sin(static_cast<double>(i) / 10.0);
     poles[50] = 1e6;
     poles[150] = -1e6;
     const auto [pLow, pHigh] = PlotAutoRange(poles);

@@ -25,8 +25,8 @@ TEST(ProgressRow, TextAndPercentOfOneReport) {
         {2, 3, 1, "saving to file (1/3)", 33},
         {3, 7, 7, "loading from file (7/7)", 100},
         {4, 3, 0, "interpreting (0/3)", 0},
-        {9, 10, 5, " (5/10)", 50},                // unknown code: empty text, counts kept
-        {1, 0, 5, "calculating (5/0)", 0},        // no division by a total of 0
+        {9, 10, 5, " (5/10)", 50},         // unknown code: empty text, counts kept
+        {1, 0, 5, "calculating (5/0)", 0}, // no division by a total of 0
         {1, 4000000000u, 3000000000u, "calculating (3000000000/4000000000)", 75}, // 64-bit product
         {1, 4294967295u, 4294967295u, "calculating (4294967295/4294967295)", 100},
     };
@@ -48,8 +48,7 @@ protected:
         return std::array<QLabel*, 4>{P().LStat1, P().LStat2, P().LStat3, P().LStat4}[row]->text();
     }
     int Bar(size_t row) {
-        return std::array<QProgressBar*, 4>{P().PStat1, P().PStat2, P().PStat3, P().PStat4}[row]
-            ->value();
+        return std::array<QProgressBar*, 4>{P().PStat1, P().PStat2, P().PStat3, P().PStat4}[row]->value();
     }
 };
 
@@ -65,7 +64,8 @@ TEST_F(Progress, FirstReportShowsAndRepaintsLaterOnesWaitForTheNextSecond) {
     EXPECT_EQ(Label(0), "calculating (0/40)");
     EXPECT_EQ(Bar(0), 0);
     EXPECT_EQ(Main().LastProgressRefresh, 1000);
-    for (size_t row = 1; row < 4; ++row) EXPECT_EQ(Label(row), "idle");
+    for (size_t row = 1; row < 4; ++row)
+        EXPECT_EQ(Label(row), "idle");
 
     ProgressCallback(0, 1, 40, 12); // same second: stored, not drawn
     EXPECT_EQ(P().RowText(0), "calculating (12/40)");
@@ -106,7 +106,8 @@ TEST_F(Progress, LevelsAboveThreeAreIgnored) {
     ++second;
     ProgressCallback(4, 1, 10, 5);
     EXPECT_EQ(P().RowText(0), "calculating (1/10)");
-    for (size_t row = 1; row < 4; ++row) EXPECT_EQ(P().RowText(row), "idle");
+    for (size_t row = 1; row < 4; ++row)
+        EXPECT_EQ(P().RowText(row), "idle");
 }
 
 TEST_F(Progress, TopLevelIdleHidesAndEnablesWithoutAFinalRepaint) {

@@ -18,12 +18,21 @@ TEST(ExponentStart, FindsEachMarkerAndIgnoresDigitE) {
         const char* text;
         qsizetype start;
     } rows[] = {
-        {"-3.3333333333333E-124", 16}, {"1.5E3", 3},     {"1.5E+3", 3},
-        {"12.5@7", 4},                 {"1.5*2^10", 3},  {"1.048576*2^-20", 8},
-        {"123.45", 6},                 {"1ABE", 4},      {"1E", 2}, // E a digit: none
-        {"E5", 2},                     {"1E-", 3},       {"", 0},
+        {"-3.3333333333333E-124", 16},
+        {"1.5E3", 3},
+        {"1.5E+3", 3},
+        {"12.5@7", 4},
+        {"1.5*2^10", 3},
+        {"1.048576*2^-20", 8},
+        {"123.45", 6},
+        {"1ABE", 4},
+        {"1E", 2}, // E a digit: none
+        {"E5", 2},
+        {"1E-", 3},
+        {"", 0},
     };
-    for (const tRow& row : rows) EXPECT_EQ(ExponentStart(row.text), row.start) << row.text;
+    for (const tRow& row : rows)
+        EXPECT_EQ(ExponentStart(row.text), row.start) << row.text;
 }
 
 TEST(ElideNumber, KeepsTheExponentAndBothEndsOfTheMantissa) {

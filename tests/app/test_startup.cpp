@@ -12,12 +12,12 @@
 #include "Palettes_unit.h"
 #include "Progress_unit.h"
 
+#include <QAction>
 #include <QBuffer>
-#include <QIcon>
 #include <QCoreApplication>
 #include <QDir>
+#include <QIcon>
 #include <QPlainTextEdit>
-#include <QAction>
 
 #include <stdexcept>
 
@@ -57,8 +57,7 @@ TEST_F(Startup, SettingsReachTheMemoLineByLine) {
         {"[Calculation]\nEngMode=1\n", 6, "flags > deg; eng decimal"},
         {"[Calculation]\nEngMode=2\nAngleMode=2\n", 6, "flags > gra; eng binary"},
         {"[Calculation]\nAngleMode=7\n", 6, "flags > rad; eng off"},
-        {"[Calculation]\nDigitsUse=2\nDigitsDrop=4\n", 2,
-         "native output digits > -2 (= -4 bytes / -9 decimal digits)"},
+        {"[Calculation]\nDigitsUse=2\nDigitsDrop=4\n", 2, "native output digits > -2 (= -4 bytes / -9 decimal digits)"},
         {"[Calculation]\nNativeEps=0\n", 3, "internal zero epsilon > 0 (= 1 dec)"},
         {"[Calculation]\nMinExp=3\nMaxExp=7\n", 4, "render exp as zeros > -3 to 7"},
         {"[Calculation]\nInputSys=16\nOutputSys=2\n", 5, "base > input default: 16; output: 2"},
@@ -93,9 +92,8 @@ TEST_F(Startup, HandEditedCapacitiesAreClampedWithAWarning) {
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].type, tMsgType::Warning);
     EXPECT_TRUE(dialogs.messages[0].text.contains(ini.Path()));
-    EXPECT_TRUE(dialogs.messages[0].text.contains(
-        "MaxConst=10000000 is above the maximum of 100000; 100000 is used\n"
-        "RefAlloc=-3 is below 0; 0 is used"))
+    EXPECT_TRUE(dialogs.messages[0].text.contains("MaxConst=10000000 is above the maximum of 100000; 100000 is used\n"
+                                                  "RefAlloc=-3 is below 0; 0 is used"))
         << dialogs.messages[0].text.toStdString();
     EXPECT_EQ(MemoLines()[6], "memory > constants: 100000; functions: 100000; ref alloc: 0");
 }
@@ -119,7 +117,8 @@ TEST(EngineStart, CapacitiesThatCannotBeAllocatedFallBackToTheirDefaults) {
     std::vector<uint32_t> tried;
     const auto init = [&] {
         tried.push_back(cFormulaEngine::aConstantMax);
-        if (cFormulaEngine::aConstantMax > 1000) throw std::bad_alloc();
+        if (cFormulaEngine::aConstantMax > 1000)
+            throw std::bad_alloc();
     };
     EXPECT_EQ(InitWithDefaultCapacitiesOnFailure(settings, init),
               (std::vector<std::string>{"MaxConst=100000", "RefAlloc=500"}));
@@ -133,8 +132,7 @@ TEST(EngineStart, CapacitiesThatCannotBeAllocatedFallBackToTheirDefaults) {
     EXPECT_TRUE(InitWithDefaultCapacitiesOnFailure(settings, init).empty()); // fits at once
     EXPECT_EQ(tried.size(), 1u);
     // Out of memory with the defaults too: nothing left to try.
-    EXPECT_THROW(InitWithDefaultCapacitiesOnFailure(settings, [] { throw std::bad_alloc(); }),
-                 std::bad_alloc);
+    EXPECT_THROW(InitWithDefaultCapacitiesOnFailure(settings, [] { throw std::bad_alloc(); }), std::bad_alloc);
     ApplySettings(cKorundSettings{});
 }
 
@@ -157,17 +155,18 @@ TEST_F(Startup, CreatesTheWindowsInOrderWhileTheSplashIsShown) {
             splashVisible |= w->inherits("TFSplash") && w->isVisible();
         splashShownThroughout &= splashVisible;
     });
-    EXPECT_EQ(steps, QStringList({"TFSplash", "TFMain", "TFEdit", "TFProgress", "TFConfig",
-                                  "TFPalettes", "TFInfoText", "TFCredits", "TFPlot"}));
+    EXPECT_EQ(steps, QStringList({"TFSplash", "TFMain", "TFEdit", "TFProgress", "TFConfig", "TFPalettes", "TFInfoText",
+                                  "TFCredits", "TFPlot"}));
     EXPECT_TRUE(splashShownThroughout);
     const cKorundWindows& W = program->W;
-    for (QWidget* w : std::initializer_list<QWidget*>{W.Main, W.Edit, W.Progress, W.Config,
-                                                      W.Palettes, W.InfoText, W.Credits, W.Plot}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{W.Main, W.Edit, W.Progress, W.Config, W.Palettes, W.InfoText,
+                                                      W.Credits, W.Plot}) {
         ASSERT_NE(w, nullptr);
         EXPECT_FALSE(w->isVisible());
     }
     // The splash is gone once the windows exist.
-    for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->inherits("TFSplash"));
+    for (QWidget* w : QApplication::topLevelWidgets())
+        EXPECT_FALSE(w->inherits("TFSplash"));
     EXPECT_EQ(QCoreApplication::applicationName(), "Korund");
 }
 
@@ -185,7 +184,8 @@ TEST_F(Startup, ClosingAndStartingAgainWorks) {
 class cPictureDir {
 public:
     explicit cPictureDir(const QStringList& pictures) {
-        for (const QString& p : pictures) QFile::copy(ProgramDir() + p, Path() + p);
+        for (const QString& p : pictures)
+            QFile::copy(ProgramDir() + p, Path() + p);
     }
     QString Path() const { return aDir.path() + '/'; }
 
@@ -206,9 +206,7 @@ TEST_F(Startup, MissingPictureStopsStartUpAfterTheSplash) {
         SCOPED_TRACE(row.missing);
         cPictureDir dir(row.present);
         QStringList steps;
-        EXPECT_THROW(
-            cKorundProgram(dir.Path(), [&](const QString& step) { steps << step; }),
-            std::runtime_error);
+        EXPECT_THROW(cKorundProgram(dir.Path(), [&](const QString& step) { steps << step; }), std::runtime_error);
         EXPECT_EQ(steps.isEmpty() ? QString() : steps.last(), QString(row.lastStep));
 
         // The whole run: an error box naming the file, exit code 1, no window left.
@@ -217,7 +215,8 @@ TEST_F(Startup, MissingPictureStopsStartUpAfterTheSplash) {
         ASSERT_EQ(dialogs.messages.size(), 1u);
         EXPECT_EQ(dialogs.messages[0].type, tMsgType::Error);
         EXPECT_TRUE(dialogs.messages[0].text.contains(row.missing));
-        for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible());
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(w->isVisible());
     }
     // The engine was released on the way out: a normal start works.
     Start();
@@ -251,8 +250,10 @@ class cThrowing : public QObject {
 public:
     bool std = true;
     bool event(QEvent* e) override {
-        if (e->type() != QEvent::User) return QObject::event(e);
-        if (std) throw std::runtime_error("handler failed");
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        if (std)
+            throw std::runtime_error("handler failed");
         throw 7;
     }
 };

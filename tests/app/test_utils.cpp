@@ -22,23 +22,25 @@ TEST(DefinitionName, KeepsPrintableHeadBeforeFirstEquals) {
         {"=5", ""},
         {"", ""},
         {"\tpi2\r\n=6.28\r\n", "pi2"},
-        {"x\x7F\xC3\xA4y=1", "xy"},     // DEL and bytes from 0x80 up are dropped
-        {"!~ok=1", "!~ok"},             // the printable range ends are kept
+        {"x\x7F\xC3\xA4y=1", "xy"}, // DEL and bytes from 0x80 up are dropped
+        {"!~ok=1", "!~ok"},         // the printable range ends are kept
     };
-    for (const auto& c : cases) EXPECT_EQ(DefinitionName(c.input), c.expected) << c.input;
+    for (const auto& c : cases)
+        EXPECT_EQ(DefinitionName(c.input), c.expected) << c.input;
 }
 
 TEST(ShortenForList, CutsTextsLongerThanFifteen) {
     const cTextCase cases[] = {
         {"", ""},
         {"x(t)", "x(t)"},
-        {"invnormloc(x)", "invnormloc(x)"},   // 13
-        {"abcdefghijklmno", "abcdefghijklmno"}, // exactly 15
+        {"invnormloc(x)", "invnormloc(x)"},      // 13
+        {"abcdefghijklmno", "abcdefghijklmno"},  // exactly 15
         {"abcdefghijklmnop", "abcdefghij[...]"}, // 16
         {"cylindervol(r,h)", "cylindervo[...]"},
         {"sum(<var index>,<from>,<to>,<expression>)", "sum(<var i[...]"},
     };
-    for (const auto& c : cases) EXPECT_EQ(ShortenForList(c.input), c.expected) << c.input;
+    for (const auto& c : cases)
+        EXPECT_EQ(ShortenForList(c.input), c.expected) << c.input;
 }
 
 TEST(MemoToEngine, EndsEveryLineWithCrLf) {
@@ -49,11 +51,14 @@ TEST(MemoToEngine, EndsEveryLineWithCrLf) {
         {"one\ntwo", "one\r\ntwo\r\n"},
         {"one\n\nthree", "one\r\n\r\nthree\r\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(MemoToEngine(QString::fromUtf8(c.input)), c.expected);
+    for (const auto& c : cases)
+        EXPECT_EQ(MemoToEngine(QString::fromUtf8(c.input)), c.expected);
 }
 
 TEST(EngineToMemo, RoundTripsThroughMemoText) {
-    for (const char* memo : {"", "g=9.8", "one\ntwo", "one\n\nthree", "gr\xC3\xB6\xC3\x9F" "e"}) {
+    for (const char* memo : {"", "g=9.8", "one\ntwo", "one\n\nthree",
+                             "gr\xC3\xB6\xC3\x9F"
+                             "e"}) {
         const QByteArray engine = MemoToEngine(QString::fromUtf8(memo));
         tOwnedText copy(new char[static_cast<size_t>(engine.size()) + 1]);
         std::memcpy(copy.get(), engine.constData(), static_cast<size_t>(engine.size()) + 1);

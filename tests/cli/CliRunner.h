@@ -24,8 +24,7 @@ struct cCliResult {
     int aStatus = -1; // exit status, or 128 + signal
 
     // Standard output split into lines (without their '\n').
-    std::vector<std::string> Lines() const
-    {
+    std::vector<std::string> Lines() const {
         std::vector<std::string> lines;
         size_t start = 0;
         while (start < aOut.size()) {
@@ -44,8 +43,7 @@ struct cCliResult {
 // output that arrives.
 inline cCliResult RunProgram(const char* program, std::vector<std::string> all, const std::string& input = "",
                              const std::function<void(pid_t, const std::string&)>& onOutput = {},
-                             bool keepInputOpen = false)
-{
+                             bool keepInputOpen = false) {
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         return {};
@@ -111,15 +109,11 @@ inline cCliResult RunProgram(const char* program, std::vector<std::string> all, 
 
 inline cCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "",
                          const std::function<void(pid_t, const std::string&)>& onOutput = {},
-                         bool keepInputOpen = false)
-{
+                         bool keepInputOpen = false) {
     std::vector<std::string> all{KORUND_CLI};
     all.insert(all.end(), args.begin(), args.end());
     return RunProgram(KORUND_CLI, std::move(all), input, onOutput, keepInputOpen);
 }
 
 // A shell command line, for redirections the runner does not make itself.
-inline cCliResult RunShell(const std::string& command)
-{
-    return RunProgram("/bin/sh", {"sh", "-c", command});
-}
+inline cCliResult RunShell(const std::string& command) { return RunProgram("/bin/sh", {"sh", "-c", command}); }

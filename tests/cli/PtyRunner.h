@@ -18,8 +18,7 @@
 class cPtySession {
 public:
     // env: extra "NAME=value" entries for the child.
-    cPtySession(std::vector<std::string> args, const std::vector<std::string>& env)
-    {
+    cPtySession(std::vector<std::string> args, const std::vector<std::string>& env) {
         winsize size{};
         size.ws_row = 30;
         size.ws_col = 100;
@@ -35,8 +34,7 @@ public:
             _exit(127);
         }
     }
-    ~cPtySession()
-    {
+    ~cPtySession() {
         if (aPid > 0 && aStatus < 0) {
             kill(aPid, SIGKILL);
             waitpid(aPid, nullptr, 0);
@@ -52,8 +50,7 @@ public:
     // Types keys once the program waits for them in the line editor (the
     // terminal is out of canonical mode): keys typed earlier are taken by
     // the terminal's own line discipline, which turns Ctrl-D into a NUL.
-    void Send(const std::string& keys)
-    {
+    void Send(const std::string& keys) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         termios mode{};
         while (tcgetattr(aFd, &mode) == 0 && (mode.c_lflag & ICANON) && std::chrono::steady_clock::now() < end)
@@ -64,11 +61,11 @@ public:
     void SendNow(const std::string& keys) { (void)!write(aFd, keys.data(), keys.size()); }
 
     // Reads until the output after `from` holds text; false after the timeout.
-    bool WaitFor(const std::string& text, size_t from = 0, int timeoutMs = 10000)
-    {
+    bool WaitFor(const std::string& text, size_t from = 0, int timeoutMs = 10000) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (aOutput.find(text, from) == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             if (left.count() <= 0 || !ReadSome(static_cast<int>(left.count())))
                 return false;
         }
@@ -76,8 +73,7 @@ public:
     }
 
     // Reads until the child ends; its exit status, or 128 + signal, or -1.
-    int Wait(int timeoutMs = 10000)
-    {
+    int Wait(int timeoutMs = 10000) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         while (std::chrono::steady_clock::now() < end) {
             int status = 0;
@@ -96,8 +92,7 @@ public:
     size_t Mark() const { return aOutput.size(); }
 
 private:
-    bool ReadSome(int timeoutMs)
-    {
+    bool ReadSome(int timeoutMs) {
         pollfd fd{aFd, POLLIN, 0};
         if (poll(&fd, 1, timeoutMs) <= 0)
             return false;

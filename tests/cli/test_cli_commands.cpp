@@ -13,8 +13,7 @@ using ::testing::StartsWith;
 
 namespace {
 
-TEST(KorundCliOptions, DigitsAngleAndBasesOverrideTheSettingsFile)
-{
+TEST(KorundCliOptions, DigitsAngleAndBasesOverrideTheSettingsFile) {
     cTempDir dir;
     WriteText(dir.File("k.ini"), "[Calculation]\nDigitsUse=20\nDigitsDrop=3\nAngleMode=0\nOutputSys=16\n");
     const std::string ini = dir.File("k.ini");
@@ -41,8 +40,7 @@ TEST(KorundCliOptions, DigitsAngleAndBasesOverrideTheSettingsFile)
     EXPECT_THAT(over.aErr, HasSubstr("needs more than 65535 native digits"));
 }
 
-TEST(KorundCliOptions, ScriptFilesRunAfterTheFormulasAndSkipComments)
-{
+TEST(KorundCliOptions, ScriptFilesRunAfterTheFormulasAndSkipComments) {
     cTempDir dir;
     WriteText(dir.File("one.krs"), "#!/usr/bin/korund-cli\n# a comment\n2+3\n\n:m a\n  # not a comment: a formula\n");
     WriteText(dir.File("-two.krs"), "a*2\n");
@@ -60,8 +58,7 @@ TEST(KorundCliOptions, ScriptFilesRunAfterTheFormulasAndSkipComments)
     EXPECT_EQ(quit.aStatus, 0);
 }
 
-TEST(KorundCliCommands, QuitExitAndQEndTheSession)
-{
+TEST(KorundCliCommands, QuitExitAndQEndTheSession) {
     for (const char* command : {"quit", "exit", ":q", "  quit  "}) {
         const cCliResult result = RunCli({}, std::string("1\n") + command + "\n2\n");
         EXPECT_THAT(result.Lines(), ElementsAre("1")) << command;
@@ -73,8 +70,7 @@ TEST(KorundCliCommands, QuitExitAndQEndTheSession)
     EXPECT_THAT(RunCli({}, "1/0\nexit\n").aStatus, 1) << "an earlier failure still counts";
 }
 
-TEST(KorundCliCommands, SettingsShowsTheSevenStateLines)
-{
+TEST(KorundCliCommands, SettingsShowsTheSevenStateLines) {
     const cCliResult result = RunCli({"--angle", "gra", "-e", ":settings"});
     const auto lines = result.Lines();
     ASSERT_EQ(lines.size(), 7u);
@@ -84,8 +80,7 @@ TEST(KorundCliCommands, SettingsShowsTheSevenStateLines)
     EXPECT_THAT(RunCli({"-e", ":settings now"}).Lines(), ElementsAre(StartsWith("error: ")));
 }
 
-TEST(KorundCliCommands, HelpExplainsOneBuiltinFunction)
-{
+TEST(KorundCliCommands, HelpExplainsOneBuiltinFunction) {
     EXPECT_THAT(RunCli({"-e", ":help normloc", "-e", ":help sum(", "-e", ":help nope", "-e", ":help :vars"}).Lines(),
                 ElementsAre("normloc(x): density of the standard normal distribution",
                             StartsWith("sum(<var index>,<from>,<to>,<expression>): "), StartsWith("error: 'nope'"),
@@ -98,8 +93,7 @@ TEST(KorundCliCommands, HelpExplainsOneBuiltinFunction)
     }
 }
 
-TEST(KorundCliNames, DefinitionsNoFormulaCanReachAreRefused)
-{
+TEST(KorundCliNames, DefinitionsNoFormulaCanReachAreRefused) {
     const cCliResult result = RunCli({},
                                      ":const g=9.81\n"
                                      ":const c1=3\n"
@@ -116,58 +110,79 @@ TEST(KorundCliNames, DefinitionsNoFormulaCanReachAreRefused)
                             StartsWith("error: no formula could reach the name 'Na': a digit or capital letter"),
                             StartsWith("error: no formula could reach the name 'h2': a digit or capital letter"),
                             StartsWith("error: no formula could reach the name 'sqrt': a built-in function"),
-                            "error: character '\xc3\x97' at column 7 is not part of a formula (use *)",
-                            "0", "19.62", "6", "gn"));
+                            "error: character '\xc3\x97' at column 7 is not part of a formula (use *)", "0", "19.62",
+                            "6", "gn"));
 }
 
-TEST(KorundCliNames, LibraryFilesWithUnreachableNamesLoadAndSaySo)
-{
+TEST(KorundCliNames, LibraryFilesWithUnreachableNamesLoadAndSaySo) {
     using namespace std::string_literals;
     cTempDir dir;
     // ab=1, g=2, ab=3, X1=4
     WriteText(dir.File("names.krc"), "KRC\x00\x01\x04\x00\x00\x00"
-                                     "\x04\x00" "ab=1\x00\x00" "\x03\x00" "g=2\x00\x00"
-                                     "\x04\x00" "ab=3\x00\x00" "\x04\x00" "X1=4\x00\x00"s);
+                                     "\x04\x00"
+                                     "ab=1\x00\x00"
+                                     "\x03\x00"
+                                     "g=2\x00\x00"
+                                     "\x04\x00"
+                                     "ab=3\x00\x00"
+                                     "\x04\x00"
+                                     "X1=4\x00\x00"s);
     const std::string path = dir.File("names.krc");
     const cCliResult result = RunCli({"--constants", path, "-e", "ab", "-e", ":consts"});
     EXPECT_EQ(result.aStatus, 0);
     EXPECT_THAT(result.Lines(), ElementsAre("1", "ab", "g", "ab", "X1"));
-    EXPECT_EQ(result.aErr,
-              "korund-cli: " + path + ": the constant 'g' cannot be reached by any formula: a name of one letter is "
-              "always a variable\n"
-              "korund-cli: " + path + ": the constant 'ab' cannot be reached by any formula: an earlier entry has "
-              "the same name, and formulas reach that one\n"
-              "korund-cli: " + path + ": the constant 'X1' cannot be reached by any formula: a digit or capital "
-              "letter in the name (names are written with a to z and _)\n");
+    EXPECT_EQ(result.aErr, "korund-cli: " + path +
+                               ": the constant 'g' cannot be reached by any formula: a name of one letter is "
+                               "always a variable\n"
+                               "korund-cli: " +
+                               path +
+                               ": the constant 'ab' cannot be reached by any formula: an earlier entry has "
+                               "the same name, and formulas reach that one\n"
+                               "korund-cli: " +
+                               path +
+                               ": the constant 'X1' cannot be reached by any formula: a digit or capital "
+                               "letter in the name (names are written with a to z and _)\n");
 
     // A definition with a character the engine leaves out loads, and is said.
-    WriteText(dir.File("times.krc"), "KRC\x00\x01\x01\x00\x00\x00\x07\x00" "ab=2\xc3\x97" "3\x00\x00"s);
+    WriteText(dir.File("times.krc"), "KRC\x00\x01\x01\x00\x00\x00\x07\x00"
+                                     "ab=2\xc3\x97"
+                                     "3\x00\x00"s);
     const cCliResult times = RunCli({"--constants", dir.File("times.krc"), "-e", "ab"});
     EXPECT_THAT(times.Lines(), ElementsAre("23"));
-    EXPECT_EQ(times.aErr, "korund-cli: " + dir.File("times.krc") + ": definition 1 of the file: character '\xc3\x97' "
-                          "at column 5 is not part of a formula (use *); the engine reads it without that character\n");
+    EXPECT_EQ(times.aErr,
+              "korund-cli: " + dir.File("times.krc") +
+                  ": definition 1 of the file: character '\xc3\x97' "
+                  "at column 5 is not part of a formula (use *); the engine reads it without that character\n");
 
     // A second file is checked against the first: its ab repeats an earlier name.
-    WriteText(dir.File("more.krc"), "KRC\x00\x01\x01\x00\x00\x00\x04\x00" "ab=9\x00\x00"s);
+    WriteText(dir.File("more.krc"), "KRC\x00\x01\x01\x00\x00\x00\x04\x00"
+                                    "ab=9\x00\x00"s);
     const cCliResult second = RunCli({"--constants", dir.File("more.krc"), "--constants", dir.File("more.krc")});
     EXPECT_EQ(second.aErr, "korund-cli: " + dir.File("more.krc") +
                                ": the constant 'ab' cannot be reached by any formula: an earlier entry has the same "
                                "name, and formulas reach that one\n");
 }
 
-TEST(KorundCliSettings, ValuesThatCannotBeUsedAsWrittenAreReported)
-{
+TEST(KorundCliSettings, ValuesThatCannotBeUsedAsWrittenAreReported) {
     cTempDir dir;
     const std::string ini = dir.File("k.ini");
     WriteText(ini, "[Calculation]\nAngleMode=7\nDigitsUse=65536\nInputSys=ten\n[Parser]\nMaxConst=-5\n");
     const cCliResult result = RunCli({"--ini", ini, "-e", "sin(90)", "-e", "2"});
     EXPECT_EQ(result.aStatus, 0);
-    EXPECT_EQ(result.aErr, "korund-cli: " + ini + ": InputSys=ten is not a whole number; 10 is used\n"
-                           "korund-cli: " + ini + ": DigitsUse=65536 does not fit 0 to 65535; 1 is used\n"
-                           "korund-cli: " + ini + ": DigitsDrop=2 leaves no digit of DigitsUse=1 to show; an "
-                           "output of 1 native digit is used\n"
-                           "korund-cli: " + ini + ": AngleMode=7 is not 0, 1 or 2; 0 (radians) is used\n"
-                           "korund-cli: " + ini + ": MaxConst=-5 is below 0; 0 is used\n");
+    EXPECT_EQ(result.aErr, "korund-cli: " + ini +
+                               ": InputSys=ten is not a whole number; 10 is used\n"
+                               "korund-cli: " +
+                               ini +
+                               ": DigitsUse=65536 does not fit 0 to 65535; 1 is used\n"
+                               "korund-cli: " +
+                               ini +
+                               ": DigitsDrop=2 leaves no digit of DigitsUse=1 to show; an "
+                               "output of 1 native digit is used\n"
+                               "korund-cli: " +
+                               ini +
+                               ": AngleMode=7 is not 0, 1 or 2; 0 (radians) is used\n"
+                               "korund-cli: " +
+                               ini + ": MaxConst=-5 is below 0; 0 is used\n");
     ASSERT_EQ(result.Lines().size(), 2u);
     EXPECT_THAT(result.Lines()[0], StartsWith("0.89")) << "sin(90) in radians";
 
@@ -179,8 +194,7 @@ TEST(KorundCliSettings, ValuesThatCannotBeUsedAsWrittenAreReported)
 
 namespace {
 
-TEST(KorundCliHelp, ExplainsTheFormulaRulesUsersTripOver)
-{
+TEST(KorundCliHelp, ExplainsTheFormulaRulesUsersTripOver) {
     const cCliResult help = RunCli({"--he"});
     EXPECT_EQ(help.aStatus, 0);
     for (const char* text : {"1 is i, 2 is j,\n  3 is k, anything else l", "Angles are in degrees", "write 2*(-3)",

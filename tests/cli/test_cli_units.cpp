@@ -14,8 +14,7 @@ namespace {
 const std::vector<std::string> kNames{"sin(", "sinh(", "sqrt(", "gravity", "ga_b("};
 const std::vector<std::string> kCommands{":m", ":m+", ":settings", ":save", "quit", "exit"};
 
-TEST(CompleteWord, TheWordBeforeTheCursor)
-{
+TEST(CompleteWord, TheWordBeforeTheCursor) {
     const cCompletion inside = CompleteWord("2*si+1", 4, kNames, kCommands);
     EXPECT_EQ(inside.aWordStart, 2u);
     EXPECT_THAT(inside.aCandidates, ElementsAre("sin(", "sinh("));
@@ -26,8 +25,7 @@ TEST(CompleteWord, TheWordBeforeTheCursor)
     EXPECT_THAT(CompleteWord("   ", 3, kNames, kCommands).aCandidates, IsEmpty());
 }
 
-TEST(CompleteWord, CommandsOnlyAtTheStartOfTheLine)
-{
+TEST(CompleteWord, CommandsOnlyAtTheStartOfTheLine) {
     const cCompletion command = CompleteWord("  :se", 5, kNames, kCommands);
     EXPECT_EQ(command.aWordStart, 2u);
     EXPECT_THAT(command.aCandidates, ElementsAre(":settings"));
@@ -37,16 +35,14 @@ TEST(CompleteWord, CommandsOnlyAtTheStartOfTheLine)
     EXPECT_THAT(CompleteWord("s", 1, kNames, kCommands).aCandidates, ElementsAre("sin(", "sinh(", "sqrt("));
 }
 
-TEST(CommonStart, LongestSharedStart)
-{
+TEST(CommonStart, LongestSharedStart) {
     EXPECT_EQ(CommonStart({"sin(", "sinh("}), "sin");
     EXPECT_EQ(CommonStart({"arccos(", "arccot("}), "arcco");
     EXPECT_EQ(CommonStart({"x"}), "x");
     EXPECT_EQ(CommonStart({}), "");
 }
 
-TEST(ParseFailureMessage, ColumnsCountCharactersAndStayInsideTheText)
-{
+TEST(ParseFailureMessage, ColumnsCountCharactersAndStayInsideTheText) {
     // "é" takes two bytes; foo starts at byte 3, column 3.
     const cParseFailure unknown{feErrUnknownFunction, {}, 3, 8, false};
     const cParseMessage message = ParseFailureMessage("\xc3\xa9+foo(2)", unknown);
@@ -60,14 +56,12 @@ TEST(ParseFailureMessage, ColumnsCountCharactersAndStayInsideTheText)
     // Without a place: the words without a name or column.
     EXPECT_EQ(ParseFailureMessage("x", {feErrUnknownConstant, {}, -1, -1, false}).aText,
               "unknown constant [feErrUnknownConstant]");
-    EXPECT_EQ(ParseFailureMessage("1Q", {std::nullopt, "invalid number 1Q", -1, -1, false}).aText,
-              "invalid number 1Q");
+    EXPECT_EQ(ParseFailureMessage("1Q", {std::nullopt, "invalid number 1Q", -1, -1, false}).aText, "invalid number 1Q");
     EXPECT_EQ(ParseFailureMessage("foo(1)", {feErrUnknownFunction, {}, 0, 5, false}, false).aText,
               "unknown function 'foo' [feErrUnknownFunction]");
 }
 
-TEST(CaretLines, CaretUnderTheColumnWithBlanksForControlCharacters)
-{
+TEST(CaretLines, CaretUnderTheColumnWithBlanksForControlCharacters) {
     EXPECT_EQ(CaretLines("2*(3+4", 3, 1), "  2*(3+4\n    ^\n");
     EXPECT_EQ(CaretLines("\tfoo(1)", 2, 3), "   foo(1)\n   ^^^\n");
     EXPECT_EQ(CaretLines("1+\x1b[A", 3, 1), "  1+ [A\n    ^\n");

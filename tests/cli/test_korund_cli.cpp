@@ -12,8 +12,7 @@ using ::testing::StartsWith;
 
 namespace {
 
-std::vector<std::string> EArgs(const std::vector<std::string>& formulas)
-{
+std::vector<std::string> EArgs(const std::vector<std::string>& formulas) {
     std::vector<std::string> args;
     for (const std::string& f : formulas) {
         args.push_back("-e");
@@ -28,8 +27,7 @@ struct AnswerCase {
     bool prefixOnly = false;
 };
 
-TEST(KorundCli, AnswersEachFormulaWithOneLine)
-{
+TEST(KorundCli, AnswersEachFormulaWithOneLine) {
     const AnswerCase cases[] = {
         {"1+2", "3"},
         {"2^10-24", "1000"},
@@ -47,8 +45,12 @@ TEST(KorundCli, AnswersEachFormulaWithOneLine)
         {"#", "parse error: '#' is not a number, variable or name at column 1 [feErrBadSymbol]"},
         {"sin(1,2)", "parse error: wrong number of arguments for 'sin' (it takes 1 argument) at column 1 "
                      "[feErrArgCount]"},
-        {"2\xc3\x97" "3", "parse error: character '\xc3\x97' at column 2 is not part of a formula (use *)"},
-        {"\xe2\x88\x9a" "2", "parse error: character '\xe2\x88\x9a' at column 1 is not part of a formula (use sqrt(...))"},
+        {"2\xc3\x97"
+         "3",
+         "parse error: character '\xc3\x97' at column 2 is not part of a formula (use *)"},
+        {"\xe2\x88\x9a"
+         "2",
+         "parse error: character '\xe2\x88\x9a' at column 1 is not part of a formula (use sqrt(...))"},
         {"1+\x1b[A", "parse error: character U+001B at column 3 is not part of a formula", true},
         {"1+\xff", "parse error: byte 0xFF at column 3 is not part of a formula"},
         {"1Q", "parse error: ", true},
@@ -74,36 +76,32 @@ TEST(KorundCli, AnswersEachFormulaWithOneLine)
     EXPECT_EQ(result.aErr, "");
 }
 
-TEST(KorundCli, ExitStatusZeroWhenEverythingSucceeds)
-{
+TEST(KorundCli, ExitStatusZeroWhenEverythingSucceeds) {
     const cCliResult result = RunCli(EArgs({"1", "2+3", ":vars"}));
     EXPECT_EQ(result.aStatus, 0);
     EXPECT_EQ(result.Lines().size(), 2u + 26u);
 }
 
-TEST(KorundCli, PipeKeepsVariablesAndSkipsBlankLines)
-{
-    const cCliResult result =
-        RunCli({}, "sum(1,1,10,i)\n\n   \ni\r\nmul(2,1,5,j)\n\t\nj\ni+j\n1+\n");
-    EXPECT_THAT(result.Lines(), ElementsAre("55", "11", "120", "6", "17", "parse error: operator without an operand at column 2 [feErrEmpty]"));
+TEST(KorundCli, PipeKeepsVariablesAndSkipsBlankLines) {
+    const cCliResult result = RunCli({}, "sum(1,1,10,i)\n\n   \ni\r\nmul(2,1,5,j)\n\t\nj\ni+j\n1+\n");
+    EXPECT_THAT(result.Lines(), ElementsAre("55", "11", "120", "6", "17",
+                                            "parse error: operator without an operand at column 2 [feErrEmpty]"));
     EXPECT_EQ(result.aStatus, 1);
     EXPECT_EQ(result.aErr, "") << "no prompt or banner in a pipe";
 }
 
-TEST(KorundCli, EmptyInputAnswersNothing)
-{
+TEST(KorundCli, EmptyInputAnswersNothing) {
     const cCliResult result = RunCli({}, "");
     EXPECT_EQ(result.aOut, "");
     EXPECT_EQ(result.aStatus, 0);
 }
 
-TEST(KorundCli, MemoryCommandsUseTheLastResult)
-{
+TEST(KorundCli, MemoryCommandsUseTheLastResult) {
     const cCliResult result = RunCli({},
-                                     ":m x\nx\n"          // before any calculation the last result is 0
+                                     ":m x\nx\n"               // before any calculation the last result is 0
                                      "10\n:m x\n3\n:m- x\nx\n" // [M-] is variable minus last result: 7
-                                     "5\n:m+ x\nx\n"      // 12
-                                     "1/0\n:m y\ny\n"     // a failed calculation leaves 0
+                                     "5\n:m+ x\nx\n"           // 12
+                                     "1/0\n:m y\ny\n"          // a failed calculation leaves 0
                                      "2\n:m z\n1+\n:m+ z\nz\n" // a parse failure too: 2 + 0
                                      ":m\n:m A\n:m ab\n");
     const auto lines = result.Lines();
@@ -120,8 +118,7 @@ TEST(KorundCli, MemoryCommandsUseTheLastResult)
     EXPECT_EQ(result.aStatus, 1);
 }
 
-TEST(KorundCli, VarsListsAllLettersInOrder)
-{
+TEST(KorundCli, VarsListsAllLettersInOrder) {
     const cCliResult result = RunCli(EArgs({"5", ":m b", ":vars"}));
     const auto lines = result.Lines();
     ASSERT_EQ(lines.size(), 27u);
@@ -130,8 +127,7 @@ TEST(KorundCli, VarsListsAllLettersInOrder)
     EXPECT_EQ(lines[26], "z = 0");
 }
 
-TEST(KorundCli, UnknownCommandIsAnError)
-{
+TEST(KorundCli, UnknownCommandIsAnError) {
     const cCliResult result = RunCli(EArgs({":frobnicate", ":vars extra", "1"}));
     const auto lines = result.Lines();
     ASSERT_EQ(lines.size(), 3u);
@@ -141,8 +137,7 @@ TEST(KorundCli, UnknownCommandIsAnError)
     EXPECT_EQ(result.aStatus, 1);
 }
 
-TEST(KorundCli, HelpListsCommandsAndAllBuiltins)
-{
+TEST(KorundCli, HelpListsCommandsAndAllBuiltins) {
     const cCliResult result = RunCli(EArgs({":help"}));
     for (const char* text : {":m+ x", ":save consts FILE", "invnormloc(x)", "per(n,k)", "pi()",
                              "sum(<var index>,<from>,<to>,<expression>)", "mul(<var index>,<from>,<to>,<expression>)"})
@@ -155,8 +150,7 @@ struct UsageCase {
     const char* message;
 };
 
-TEST(KorundCli, UsageErrorsExitWithStatusTwo)
-{
+TEST(KorundCli, UsageErrorsExitWithStatusTwo) {
     const UsageCase cases[] = {
         {{"-x"}, "unknown option '-x'"},
         {{"--frob"}, "unknown or ambiguous option '--frob'"},
@@ -184,8 +178,7 @@ TEST(KorundCli, UsageErrorsExitWithStatusTwo)
     EXPECT_THAT(help.aOut, StartsWith("Usage: korund-cli"));
 }
 
-TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts)
-{
+TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts) {
     cTempDir dir;
     WriteText(dir.File("hex.ini"), "[Calculation]\r\nOutputSys = 16\r\n");
     WriteText(dir.File("in16.ini"), "[Calculation]\nInputSys=16\n");
@@ -196,7 +189,8 @@ TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts)
     EXPECT_THAT(RunCli({"--ini=" + dir.File("in16.ini"), "-e", "FF"}).Lines(), ElementsAre("255"));
     EXPECT_THAT(RunCli({"--ini", dir.File("garbage.ini"), "-e", "255"}).Lines(), ElementsAre("255"));
 
-    const cCliResult full = RunCli({"--ini", dir.File("small.ini"), "-e", ":const ab=1", "-e", ":const cd=2", "-e", "cd"});
+    const cCliResult full =
+        RunCli({"--ini", dir.File("small.ini"), "-e", ":const ab=1", "-e", ":const cd=2", "-e", "cd"});
     const auto lines = full.Lines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_THAT(lines[0], StartsWith("error: "));
@@ -205,8 +199,7 @@ TEST(KorundCli, IniFileSettingsApplyBeforeTheEngineStarts)
 
 // Without --ini and without Korund.ini beside the program, the per-user file
 // of XDG_CONFIG_HOME is read; --ini wins over it.
-TEST(KorundCli, PerUserSettingsApplyUnlessIniIsGiven)
-{
+TEST(KorundCli, PerUserSettingsApplyUnlessIniIsGiven) {
     cTempDir dir;
     const char* old = std::getenv("XDG_CONFIG_HOME");
     const std::string saved = old ? old : "";
@@ -222,8 +215,7 @@ TEST(KorundCli, PerUserSettingsApplyUnlessIniIsGiven)
     EXPECT_THAT(given, ElementsAre("255"));
 }
 
-TEST(KorundCli, VersionAndHelpNameTheSettingsOrder)
-{
+TEST(KorundCli, VersionAndHelpNameTheSettingsOrder) {
     const cCliResult version = RunCli({"--version"});
     EXPECT_EQ(version.aStatus, 0);
     EXPECT_THAT(version.aOut, ::testing::MatchesRegex("korund-cli [0-9]+(\\.[0-9]+)+\n"));
@@ -234,20 +226,19 @@ TEST(KorundCli, VersionAndHelpNameTheSettingsOrder)
     EXPECT_THAT(help.aOut, HasSubstr("$XDG_CONFIG_HOME/korund/Korund.ini"));
 }
 
-TEST(KorundCli, LibraryEntriesCompileOrReportWhyNot)
-{
+TEST(KorundCli, LibraryEntriesCompileOrReportWhyNot) {
     const cCliResult result = RunCli({},
                                      ":const gr = 9.80665 | gravity\n"
                                      ":func hyp(x,y)=sqrt(x^2+y^2) | hypotenuse\n"
                                      ":func twice(x)=2*x\n"
                                      "hyp(3,4)*twice(gr)/gr\n"
-                                     ":func f(x)=x*zz\n"       // unknown constant
-                                     ":func f(x)=f(x)\n"       // itself: not yet defined
-                                     ":func f(x)=(x\n"         // "(a" is taken as a constant name
-                                     ":func f(1)=2\n"          // a parameter must be a letter
-                                     ":func f=2\n"             // no parameter list
-                                     ":const cc\n"             // no '='
-                                     ":const cc=1Q\n"          // not a number
+                                     ":func f(x)=x*zz\n" // unknown constant
+                                     ":func f(x)=f(x)\n" // itself: not yet defined
+                                     ":func f(x)=(x\n"   // "(a" is taken as a constant name
+                                     ":func f(1)=2\n"    // a parameter must be a letter
+                                     ":func f=2\n"       // no parameter list
+                                     ":const cc\n"       // no '='
+                                     ":const cc=1Q\n"    // not a number
                                      ":func\n"
                                      ":consts\n:funcs\n");
     const auto lines = result.Lines();
@@ -264,14 +255,13 @@ TEST(KorundCli, LibraryEntriesCompileOrReportWhyNot)
     EXPECT_EQ(result.aStatus, 1);
 }
 
-TEST(KorundCli, SavedLibrariesLoadInTheNextRun)
-{
+TEST(KorundCli, SavedLibrariesLoadInTheNextRun) {
     cTempDir dir;
     const std::string krc = dir.File("lib.krc");
     const std::string krf = dir.File("lib.krf");
-    const cCliResult save = RunCli({},
-                                   ":const gr=9.80665 | gravity\n:func fall(t)=gr*t^2/2\n"
-                                   ":save consts " + krc + "\n:save funcs " + krf + "\n");
+    const cCliResult save = RunCli({}, ":const gr=9.80665 | gravity\n:func fall(t)=gr*t^2/2\n"
+                                       ":save consts " +
+                                           krc + "\n:save funcs " + krf + "\n");
     EXPECT_EQ(save.aOut, "");
     ASSERT_EQ(save.aStatus, 0) << save.aErr;
 
@@ -286,13 +276,12 @@ TEST(KorundCli, SavedLibrariesLoadInTheNextRun)
     EXPECT_THAT(twice.Lines(), ElementsAre("gr | gravity", "gr | gravity"));
 }
 
-TEST(KorundCli, FailedSaveKeepsTheOldFile)
-{
+TEST(KorundCli, FailedSaveKeepsTheOldFile) {
     cTempDir dir;
     const std::string krc = dir.File("lib.krc");
     WriteText(krc, "old content");
-    const cCliResult result = RunCli(EArgs({":save consts " + dir.File("missing/lib.krc"), ":save consts",
-                                            ":save both " + krc}));
+    const cCliResult result =
+        RunCli(EArgs({":save consts " + dir.File("missing/lib.krc"), ":save consts", ":save both " + krc}));
     const auto lines = result.Lines();
     ASSERT_EQ(lines.size(), 3u);
     for (const auto& line : lines)
@@ -301,8 +290,7 @@ TEST(KorundCli, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(result.aStatus, 1);
 }
 
-TEST(KorundCli, SettingsFileThatIsNoFileIsRefusedWithStatusTwo)
-{
+TEST(KorundCli, SettingsFileThatIsNoFileIsRefusedWithStatusTwo) {
     cTempDir dir;
     std::filesystem::create_directory(dir.File("dir.ini"));
     ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
@@ -327,8 +315,7 @@ TEST(KorundCli, SettingsFileThatIsNoFileIsRefusedWithStatusTwo)
     EXPECT_THAT(none.aOut, HasSubstr("deg"));
 }
 
-TEST(KorundCli, HandEditedCapacitiesAreClampedAndSaid)
-{
+TEST(KorundCli, HandEditedCapacitiesAreClampedAndSaid) {
     cTempDir dir;
     WriteText(dir.File("huge.ini"), "[Parser]\nMaxConst=10000000\nMaxFunc=-1\n");
     const cCliResult result = RunCli({"--ini", dir.File("huge.ini"), "-e", ":func f(x)=x", "-e", "2"});
@@ -337,8 +324,7 @@ TEST(KorundCli, HandEditedCapacitiesAreClampedAndSaid)
     EXPECT_THAT(result.Lines(), ElementsAre(StartsWith("error: the function library is full"), "2"));
 }
 
-TEST(KorundCli, SaveReplacesOnlyRegularFiles)
-{
+TEST(KorundCli, SaveReplacesOnlyRegularFiles) {
     cTempDir dir;
     ASSERT_TRUE(MakeFifo(dir.File("pipe.krc")));
     ASSERT_TRUE(MakeSocket(dir.File("socket.krc")));
@@ -346,11 +332,10 @@ TEST(KorundCli, SaveReplacesOnlyRegularFiles)
     ASSERT_EQ(symlink("loop.krc", dir.File("loop.krc").c_str()), 0);
     WriteText(dir.File("real.krc"), "old");
     ASSERT_EQ(symlink("real.krc", dir.File("link.krc").c_str()), 0);
-    const cCliResult result = RunCli(EArgs({":const cc=3", ":save consts " + dir.File("pipe.krc"),
-                                            ":save consts " + dir.File("socket.krc"),
-                                            ":save consts " + dir.File("dangling.krc"),
-                                            ":save consts " + dir.File("loop.krc"),
-                                            ":save consts " + dir.File("link.krc")}));
+    const cCliResult result =
+        RunCli(EArgs({":const cc=3", ":save consts " + dir.File("pipe.krc"), ":save consts " + dir.File("socket.krc"),
+                      ":save consts " + dir.File("dangling.krc"), ":save consts " + dir.File("loop.krc"),
+                      ":save consts " + dir.File("link.krc")}));
     EXPECT_THAT(result.Lines(), ElementsAre(HasSubstr("a FIFO, not a regular file"), HasSubstr("a socket"),
                                             HasSubstr("leads to nothing"), HasSubstr("cannot be followed")));
     EXPECT_EQ(result.aStatus, 1);
@@ -361,33 +346,30 @@ TEST(KorundCli, SaveReplacesOnlyRegularFiles)
     EXPECT_EQ(ReadText(dir.File("real.krc")).substr(0, 3), "KRC");
 }
 
-TEST(KorundCli, RedefiningANameReplacesItOrSaysWhyNot)
-{
+TEST(KorundCli, RedefiningANameReplacesItOrSaysWhyNot) {
     const cCliResult result = RunCli({},
                                      ":func ff(x)=x+1\n"
                                      ":func gg(x)=ff(x)*2\n"
                                      ":func ff(x)=x+100 | shifted\n" // replaced in place: gg sees it
                                      "gg(1)\n"
-                                     ":func ff(x,y)=x\n"             // gg would no longer compile
+                                     ":func ff(x,y)=x\n" // gg would no longer compile
                                      "gg(1)\n"
                                      ":const cu=2\n"
                                      ":const cv=3\n"
                                      ":func hh(x)=x*cu\n"
-                                     ":const cv = 30\n"              // in no function: replaced
-                                     ":const cu=5\n"                 // used by hh: refused
+                                     ":const cv = 30\n" // in no function: replaced
+                                     ":const cu=5\n"    // used by hh: refused
                                      "hh(1)+cv\n"
                                      ":funcs\n:consts\n");
-    EXPECT_THAT(result.Lines(),
-                ElementsAre("note: replaced the earlier definition of ff", "202",
-                            StartsWith("error: the library does not compile"), "202",
-                            "note: replaced the earlier definition of cv",
-                            "error: the constant cu is used by a function and cannot be redefined", "32",
-                            "ff(x) | shifted", "gg(x)", "hh(x)", "cu", "cv"));
+    EXPECT_THAT(result.Lines(), ElementsAre("note: replaced the earlier definition of ff", "202",
+                                            StartsWith("error: the library does not compile"), "202",
+                                            "note: replaced the earlier definition of cv",
+                                            "error: the constant cu is used by a function and cannot be redefined",
+                                            "32", "ff(x) | shifted", "gg(x)", "hh(x)", "cu", "cv"));
     EXPECT_EQ(result.aStatus, 1);
 }
 
-TEST(KorundCli, DefinitionsNoLibraryFileCanHoldAreRefused)
-{
+TEST(KorundCli, DefinitionsNoLibraryFileCanHoldAreRefused) {
     const std::string largest = ":const cl=" + std::string(65532, '1');
     const std::string larger = ":func ff(x)=x+" + std::string(65530, '1');
     const std::string description = ":const cd=1 | " + std::string(65536, 'd');
@@ -399,8 +381,7 @@ TEST(KorundCli, DefinitionsNoLibraryFileCanHoldAreRefused)
     EXPECT_EQ(lines[2], "cl");
 }
 
-TEST(KorundCli, OutputThatCannotBeWrittenIsAnError)
-{
+TEST(KorundCli, OutputThatCannotBeWrittenIsAnError) {
     // standard output on a full device, and closed
     const std::string cli = KORUND_CLI;
     const std::string full = "'" + cli + "' -e 1+1 >/dev/full; echo \"status $?\"";
@@ -412,8 +393,7 @@ TEST(KorundCli, OutputThatCannotBeWrittenIsAnError)
     }
 }
 
-TEST(KorundCli, DepthAcrossUserFunctionCallsIsACalcError)
-{
+TEST(KorundCli, DepthAcrossUserFunctionCallsIsACalcError) {
     // Each body lies within the parser's limit; their depths add up across calls.
     std::string input = ":func fa(x)=x+1\n";
     std::string previous = "fa";
@@ -436,18 +416,22 @@ struct LoadFailureCase {
     const char* message;
 };
 
-TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit)
-{
+TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit) {
     using namespace std::string_literals;
     const LoadFailureCase cases[] = {
         {"function file as constants", "KRF\x00\x01\x00\x00\x00\x00"s, "this is not a Korund constant library file"},
         {"other version", "KRC\x00\x02\x00\x00\x00\x00"s,
          "the constant library was written by a version of Korund with another file format for libraries; a "
          "version that knows that format reads it"},
-        {"truncated entry", "KRC\x00\x01\x01\x00\x00\x00\x05\x00" "ab"s,
+        {"truncated entry",
+         "KRC\x00\x01\x01\x00\x00\x00\x05\x00"
+         "ab"s,
          "the file ends before the constant library does (it is damaged or incomplete)"},
         {"empty file", ""s, "the file ends before the constant library does (it is damaged or incomplete)"},
-        {"invalid declaration", "KRC\x00\x01\x02\x00\x00\x00\x04\x00" "ab=1\x00\x00\x04\x00" "cd=Q\x00\x00"s,
+        {"invalid declaration",
+         "KRC\x00\x01\x02\x00\x00\x00\x04\x00"
+         "ab=1\x00\x00\x04\x00"
+         "cd=Q\x00\x00"s,
          "declaration 1 of the constant library is invalid, so the library is not loaded"},
     };
     cTempDir dir;
@@ -461,7 +445,9 @@ TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit)
     }
 
     WriteText(dir.File("small.ini"), "[Parser]\nMaxConst=1\n");
-    WriteText(dir.File("two.krc"), "KRC\x00\x01\x02\x00\x00\x00\x04\x00" "ab=1\x00\x00\x04\x00" "cd=2\x00\x00"s);
+    WriteText(dir.File("two.krc"), "KRC\x00\x01\x02\x00\x00\x00\x04\x00"
+                                   "ab=1\x00\x00\x04\x00"
+                                   "cd=2\x00\x00"s);
     const cCliResult full = RunCli({"--ini", dir.File("small.ini"), "--constants", dir.File("two.krc")});
     EXPECT_EQ(full.aStatus, 1);
     EXPECT_THAT(full.aErr, HasSubstr("more entries than MaxConst=1 in [Parser] of the settings file allows"));
@@ -478,8 +464,7 @@ TEST(KorundCli, BadLibraryFilesReportTheirMessageAndExit)
     EXPECT_THAT(missing.aErr, HasSubstr(dir.File("none.krf")));
 }
 
-TEST(KorundCli, CtrlCInterruptsTheEvaluationAndTheSessionGoesOn)
-{
+TEST(KorundCli, CtrlCInterruptsTheEvaluationAndTheSessionGoesOn) {
     // The first answer shows that the long evaluation is about to start.
     bool sent = false;
     const cCliResult result = RunCli({}, "1\nsum(1,1,10^9,sin(i))\n1+1\n", [&sent](pid_t pid, const std::string& out) {
@@ -493,8 +478,7 @@ TEST(KorundCli, CtrlCInterruptsTheEvaluationAndTheSessionGoesOn)
     EXPECT_EQ(result.aStatus, 1);
 }
 
-TEST(KorundCli, CtrlCWhileWaitingForInputEndsTheProgram)
-{
+TEST(KorundCli, CtrlCWhileWaitingForInputEndsTheProgram) {
     bool sent = false;
     const cCliResult result = RunCli(
         {}, "1\n",

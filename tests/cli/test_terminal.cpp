@@ -15,8 +15,7 @@ namespace {
 
 class Terminal : public ::testing::Test {
 protected:
-    std::vector<std::string> Env() const
-    {
+    std::vector<std::string> Env() const {
         return {"XDG_STATE_HOME=" + aDir.File("state"), "XDG_CONFIG_HOME=" + aDir.File("config"),
                 "HOME=" + aDir.File("home"), "LANG=C.UTF-8", "TERM=xterm"};
     }
@@ -27,14 +26,14 @@ protected:
 
 const std::string kUp = "\x1b[A";
 
-TEST_F(Terminal, EditingAndHistoryAcrossTwoRuns)
-{
+TEST_F(Terminal, EditingAndHistoryAcrossTwoRuns) {
     {
         cPtySession first({}, Env());
         ASSERT_TRUE(first.Started());
         ASSERT_TRUE(first.WaitFor("> "));
         // Left arrow and a character typed in the middle: 1+2 becomes 1+52.
-        first.Send("1+2\x1b[D" "5\r");
+        first.Send("1+2\x1b[D"
+                   "5\r");
         ASSERT_TRUE(first.WaitFor("53\r\n> ")) << first.Output();
         first.Send(":vars\r");
         ASSERT_TRUE(first.WaitFor("z = 0\r\n> "));
@@ -54,8 +53,7 @@ TEST_F(Terminal, EditingAndHistoryAcrossTwoRuns)
     EXPECT_EQ(ReadText(HistoryFile()), "1+52\n1+52*2\n");
 }
 
-TEST_F(Terminal, TabCompletesNamesAndCommands)
-{
+TEST_F(Terminal, TabCompletesNamesAndCommands) {
     cPtySession session({}, Env());
     ASSERT_TRUE(session.WaitFor("> "));
     session.Send(":const gravity=9.80665\r");
@@ -74,8 +72,7 @@ TEST_F(Terminal, TabCompletesNamesAndCommands)
     EXPECT_EQ(session.Wait(), 0) << session.Output();
 }
 
-TEST_F(Terminal, ParseErrorShowsACaretUnderThePlace)
-{
+TEST_F(Terminal, ParseErrorShowsACaretUnderThePlace) {
     cPtySession session({}, Env());
     ASSERT_TRUE(session.WaitFor("> "));
     session.Send("2*(3+4\r");
@@ -85,14 +82,16 @@ TEST_F(Terminal, ParseErrorShowsACaretUnderThePlace)
         << session.Output();
     session.Send("1+ foo(2)\r");
     EXPECT_TRUE(session.WaitFor("  1+ foo(2)\r\n     ^^^\r\n> ")) << session.Output();
-    session.Send("2\xc3\x97" "3\r");
-    EXPECT_TRUE(session.WaitFor("not part of a formula (use *)\r\n  2\xc3\x97" "3\r\n   ^\r\n> ")) << session.Output();
+    session.Send("2\xc3\x97"
+                 "3\r");
+    EXPECT_TRUE(session.WaitFor("not part of a formula (use *)\r\n  2\xc3\x97"
+                                "3\r\n   ^\r\n> "))
+        << session.Output();
     session.Send("exit\r");
     EXPECT_EQ(session.Wait(), 1) << "parse errors are failures";
 }
 
-TEST_F(Terminal, CtrlCInterruptsALongSumAndAtThePromptEndsTheProgram)
-{
+TEST_F(Terminal, CtrlCInterruptsALongSumAndAtThePromptEndsTheProgram) {
     cPtySession session({}, Env());
     ASSERT_TRUE(session.WaitFor("> "));
     session.Send("sum(1,1,10^9,i)\r");

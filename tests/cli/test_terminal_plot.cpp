@@ -11,8 +11,7 @@ using ::testing::HasSubstr;
 namespace {
 
 // Characters (code points) of a UTF-8 line.
-size_t Width(const std::string& line)
-{
+size_t Width(const std::string& line) {
     size_t n = 0;
     for (const char c : line)
         n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -20,8 +19,7 @@ size_t Width(const std::string& line)
 }
 
 // The braille cells of a plot row, after the axis character.
-std::vector<unsigned> Cells(const std::string& line)
-{
+std::vector<unsigned> Cells(const std::string& line) {
     std::vector<unsigned> cells;
     for (size_t i = 0; i + 2 < line.size(); ++i) {
         const auto b0 = static_cast<unsigned char>(line[i]);
@@ -34,8 +32,7 @@ std::vector<unsigned> Cells(const std::string& line)
     return cells;
 }
 
-TEST(TerminalPlot, DrawsADiagonalWithItsRangesAt80Columns)
-{
+TEST(TerminalPlot, DrawsADiagonalWithItsRangesAt80Columns) {
     const cCliResult result = RunCli({"-e", ":plot x, -1, 1"});
     ASSERT_EQ(result.aStatus, 0) << result.aOut;
     const auto lines = result.Lines();
@@ -62,8 +59,7 @@ TEST(TerminalPlot, DrawsADiagonalWithItsRangesAt80Columns)
     EXPECT_NE(Cells(lines[19]).front(), 0u);
 }
 
-TEST(TerminalPlot, FailedSamplesStayBlank)
-{
+TEST(TerminalPlot, FailedSamplesStayBlank) {
     const cCliResult result = RunCli({"-e", ":plot ln(x), -1, 1"});
     const auto lines = result.Lines();
     ASSERT_EQ(lines.size(), 22u) << result.aOut;
@@ -75,8 +71,7 @@ TEST(TerminalPlot, FailedSamplesStayBlank)
     }
 }
 
-TEST(TerminalPlot, WorksFromAPipeWithTheSessionsVariablesAndAnotherLetter)
-{
+TEST(TerminalPlot, WorksFromAPipeWithTheSessionsVariablesAndAnotherLetter) {
     const cCliResult result = RunCli({}, "5\n:m a\n:plot t: a*t, 0, 2\n1+1\n");
     EXPECT_EQ(result.aStatus, 0) << result.aErr;
     const auto lines = result.Lines();
@@ -87,8 +82,7 @@ TEST(TerminalPlot, WorksFromAPipeWithTheSessionsVariablesAndAnotherLetter)
     EXPECT_EQ(lines[23], "2");
 }
 
-TEST(TerminalPlot, FailuresAnswerOneErrorLine)
-{
+TEST(TerminalPlot, FailuresAnswerOneErrorLine) {
     const char* const cases[][2] = {
         {":plot sin(x), 0", ":plot needs FORMULA, FROM, TO"},
         {":plot nope(x), 0, 1", "error: formula: unknown function 'nope' at column 1"},

@@ -10,8 +10,7 @@ namespace {
 class DependencyTest : public LibraryTest {
 protected:
     // `count` loose nkConstant nodes naming live constant `index`.
-    static std::vector<cNode> ConstantNodes(size_t count, int32_t index = 0)
-    {
+    static std::vector<cNode> ConstantNodes(size_t count, int32_t index = 0) {
         std::vector<cNode> nodes(count);
         for (cNode& n : nodes) {
             n.aKind = nkConstant;
@@ -20,14 +19,10 @@ protected:
         return nodes;
     }
 
-    static std::vector<cNode*> Refs(const cConstant& c)
-    {
-        return {c.aRefs.get(), c.aRefs.get() + c.aRefCount};
-    }
+    static std::vector<cNode*> Refs(const cConstant& c) { return {c.aRefs.get(), c.aRefs.get() + c.aRefCount}; }
 
     // The nkConstant nodes of a committed function body, in preorder.
-    static std::vector<cNode*> ConstantNodesOf(uint32_t function)
-    {
+    static std::vector<cNode*> ConstantNodesOf(uint32_t function) {
         std::vector<cNode*> out;
         std::vector<cNode*> pending{Engine::aUserFunctionArray[function].aTree->aRoot.get()};
         while (!pending.empty()) {
@@ -49,11 +44,9 @@ struct Capacity {
     std::vector<uint32_t> afterRemove;
 };
 
-TEST_F(DependencyTest, ListsGrowAndShrinkInBlocks)
-{
+TEST_F(DependencyTest, ListsGrowAndShrinkInBlocks) {
     const Capacity cases[] = {
-        {10, {10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 20},
-             {20, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 0}},
+        {10, {10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 20}, {20, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 0}},
         {1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
         {0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}},
         {5, {5, 5, 5, 5, 5, 10, 10, 10, 10, 10, 15, 15}, {15, 10, 10, 10, 10, 10, 5, 5, 5, 5, 5, 0}},
@@ -83,8 +76,7 @@ TEST_F(DependencyTest, ListsGrowAndShrinkInBlocks)
     }
 }
 
-TEST_F(DependencyTest, SubtreeRegistersEveryConstantNodeInPreorder)
-{
+TEST_F(DependencyTest, SubtreeRegistersEveryConstantNodeInPreorder) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}, {"kb=2", ""}}), -1);
     // add(mul(k1, x), neg(k0)), plus a stray k1 under the negation
     cNode root;
@@ -121,8 +113,7 @@ TEST_F(DependencyTest, SubtreeRegistersEveryConstantNodeInPreorder)
     EXPECT_EQ(k[0].aRefCount + k[1].aRefCount, 0u);
 }
 
-TEST_F(DependencyTest, RemovingAnUnlistedNodeChangesNothing)
-{
+TEST_F(DependencyTest, RemovingAnUnlistedNodeChangesNothing) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     auto nodes = ConstantNodes(3);
     Engine engine;
@@ -136,8 +127,7 @@ TEST_F(DependencyTest, RemovingAnUnlistedNodeChangesNothing)
     engine._DelNodeDependency(nodes[1]);
 }
 
-TEST_F(DependencyTest, NodesOutsideTheLiveTableAreIgnored)
-{
+TEST_F(DependencyTest, NodesOutsideTheLiveTableAreIgnored) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     auto nodes = ConstantNodes(2, 5);
     nodes[1].aIndex = -1;
@@ -151,8 +141,7 @@ TEST_F(DependencyTest, NodesOutsideTheLiveTableAreIgnored)
     empty._DelDependency();
 }
 
-TEST_F(DependencyTest, BodyUsingAConstantTwiceHasTwoEntriesUntilItsFunctionGoes)
-{
+TEST_F(DependencyTest, BodyUsingAConstantTwiceHasTwoEntriesUntilItsFunctionGoes) {
     ASSERT_EQ(CommitConstants({{"gn=9.80665", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"fall(t)=gn*t^2/2+gn*0", ""}}), -1);
     const cConstant& gn = Engine::aConstantArray[0];
@@ -168,8 +157,7 @@ TEST_F(DependencyTest, BodyUsingAConstantTwiceHasTwoEntriesUntilItsFunctionGoes)
     EXPECT_EQ(gn.aRefCapacity, 0u);
 }
 
-TEST_F(DependencyTest, EditCopyHoldsExactlyItsEntriesAndLiveListsStay)
-{
+TEST_F(DependencyTest, EditCopyHoldsExactlyItsEntriesAndLiveListsStay) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}, {"kb=2", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f(x)=x*kb+kb+kb", ""}}), -1);
     const auto live = Refs(Engine::aConstantArray[1]);
@@ -189,8 +177,7 @@ TEST_F(DependencyTest, EditCopyHoldsExactlyItsEntriesAndLiveListsStay)
     EXPECT_EQ(Refs(Engine::aConstantArray[1]), live);
 }
 
-TEST_F(DependencyTest, DeletingAnEarlierConstantRenumbersTheNodes)
-{
+TEST_F(DependencyTest, DeletingAnEarlierConstantRenumbersTheNodes) {
     ASSERT_EQ(CommitConstants({{"ca=2", ""}, {"cb=7", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f(x)=x*cb", ""}}), -1);
     Engine::StartConstantEdit();
@@ -215,8 +202,7 @@ TEST_F(DependencyTest, DeletingAnEarlierConstantRenumbersTheNodes)
 // Committing functions while constants are in edit mode rebuilds the live
 // lists; the edit copy must follow, or the constant Stop would renumber
 // nodes of destroyed bodies (the sanitizer build catches that).
-TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefreshesTheCopy)
-{
+TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefreshesTheCopy) {
     ASSERT_EQ(CommitConstants({{"ca=2", ""}, {"cb=7", ""}, {"cc=5", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f(x)=x*cb", ""}}), -1);
 
@@ -254,8 +240,7 @@ TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefreshesTheCopy)
     EXPECT_TRUE(Eval("f(1)") == cLongReal(6L));
 }
 
-TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefusesRemovedConstants)
-{
+TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefusesRemovedConstants) {
     struct Case {
         const char* what;
         void (*edit)();
@@ -283,8 +268,7 @@ TEST_F(DependencyTest, FunctionCommitDuringConstantEditRefusesRemovedConstants)
 
 // The tables rebuilt under a running constant edit: the copied lists name
 // nodes of destroyed bodies, which the commit must not follow.
-TEST_F(DependencyTest, ConstantCommitFollowsOnlyNodesOfLiveBodies)
-{
+TEST_F(DependencyTest, ConstantCommitFollowsOnlyNodesOfLiveBodies) {
     ASSERT_EQ(CommitConstants({{"ka=2", ""}, {"kb=7", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f(x)=x*kb", ""}, {"g(x)=x*ka", ""}}), -1);
     Engine::StartConstantEdit();

@@ -50,7 +50,9 @@ TEST_F(ErrorStretchTest, MarksTheFailingOperandInTheTypedText) {
         ASSERT_GE(engine.aErrorFirst, 0);
         ASSERT_GE(engine.aErrorLast, engine.aErrorFirst);
         ASSERT_LT(engine.aErrorLast, static_cast<int32_t>(typed.size()));
-        EXPECT_EQ(typed.substr(static_cast<size_t>(engine.aErrorFirst), static_cast<size_t>(engine.aErrorLast - engine.aErrorFirst + 1)), c.stretch);
+        EXPECT_EQ(typed.substr(static_cast<size_t>(engine.aErrorFirst),
+                               static_cast<size_t>(engine.aErrorLast - engine.aErrorFirst + 1)),
+                  c.stretch);
         EXPECT_EQ(engine.aErrorUnclosed, c.unclosed);
     }
 }

@@ -162,9 +162,8 @@ TEST_F(EvaluatorTest, UserFunctionReportsOnTheNextLevel) {
     AddUserFunction("f", "x", "x*x");
     EXPECT_EQ(EvalLong("f(2)"), 4);
     const std::vector<tReport> expected = {
-        {0, 1, 2, 0}, {0, 1, 2, 1},
-        {1, 1, 3, 0}, {1, 1, 3, 1}, {1, 1, 3, 2}, {1, 1, 3, 3}, {1, 0, 0, 0},
-        {0, 1, 2, 2}, {0, 0, 0, 0},
+        {0, 1, 2, 0}, {0, 1, 2, 1}, {1, 1, 3, 0}, {1, 1, 3, 1}, {1, 1, 3, 2},
+        {1, 1, 3, 3}, {1, 0, 0, 0}, {0, 1, 2, 2}, {0, 0, 0, 0},
     };
     EXPECT_EQ(Reports(), expected);
 }
@@ -174,10 +173,8 @@ TEST_F(EvaluatorTest, LoopBoundsAreCountedSilently) {
     EXPECT_EQ(EvalLong("sum(1,1,f(2),i)"), 3);
     // the bound's call reports on its own level during the count, then again
     const std::vector<tReport> expected = {
-        {1, 1, 1, 0}, {1, 1, 1, 1}, {1, 0, 0, 0},
-        {0, 1, 7, 0}, {0, 1, 7, 1}, {0, 1, 7, 2}, {0, 1, 7, 3},
-        {1, 1, 1, 0}, {1, 1, 1, 1}, {1, 0, 0, 0},
-        {0, 1, 7, 4}, {0, 1, 7, 5}, {0, 1, 7, 6}, {0, 1, 7, 7}, {0, 0, 0, 0},
+        {1, 1, 1, 0}, {1, 1, 1, 1}, {1, 0, 0, 0}, {0, 1, 7, 0}, {0, 1, 7, 1}, {0, 1, 7, 2}, {0, 1, 7, 3}, {1, 1, 1, 0},
+        {1, 1, 1, 1}, {1, 0, 0, 0}, {0, 1, 7, 4}, {0, 1, 7, 5}, {0, 1, 7, 6}, {0, 1, 7, 7}, {0, 0, 0, 0},
     };
     EXPECT_EQ(Reports(), expected);
     EXPECT_EQ(aEngine.aSilent, 0);
@@ -469,7 +466,9 @@ public:
         case 0: return std::to_string(Pick(0, 9));
         case 1: return std::string(1, "ijklab"[Pick(0, 5)]);
         case 2: return Pick(0, 1) ? "gg" : "0.5";
-        case 3: case 4: case 5: {
+        case 3:
+        case 4:
+        case 5: {
             static const char kOps[] = "+-*/^";
             const char op = kOps[Pick(0, 4)];
             const std::string right = op == '^' ? std::to_string(Pick(0, 3)) : Make(depth - 1);
@@ -506,7 +505,9 @@ public:
             std::string body;
             switch (Pick(0, 3)) {
             case 0: body = "(" + Make(depth - 1) + "/(" + own + "-" + late + "))"; break;
-            case 1: body = "(" + Make(depth - 1) + "*ln(" + late + "-" + own + "))"; break; // fails in the right operand
+            case 1:
+                body = "(" + Make(depth - 1) + "*ln(" + late + "-" + own + "))";
+                break; // fails in the right operand
             default: body = Make(depth - 1); break;
             }
             return std::string(Pick(0, 3) ? "sum(" : "mul(") + selector + "," + lo + "," + hi + "," + body + ")";

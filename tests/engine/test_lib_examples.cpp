@@ -10,18 +10,15 @@ namespace {
 
 class ExampleLibraryTest : public LibraryTest {
 protected:
-    static Bytes ReadExample(const char* name)
-    {
-        const auto path = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path()
-                        / "examples" / name;
+    static Bytes ReadExample(const char* name) {
+        const auto path = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / name;
         std::ifstream in(path, std::ios::binary);
         EXPECT_TRUE(in) << path;
         return Bytes(std::istreambuf_iterator<char>(in), {});
     }
 
     // Loads a file and checks that writing the library back gives the same bytes.
-    static void LoadAndRewrite(const Bytes& file, int32_t (*reader)(), bool (*writer)())
-    {
+    static void LoadAndRewrite(const Bytes& file, int32_t (*reader)(), bool (*writer)()) {
         MemoryFile::Reset(file);
         ASSERT_EQ(reader(), -1);
         MemoryFile::Reset();
@@ -35,8 +32,7 @@ struct Expectation {
     const char* value;
 };
 
-TEST_F(ExampleLibraryTest, PhysicalConstantsLoadWithTheirValues)
-{
+TEST_F(ExampleLibraryTest, PhysicalConstantsLoadWithTheirValues) {
     ASSERT_NO_FATAL_FAILURE(
         LoadAndRewrite(ReadExample("physics.krc"), Engine::ConstantsFromFile, Engine::ConstantsToFile));
     ASSERT_EQ(Engine::GetConstantCount(), 11u);
@@ -65,22 +61,15 @@ TEST_F(ExampleLibraryTest, PhysicalConstantsLoadWithTheirValues)
     EXPECT_TRUE(Near(Eval("rgas"), Eval("na*kb")));
 }
 
-TEST_F(ExampleLibraryTest, FunctionsLoadAndCompute)
-{
+TEST_F(ExampleLibraryTest, FunctionsLoadAndCompute) {
     ASSERT_NO_FATAL_FAILURE(
         LoadAndRewrite(ReadExample("functions.krf"), Engine::FunctionsFromFile, Engine::FunctionsToFile));
     ASSERT_EQ(Engine::GetFunctionCount(), 9u);
 
     const Expectation cases[] = {
-        {"hyp(3,4)", "5"},
-        {"vlen(2,3,6)", "7"},
-        {"df(10,3)", "7"},
-        {"cint(100,5,2)", "110.25"},
-        {"mean(3,8)", "5.5"},
-        {"gmean(2,8)", "4"},
-        {"logb(2,1024)", "10"},
-        {"todeg(pi())", "180"},
-        {"torad(90)*2", "3.14159265358979323846264338327950288"},
+        {"hyp(3,4)", "5"},           {"vlen(2,3,6)", "7"},   {"df(10,3)", "7"},
+        {"cint(100,5,2)", "110.25"}, {"mean(3,8)", "5.5"},   {"gmean(2,8)", "4"},
+        {"logb(2,1024)", "10"},      {"todeg(pi())", "180"}, {"torad(90)*2", "3.14159265358979323846264338327950288"},
     };
     for (const Expectation& c : cases) {
         SCOPED_TRACE(c.formula);
@@ -88,8 +77,7 @@ TEST_F(ExampleLibraryTest, FunctionsLoadAndCompute)
     }
 }
 
-TEST_F(ExampleLibraryTest, FunctionsNeedNoConstantsAndBothLibrariesCoexist)
-{
+TEST_F(ExampleLibraryTest, FunctionsNeedNoConstantsAndBothLibrariesCoexist) {
     ASSERT_NO_FATAL_FAILURE(
         LoadAndRewrite(ReadExample("functions.krf"), Engine::FunctionsFromFile, Engine::FunctionsToFile));
     ASSERT_NO_FATAL_FAILURE(

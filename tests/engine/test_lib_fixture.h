@@ -25,8 +25,7 @@ struct ProgressCall {
     bool operator==(const ProgressCall&) const = default;
 };
 
-inline std::ostream& operator<<(std::ostream& out, const ProgressCall& c)
-{
+inline std::ostream& operator<<(std::ostream& out, const ProgressCall& c) {
     return out << '(' << c.level << ',' << int{c.activity} << ',' << c.total << ',' << c.done << ')';
 }
 
@@ -38,8 +37,7 @@ struct MemoryFile {
     static inline size_t readCalls = 0;
     static inline size_t writeLimit = SIZE_MAX;
 
-    static uint16_t Read(void* buffer, uint16_t count)
-    {
+    static uint16_t Read(void* buffer, uint16_t count) {
         ++readCalls;
         const size_t n = std::min<size_t>(count, data.size() - readPos);
         if (n > 0)
@@ -48,8 +46,7 @@ struct MemoryFile {
         return static_cast<uint16_t>(n);
     }
 
-    static uint16_t Write(const void* buffer, uint16_t count)
-    {
+    static uint16_t Write(const void* buffer, uint16_t count) {
         const size_t room = writeLimit > data.size() ? writeLimit - data.size() : 0;
         const size_t n = std::min<size_t>(count, room);
         const auto* bytes = static_cast<const unsigned char*>(buffer);
@@ -57,8 +54,7 @@ struct MemoryFile {
         return static_cast<uint16_t>(n);
     }
 
-    static void Reset(Bytes content = {})
-    {
+    static void Reset(Bytes content = {}) {
         data = std::move(content);
         readPos = 0;
         readCalls = 0;
@@ -68,8 +64,7 @@ struct MemoryFile {
 
 struct ProgressLog {
     static inline std::vector<ProgressCall> calls;
-    static void Record(uint16_t level, uint8_t activity, uint32_t total, uint32_t done)
-    {
+    static void Record(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
         calls.push_back({level, activity, total, done});
     }
 };
@@ -81,15 +76,13 @@ struct Entry {
     bool operator==(const Entry&) const = default;
 };
 
-inline std::ostream& operator<<(std::ostream& out, const Entry& e)
-{
+inline std::ostream& operator<<(std::ostream& out, const Entry& e) {
     return out << '{' << e.definition << " | " << e.description << '}';
 }
 
 class LibraryTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         Engine::aUserFunctionMax = 100;
         Engine::aConstantMax = 100;
         Engine::aConstRefAlloc = 10;
@@ -101,8 +94,7 @@ protected:
         ResetTables();
     }
 
-    void TearDown() override
-    {
+    void TearDown() override {
         Engine::CancelFunctionEdit();
         Engine::CancelConstantEdit();
         Engine::FreeStatics();
@@ -116,8 +108,7 @@ protected:
     }
 
     // Empty tables at the current capacities.
-    static void ResetTables()
-    {
+    static void ResetTables() {
         Engine::CancelFunctionEdit();
         Engine::CancelConstantEdit();
         Engine::FreeStatics();
@@ -135,16 +126,14 @@ protected:
     }
 
     // Appends entries through edit mode; the Stop result.
-    static int32_t CommitConstants(std::initializer_list<Entry> entries)
-    {
+    static int32_t CommitConstants(std::initializer_list<Entry> entries) {
         Engine::StartConstantEdit();
         for (const Entry& e : entries)
             EXPECT_TRUE(Engine::AddConstant(e.definition.c_str(), e.description.c_str())) << e;
         return Engine::StopConstantEdit();
     }
 
-    static int32_t CommitFunctions(std::initializer_list<Entry> entries)
-    {
+    static int32_t CommitFunctions(std::initializer_list<Entry> entries) {
         Engine::StartFunctionEdit();
         for (const Entry& e : entries)
             EXPECT_TRUE(Engine::AddFunction(e.definition.c_str(), e.description.c_str())) << e;
@@ -152,31 +141,27 @@ protected:
     }
 
     // The texts that Get returns, in order.
-    static std::vector<Entry> Constants()
-    {
+    static std::vector<Entry> Constants() {
         std::vector<Entry> out;
         for (uint32_t i = 0; i < Engine::GetConstantCount(); ++i)
             out.push_back({Engine::GetConstantDef(i).get(), Engine::GetConstantDesc(i).get()});
         return out;
     }
 
-    static std::vector<Entry> Functions()
-    {
+    static std::vector<Entry> Functions() {
         std::vector<Entry> out;
         for (uint32_t i = 0; i < Engine::GetFunctionCount(); ++i)
             out.push_back({Engine::GetFunctionDef(i).get(), Engine::GetFunctionDesc(i).get()});
         return out;
     }
 
-    static cLongReal Eval(const char* formula)
-    {
+    static cLongReal Eval(const char* formula) {
         cFormulaEngine engine;
         engine.Parse(formula);
         return engine.Evaluate();
     }
 
-    static bool Near(const cLongReal& x, const cLongReal& y)
-    {
+    static bool Near(const cLongReal& x, const cLongReal& y) {
         return abs(x - y) <= cLongReal("1E-30") * (abs(y) + cLongReal(1L));
     }
 };

@@ -12,8 +12,7 @@ using LibrariesTest = LibraryTest;
 
 // ---- edit modes and entry operations
 
-TEST_F(LibrariesTest, OperationsOutsideEditModeAreRefused)
-{
+TEST_F(LibrariesTest, OperationsOutsideEditModeAreRefused) {
     ASSERT_EQ(CommitConstants({{"ka=1", "one"}}), -1);
     ASSERT_EQ(CommitFunctions({{"f(x)=x", "id"}}), -1);
     ProgressLog::calls.clear();
@@ -34,8 +33,7 @@ TEST_F(LibrariesTest, OperationsOutsideEditModeAreRefused)
     EXPECT_EQ(Functions(), (std::vector<Entry>{{"f(x)=x", "id"}}));
 }
 
-TEST_F(LibrariesTest, StartingTwiceKeepsTheFirstCopyAndItsChanges)
-{
+TEST_F(LibrariesTest, StartingTwiceKeepsTheFirstCopyAndItsChanges) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     Engine::StartConstantEdit();
     ASSERT_TRUE(Engine::AddConstant("kb=2", "two"));
@@ -48,8 +46,7 @@ TEST_F(LibrariesTest, StartingTwiceKeepsTheFirstCopyAndItsChanges)
     EXPECT_EQ(Engine::GetFunctionCount(), 1u);
 }
 
-TEST_F(LibrariesTest, GetAndCountReadTheEditCopyInEditModeAndTheLiveTableOtherwise)
-{
+TEST_F(LibrariesTest, GetAndCountReadTheEditCopyInEditModeAndTheLiveTableOtherwise) {
     ASSERT_EQ(CommitConstants({{"ka=1", "one"}, {"kb=2", "two"}}), -1);
     EXPECT_EQ(Engine::GetConstantDef(2), nullptr);
     EXPECT_EQ(Engine::GetConstantDesc(99), nullptr);
@@ -72,8 +69,7 @@ TEST_F(LibrariesTest, GetAndCountReadTheEditCopyInEditModeAndTheLiveTableOtherwi
     EXPECT_EQ(Engine::aConstantEditCount, 0u);
 }
 
-TEST_F(LibrariesTest, AddStopsAtTheCapacity)
-{
+TEST_F(LibrariesTest, AddStopsAtTheCapacity) {
     Engine::aConstantMax = 2;
     Engine::aUserFunctionMax = 1;
     ResetTables();
@@ -95,8 +91,7 @@ TEST_F(LibrariesTest, AddStopsAtTheCapacity)
     EXPECT_EQ(Engine::StopConstantEdit(), -1);
 }
 
-TEST_F(LibrariesTest, NullTextsAreRefused)
-{
+TEST_F(LibrariesTest, NullTextsAreRefused) {
     Engine::StartConstantEdit();
     Engine::StartFunctionEdit();
     ASSERT_TRUE(Engine::AddConstant("ka=1", ""));
@@ -110,8 +105,7 @@ TEST_F(LibrariesTest, NullTextsAreRefused)
     EXPECT_EQ(Functions(), (std::vector<Entry>{{"f()=1", ""}}));
 }
 
-TEST_F(LibrariesTest, DeleteMovesTheFollowingEntriesDown)
-{
+TEST_F(LibrariesTest, DeleteMovesTheFollowingEntriesDown) {
     Engine::StartFunctionEdit();
     for (const char* def : {"f()=1", "g()=2", "h()=3"})
         ASSERT_TRUE(Engine::AddFunction(def, def));
@@ -123,8 +117,7 @@ TEST_F(LibrariesTest, DeleteMovesTheFollowingEntriesDown)
     EXPECT_TRUE(Eval("g()+h()") == cLongReal(5L));
 }
 
-TEST_F(LibrariesTest, ConstantsInUseCannotBeReplacedOrDeletedUntilTheirUsersGo)
-{
+TEST_F(LibrariesTest, ConstantsInUseCannotBeReplacedOrDeletedUntilTheirUsersGo) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}, {"kb=2", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f(x)=x*kb", ""}}), -1);
 
@@ -147,8 +140,7 @@ TEST_F(LibrariesTest, ConstantsInUseCannotBeReplacedOrDeletedUntilTheirUsersGo)
     EXPECT_EQ(Engine::GetConstantCount(), 1u);
 }
 
-TEST_F(LibrariesTest, DeletingEntryZeroOfThreeRenumbersTheUsersOfTheOthers)
-{
+TEST_F(LibrariesTest, DeletingEntryZeroOfThreeRenumbersTheUsersOfTheOthers) {
     ASSERT_EQ(CommitConstants({{"ka=2", ""}, {"kb=3", ""}, {"kc=5", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f()=kc-kb", ""}, {"g(x)=x*kc", ""}}), -1);
     Engine::StartConstantEdit();
@@ -163,8 +155,7 @@ TEST_F(LibrariesTest, DeletingEntryZeroOfThreeRenumbersTheUsersOfTheOthers)
     EXPECT_TRUE(Eval("g(2)") == cLongReal(10L));
 }
 
-TEST_F(LibrariesTest, EntriesWithTheSameNameAreKeptAndTheFirstWins)
-{
+TEST_F(LibrariesTest, EntriesWithTheSameNameAreKeptAndTheFirstWins) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}, {"ka=2", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f()=10", ""}, {"f()=20", ""}}), -1);
     EXPECT_EQ(Engine::GetConstantCount(), 2u);
@@ -172,8 +163,7 @@ TEST_F(LibrariesTest, EntriesWithTheSameNameAreKeptAndTheFirstWins)
     EXPECT_TRUE(Eval("ka+f()") == cLongReal(11L));
 }
 
-TEST_F(LibrariesTest, EmptyCopiesCommitEmptyLibraries)
-{
+TEST_F(LibrariesTest, EmptyCopiesCommitEmptyLibraries) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     ASSERT_EQ(CommitFunctions({{"f()=1", ""}}), -1);
     Engine::StartFunctionEdit();
@@ -196,19 +186,13 @@ struct ConstantCase {
     const char* value;
 };
 
-TEST_F(LibrariesTest, CompilesConstantDefinitions)
-{
+TEST_F(LibrariesTest, CompilesConstantDefinitions) {
     const ConstantCase cases[] = {
-        {"gn = 9.80665", true, "gn", "9.80665"},
-        {"c 1=2", true, "c1", "2"},
-        {"big=1.5E3", true, "big", "1500"},
-        {"neg=-4", true, "neg", "-4"},
-        {"\tx\ny =\x80 7", true, "xy", "7"},
-        {"two=1=2", false, nullptr, nullptr}, // value text "1=2"
-        {"noequals", false, nullptr, nullptr},
-        {"bad=xyz", false, nullptr, nullptr},
-        {"empty=", false, nullptr, nullptr},
-        {"", false, nullptr, nullptr},
+        {"gn = 9.80665", true, "gn", "9.80665"}, {"c 1=2", true, "c1", "2"},
+        {"big=1.5E3", true, "big", "1500"},      {"neg=-4", true, "neg", "-4"},
+        {"\tx\ny =\x80 7", true, "xy", "7"},     {"two=1=2", false, nullptr, nullptr}, // value text "1=2"
+        {"noequals", false, nullptr, nullptr},   {"bad=xyz", false, nullptr, nullptr},
+        {"empty=", false, nullptr, nullptr},     {"", false, nullptr, nullptr},
     };
     for (const ConstantCase& c : cases) {
         SCOPED_TRACE(c.definition);
@@ -234,8 +218,7 @@ struct FunctionCase {
     const char* body; // the substituted body as parsed
 };
 
-TEST_F(LibrariesTest, CompilesFunctionDefinitions)
-{
+TEST_F(LibrariesTest, CompilesFunctionDefinitions) {
     const FunctionCase cases[] = {
         {"f(x)=x^2", true, "f", 1, "a^2"},
         {"hyp(x,y)=sqrt(x^2+y^2)", true, "hyp", 2, "sqrt(a^2+b^2)"},
@@ -282,16 +265,13 @@ TEST_F(LibrariesTest, CompilesFunctionDefinitions)
     }
 }
 
-TEST_F(LibrariesTest, TwentySixParametersAreTheMost)
-{
+TEST_F(LibrariesTest, TwentySixParametersAreTheMost) {
     ASSERT_EQ(CommitFunctions({{"f(a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r,s,t,u,v,w,x,y,z)=z-a", ""}}), -1);
     EXPECT_EQ(Engine::aUserFunctionArray[0].aArgCount, 26);
-    EXPECT_TRUE(Eval("f(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26)")
-                == cLongReal(25L));
+    EXPECT_TRUE(Eval("f(1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26)") == cLongReal(25L));
 }
 
-TEST_F(LibrariesTest, FunctionsSeeOnlyTheFunctionsBeforeThem)
-{
+TEST_F(LibrariesTest, FunctionsSeeOnlyTheFunctionsBeforeThem) {
     ASSERT_EQ(CommitFunctions({{"g(x)=f(x)", ""}, {"f(x)=x+1", ""}}), 0);
     Engine::CancelFunctionEdit();
     ASSERT_EQ(CommitFunctions({{"f(x)=x+1", ""}, {"g(x)=f(x)*2", ""}}), -1);
@@ -303,8 +283,7 @@ TEST_F(LibrariesTest, FunctionsSeeOnlyTheFunctionsBeforeThem)
     ASSERT_EQ(CommitFunctions({{"k(x)=m(x)", ""}, {"m(x)=x", ""}}), 3);
 }
 
-TEST_F(LibrariesTest, BodiesResolveConstantsInTheLiveTable)
-{
+TEST_F(LibrariesTest, BodiesResolveConstantsInTheLiveTable) {
     ASSERT_EQ(CommitConstants({{"ka=2", ""}}), -1);
     Engine::StartConstantEdit();
     ASSERT_TRUE(Engine::AddConstant("kb=3", ""));
@@ -313,8 +292,7 @@ TEST_F(LibrariesTest, BodiesResolveConstantsInTheLiveTable)
 
 // ---- a failing Stop
 
-TEST_F(LibrariesTest, FailingStopKeepsEditModeTextsAndTheLiveTable)
-{
+TEST_F(LibrariesTest, FailingStopKeepsEditModeTextsAndTheLiveTable) {
     ASSERT_EQ(CommitConstants({{"ka=1", "a"}}), -1);
     ASSERT_EQ(CommitFunctions({{"f()=ka", "f"}}), -1);
 
@@ -324,8 +302,7 @@ TEST_F(LibrariesTest, FailingStopKeepsEditModeTextsAndTheLiveTable)
     ASSERT_TRUE(Engine::AddConstant("kd=4", "d"));
     EXPECT_EQ(Engine::StopConstantEdit(), 2);
     EXPECT_TRUE(Engine::aConstantEditMode);
-    EXPECT_EQ(Constants(),
-              (std::vector<Entry>{{"ka=1", "a"}, {"kb=2", "b"}, {"kc=oops", "c"}, {"kd=4", "d"}}));
+    EXPECT_EQ(Constants(), (std::vector<Entry>{{"ka=1", "a"}, {"kb=2", "b"}, {"kc=oops", "c"}, {"kd=4", "d"}}));
     for (uint32_t i = 0; i < 3; ++i)
         EXPECT_TRUE(Engine::aConstantEditMem[i].aName.empty()) << i;
     EXPECT_EQ(Engine::aConstantCount, 1u);
@@ -356,8 +333,7 @@ TEST_F(LibrariesTest, FailingStopKeepsEditModeTextsAndTheLiveTable)
 
 // ---- progress
 
-TEST_F(LibrariesTest, StopReportsInterpretingProgress)
-{
+TEST_F(LibrariesTest, StopReportsInterpretingProgress) {
     using P = ProgressCall;
     Engine::StartConstantEdit();
     ASSERT_TRUE(Engine::AddConstant("ka=1", ""));
@@ -381,8 +357,7 @@ TEST_F(LibrariesTest, StopReportsInterpretingProgress)
     EXPECT_EQ(ProgressLog::calls, (std::vector<P>{{0, 4, 0, 0}, {0, 0, 0, 0}}));
 }
 
-TEST_F(LibrariesTest, WorksWithoutAProgressHook)
-{
+TEST_F(LibrariesTest, WorksWithoutAProgressHook) {
     Engine::ProgressIndicator = nullptr;
     EXPECT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     EXPECT_EQ(CommitFunctions({{"f()=ka", ""}}), -1);

@@ -19,18 +19,14 @@ namespace {
 thread_local long tAllocationsToFailure = 0;
 }
 
-void* operator new(std::size_t size)
-{
+void* operator new(std::size_t size) {
     if (tAllocationsToFailure > 0 && --tAllocationsToFailure == 0)
         throw std::bad_alloc();
     if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size)
-{
-    return operator new(size);
-}
+void* operator new[](std::size_t size) { return operator new(size); }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
@@ -50,22 +46,18 @@ using P = ProgressCall;
 
 class LibraryFileTest : public LibraryTest {
 protected:
-    static void Append16(Bytes& out, uint16_t v)
-    {
+    static void Append16(Bytes& out, uint16_t v) {
         out.push_back(static_cast<unsigned char>(v));
         out.push_back(static_cast<unsigned char>(v >> 8));
     }
 
-    static void AppendText(Bytes& out, const std::string& text)
-    {
+    static void AppendText(Bytes& out, const std::string& text) {
         Append16(out, static_cast<uint16_t>(text.size()));
         out.insert(out.end(), text.begin(), text.end());
     }
 
     // A library file of the given kind ("KRC"/"KRF") with these entries.
-    static Bytes File(const char* magic, const std::vector<Entry>& entries,
-                      std::optional<uint32_t> count = {})
-    {
+    static Bytes File(const char* magic, const std::vector<Entry>& entries, std::optional<uint32_t> count = {}) {
         Bytes out(magic, magic + 3);
         out.insert(out.end(), {0x00, 0x01});
         const uint32_t n = count.value_or(static_cast<uint32_t>(entries.size()));
@@ -78,22 +70,19 @@ protected:
         return out;
     }
 
-    static int32_t LoadConstants(Bytes bytes)
-    {
+    static int32_t LoadConstants(Bytes bytes) {
         MemoryFile::Reset(std::move(bytes));
         ProgressLog::calls.clear();
         return Engine::ConstantsFromFile();
     }
 
-    static int32_t LoadFunctions(Bytes bytes)
-    {
+    static int32_t LoadFunctions(Bytes bytes) {
         MemoryFile::Reset(std::move(bytes));
         ProgressLog::calls.clear();
         return Engine::FunctionsFromFile();
     }
 
-    static Bytes Save(bool (*writer)())
-    {
+    static Bytes Save(bool (*writer)()) {
         MemoryFile::Reset();
         ProgressLog::calls.clear();
         EXPECT_TRUE(writer());
@@ -101,22 +90,18 @@ protected:
     }
 };
 
-TEST_F(LibraryFileTest, WritesTheDocumentedLayout)
-{
+TEST_F(LibraryFileTest, WritesTheDocumentedLayout) {
     ASSERT_EQ(CommitConstants({{"c=3", ""}}), -1);
     EXPECT_EQ(Save(Engine::ConstantsToFile),
-              (Bytes{0x4B, 0x52, 0x43, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x63, 0x3D, 0x33,
-                     0x00, 0x00}));
+              (Bytes{0x4B, 0x52, 0x43, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x63, 0x3D, 0x33, 0x00, 0x00}));
     EXPECT_EQ(ProgressLog::calls, (std::vector<P>{{0, 2, 1, 0}, {0, 2, 1, 1}, {0, 0, 0, 0}}));
 
     // Texts as entered, blanks and line breaks included.
     ASSERT_EQ(CommitFunctions({{"f(x) = x\n", "one\r\ntwo"}, {"g()=1", ""}}), -1);
-    EXPECT_EQ(Save(Engine::FunctionsToFile),
-              File("KRF", {{"f(x) = x\n", "one\r\ntwo"}, {"g()=1", ""}}));
+    EXPECT_EQ(Save(Engine::FunctionsToFile), File("KRF", {{"f(x) = x\n", "one\r\ntwo"}, {"g()=1", ""}}));
 }
 
-TEST_F(LibraryFileTest, EmptyLibraryIsTheHeaderAndReadsBackUnchanged)
-{
+TEST_F(LibraryFileTest, EmptyLibraryIsTheHeaderAndReadsBackUnchanged) {
     const Bytes header{'K', 'R', 'F', 0x00, 0x01, 0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(Save(Engine::FunctionsToFile), header);
     EXPECT_EQ(ProgressLog::calls, (std::vector<P>{{0, 2, 0, 0}, {0, 0, 0, 0}}));
@@ -129,8 +114,7 @@ TEST_F(LibraryFileTest, EmptyLibraryIsTheHeaderAndReadsBackUnchanged)
     EXPECT_FALSE(Engine::aFunctionEditMode);
 }
 
-TEST_F(LibraryFileTest, FunctionsRoundTripIntoAnEmptyLibrary)
-{
+TEST_F(LibraryFileTest, FunctionsRoundTripIntoAnEmptyLibrary) {
     const std::vector<Entry> entries{
         {"hyp(x,y)=sqrt(x^2+y^2)", "hypotenuse"}, {"sq(x) = x*x", ""}, {"q(x)=sq(x)+hyp(3,4)", "uses both"}};
     Engine::StartFunctionEdit();
@@ -141,15 +125,21 @@ TEST_F(LibraryFileTest, FunctionsRoundTripIntoAnEmptyLibrary)
 
     ResetTables();
     EXPECT_EQ(LoadFunctions(saved), -1);
-    EXPECT_EQ(ProgressLog::calls,
-              (std::vector<P>{{0, 3, 3, 0}, {0, 3, 3, 1}, {0, 3, 3, 2}, {0, 3, 3, 3}, {0, 0, 0, 0},
-                              {0, 4, 3, 0}, {0, 4, 3, 1}, {0, 4, 3, 2}, {0, 4, 3, 3}, {0, 0, 0, 0}}));
+    EXPECT_EQ(ProgressLog::calls, (std::vector<P>{{0, 3, 3, 0},
+                                                  {0, 3, 3, 1},
+                                                  {0, 3, 3, 2},
+                                                  {0, 3, 3, 3},
+                                                  {0, 0, 0, 0},
+                                                  {0, 4, 3, 0},
+                                                  {0, 4, 3, 1},
+                                                  {0, 4, 3, 2},
+                                                  {0, 4, 3, 3},
+                                                  {0, 0, 0, 0}}));
     EXPECT_EQ(Functions(), entries);
     EXPECT_TRUE(Eval("q(2)") == cLongReal(9L));
 }
 
-TEST_F(LibraryFileTest, LoadingAddsAfterTheExistingEntries)
-{
+TEST_F(LibraryFileTest, LoadingAddsAfterTheExistingEntries) {
     ASSERT_EQ(CommitConstants({{"ka=1", "a"}}), -1);
     EXPECT_EQ(LoadConstants(File("KRC", {{"kb=2", "b"}, {"ka=5", "again"}})), -1);
     EXPECT_EQ(Constants(), (std::vector<Entry>{{"ka=1", "a"}, {"kb=2", "b"}, {"ka=5", "again"}}));
@@ -163,8 +153,7 @@ struct FailedLoad {
     std::vector<P> progress;
 };
 
-TEST_F(LibraryFileTest, FailedConstantLoadsChangeNothing)
-{
+TEST_F(LibraryFileTest, FailedConstantLoadsChangeNothing) {
     const Bytes good = File("KRC", {{"kb=2", "b"}, {"kc=3", "c"}});
     Bytes cut = good;
     cut.resize(good.size() - 1);
@@ -183,10 +172,20 @@ TEST_F(LibraryFileTest, FailedConstantLoadsChangeNothing)
         {"version 01 01", lowVersion, -5, {}},
         {"ends inside the last entry", cut, -2, {{0, 3, 2, 0}, {0, 3, 2, 1}, {0, 0, 0, 0}}},
         {"count beyond the data", File("KRC", {{"kb=2", ""}}, 2), -2, {{0, 3, 2, 0}, {0, 3, 2, 1}, {0, 0, 0, 0}}},
-        {"length past the end", {'K', 'R', 'C', 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 'k'},
-         -2, {{0, 3, 1, 0}, {0, 0, 0, 0}}},
-        {"bad value in the file", File("KRC", {{"kb=2", ""}, {"kc=x", ""}}), 2,
-         {{0, 3, 2, 0}, {0, 3, 2, 1}, {0, 3, 2, 2}, {0, 0, 0, 0}, {0, 4, 3, 0}, {0, 4, 3, 1}, {0, 4, 3, 2},
+        {"length past the end",
+         {'K', 'R', 'C', 0x00, 0x01, 0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 'k'},
+         -2,
+         {{0, 3, 1, 0}, {0, 0, 0, 0}}},
+        {"bad value in the file",
+         File("KRC", {{"kb=2", ""}, {"kc=x", ""}}),
+         2,
+         {{0, 3, 2, 0},
+          {0, 3, 2, 1},
+          {0, 3, 2, 2},
+          {0, 0, 0, 0},
+          {0, 4, 3, 0},
+          {0, 4, 3, 1},
+          {0, 4, 3, 2},
           {0, 0, 0, 0}}},
     };
     ASSERT_EQ(CommitConstants({{"ka=1", "a"}}), -1);
@@ -199,8 +198,7 @@ TEST_F(LibraryFileTest, FailedConstantLoadsChangeNothing)
     }
 }
 
-TEST_F(LibraryFileTest, AllocationFailuresAreNoInvalidDeclaration)
-{
+TEST_F(LibraryFileTest, AllocationFailuresAreNoInvalidDeclaration) {
     // The n-th allocation of a load fails, for every n until the load
     // succeeds: the failure comes out as one, and the library stays.
     ASSERT_EQ(CommitFunctions({{"fa(x)=x+1", "a"}}), -1);
@@ -252,14 +250,12 @@ TEST_F(LibraryFileTest, AllocationFailuresAreNoInvalidDeclaration)
     EXPECT_TRUE(loaded);
 }
 
-TEST_F(LibraryFileTest, ConstantFileOfferedToTheFunctionReaderIsNotValid)
-{
+TEST_F(LibraryFileTest, ConstantFileOfferedToTheFunctionReaderIsNotValid) {
     EXPECT_EQ(LoadFunctions(File("KRC", {{"ka=1", ""}})), -4);
     EXPECT_EQ(Engine::GetFunctionCount(), 0u);
 }
 
-TEST_F(LibraryFileTest, FileLargerThanTheFreeRoomIsRefused)
-{
+TEST_F(LibraryFileTest, FileLargerThanTheFreeRoomIsRefused) {
     Engine::StartConstantEdit();
     for (int i = 0; i < 97; ++i)
         ASSERT_TRUE(Engine::AddConstant(("k_" + std::string(1, char('a' + i % 26)) + "=1").c_str(), ""));
@@ -275,8 +271,7 @@ TEST_F(LibraryFileTest, FileLargerThanTheFreeRoomIsRefused)
     EXPECT_EQ(Engine::GetConstantCount(), 100u);
 }
 
-TEST_F(LibraryFileTest, HugeOrNegativeCountsAreNotTrusted)
-{
+TEST_F(LibraryFileTest, HugeOrNegativeCountsAreNotTrusted) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     // Two billion entries announced, none there: the data runs out first.
     EXPECT_EQ(LoadConstants(File("KRC", {}, 2'000'000'000)), -2);
@@ -293,8 +288,7 @@ TEST_F(LibraryFileTest, HugeOrNegativeCountsAreNotTrusted)
     EXPECT_EQ(Engine::GetConstantCount(), 0u);
 }
 
-TEST_F(LibraryFileTest, FunctionThatCallsALaterOneFailsAtItsCombinedIndex)
-{
+TEST_F(LibraryFileTest, FunctionThatCallsALaterOneFailsAtItsCombinedIndex) {
     ASSERT_EQ(CommitFunctions({{"fa()=1", ""}, {"b()=2", ""}}), -1);
     const Bytes file = File("KRF", {{"c()=b()", ""}, {"dd()=ee()", ""}, {"ee()=3", ""}});
     EXPECT_EQ(LoadFunctions(file), 3);
@@ -303,8 +297,7 @@ TEST_F(LibraryFileTest, FunctionThatCallsALaterOneFailsAtItsCombinedIndex)
     EXPECT_FALSE(Engine::aSearchEditFunc);
 }
 
-TEST_F(LibraryFileTest, ReadingDuringEditModeIsRefusedBeforeAnyByte)
-{
+TEST_F(LibraryFileTest, ReadingDuringEditModeIsRefusedBeforeAnyByte) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     Engine::StartConstantEdit();
     ASSERT_TRUE(Engine::AddConstant("kb=2", "pending"));
@@ -322,8 +315,7 @@ TEST_F(LibraryFileTest, ReadingDuringEditModeIsRefusedBeforeAnyByte)
     EXPECT_EQ(Engine::GetFunctionCount(), 0u);
 }
 
-TEST_F(LibraryFileTest, WritingShowsTheLiveLibraryNotTheEditCopy)
-{
+TEST_F(LibraryFileTest, WritingShowsTheLiveLibraryNotTheEditCopy) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     Engine::StartConstantEdit();
     ASSERT_TRUE(Engine::AddConstant("kb=2", ""));
@@ -331,8 +323,7 @@ TEST_F(LibraryFileTest, WritingShowsTheLiveLibraryNotTheEditCopy)
     EXPECT_EQ(Engine::GetConstantCount(), 2u);
 }
 
-TEST_F(LibraryFileTest, FailedWritesReportFalse)
-{
+TEST_F(LibraryFileTest, FailedWritesReportFalse) {
     ASSERT_EQ(CommitConstants({{"ka=1", "first"}, {"kb=2", "second"}}), -1);
     const Bytes full = Save(Engine::ConstantsToFile);
 
@@ -358,8 +349,7 @@ TEST_F(LibraryFileTest, FailedWritesReportFalse)
     EXPECT_EQ(Engine::GetConstantCount(), 2u);
 }
 
-TEST_F(LibraryFileTest, TextsTooLongForTheLengthFieldFailBeforeAnyByte)
-{
+TEST_F(LibraryFileTest, TextsTooLongForTheLengthFieldFailBeforeAnyByte) {
     const std::string longest(65535, 'x');
     const std::string tooLong(65536, 'x');
     ASSERT_EQ(CommitConstants({{"ka=1", longest}}), -1);
@@ -379,8 +369,7 @@ TEST_F(LibraryFileTest, TextsTooLongForTheLengthFieldFailBeforeAnyByte)
     EXPECT_EQ(Engine::GetConstantDesc(0).get(), longest);
 }
 
-TEST_F(LibraryFileTest, MissingHooksFailTheTransfer)
-{
+TEST_F(LibraryFileTest, MissingHooksFailTheTransfer) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     ProgressLog::calls.clear();
     Engine::FileWrite = nullptr;
@@ -404,8 +393,7 @@ TEST_F(LibraryFileTest, MissingHooksFailTheTransfer)
     EXPECT_EQ(Engine::ConstantsFromFile(), -1);
 }
 
-TEST_F(LibraryFileTest, AHookThatThrowsLeavesNoEditMode)
-{
+TEST_F(LibraryFileTest, AHookThatThrowsLeavesNoEditMode) {
     ASSERT_EQ(CommitConstants({{"ka=1", ""}}), -1);
     MemoryFile::Reset(File("KRC", {{"kb=2", ""}}));
     Engine::FileRead = [](void* buffer, uint16_t count) -> uint16_t {
@@ -418,8 +406,7 @@ TEST_F(LibraryFileTest, AHookThatThrowsLeavesNoEditMode)
     EXPECT_EQ(Constants(), (std::vector<Entry>{{"ka=1", ""}}));
 }
 
-TEST_F(LibraryFileTest, EmbeddedZeroEndsAText)
-{
+TEST_F(LibraryFileTest, EmbeddedZeroEndsAText) {
     Bytes file = File("KRC", {{"kb=2", ""}});
     file.insert(file.begin() + 9, {0x07, 0x00, 'k', 'c', '=', '3', 0x00, 'z', 'z'});
     file.insert(file.begin() + 18, {0x00, 0x00});

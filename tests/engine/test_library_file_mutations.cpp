@@ -15,12 +15,9 @@ namespace {
 
 class LibraryFileMutationTest : public LibraryTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         LibraryTest::SetUp();
-        ASSERT_EQ(CommitConstants({{"gn=9.80665", "standard gravity"},
-                                   {"ka=2", ""},
-                                   {"kb = 1.5E1", "with blanks"}}),
+        ASSERT_EQ(CommitConstants({{"gn=9.80665", "standard gravity"}, {"ka=2", ""}, {"kb = 1.5E1", "with blanks"}}),
                   -1);
         ASSERT_EQ(CommitFunctions({{"fall(t)=gn*t^2/2", "distance fallen"},
                                    {"twice(x)=2*x+ka-ka", ""},
@@ -31,8 +28,7 @@ protected:
     // Deterministic across platforms: raw engine output only.
     uint32_t Next(uint32_t bound) { return static_cast<uint32_t>(mRandom() % bound); }
 
-    Bytes Mutate(const Bytes& original)
-    {
+    Bytes Mutate(const Bytes& original) {
         Bytes b = original;
         const uint32_t edits = 1 + Next(3);
         for (uint32_t e = 0; e < edits; ++e) {
@@ -78,8 +74,7 @@ protected:
 
     // Reads `file` with `reader` and checks the outcome against the library
     // before; a committed read is undone so every case starts alike.
-    void Check(const Bytes& file, int32_t (*reader)(), bool constants)
-    {
+    void Check(const Bytes& file, int32_t (*reader)(), bool constants) {
         const auto before = constants ? Constants() : Functions();
         MemoryFile::Reset(file);
         const int32_t result = reader();
@@ -117,8 +112,7 @@ protected:
     int mFailures = 0;
 };
 
-TEST_F(LibraryFileMutationTest, ReadersSurviveDamagedFiles)
-{
+TEST_F(LibraryFileMutationTest, ReadersSurviveDamagedFiles) {
     // Real files, as the writer makes them.
     Engine::StartConstantEdit();
     ASSERT_TRUE(Engine::AddConstant("kc=3", "three"));
@@ -165,9 +159,11 @@ TEST_F(LibraryFileMutationTest, ReadersSurviveDamagedFiles)
     }
     // Every prefix of a real file.
     for (size_t n = 0; n < functionFile.size(); ++n)
-        Check(Bytes(functionFile.begin(), functionFile.begin() + static_cast<std::ptrdiff_t>(n)), Engine::FunctionsFromFile, false);
+        Check(Bytes(functionFile.begin(), functionFile.begin() + static_cast<std::ptrdiff_t>(n)),
+              Engine::FunctionsFromFile, false);
     for (size_t n = 0; n < constantFile.size(); ++n)
-        Check(Bytes(constantFile.begin(), constantFile.begin() + static_cast<std::ptrdiff_t>(n)), Engine::ConstantsFromFile, true);
+        Check(Bytes(constantFile.begin(), constantFile.begin() + static_cast<std::ptrdiff_t>(n)),
+              Engine::ConstantsFromFile, true);
 
     // The damage reached every check of the readers, and the library still works.
     for (int32_t result : {-5, -4, -2, -1, 0})

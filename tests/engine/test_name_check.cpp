@@ -9,8 +9,7 @@ namespace {
 
 using NameCheck = LibraryTest;
 
-TEST_F(NameCheck, ReachableNames)
-{
+TEST_F(NameCheck, ReachableNames) {
     for (const char* name : {"pi", "sum", "ab", "_x", "g_n", "x_"})
         EXPECT_EQ(UnreachableNameReason(name, eNameKind::Constant), nullptr) << name;
     // One letter before '(' is a call, not a variable.
@@ -18,14 +17,12 @@ TEST_F(NameCheck, ReachableNames)
         EXPECT_EQ(UnreachableNameReason(name, eNameKind::Function), nullptr) << name;
 }
 
-TEST_F(NameCheck, OneLetterConstantIsAVariable)
-{
+TEST_F(NameCheck, OneLetterConstantIsAVariable) {
     EXPECT_STREQ(UnreachableNameReason("g"), "a name of one letter is always a variable");
     EXPECT_NE(UnreachableNameReason("_"), nullptr);
 }
 
-TEST_F(NameCheck, DigitsCapitalsAndOtherCharacters)
-{
+TEST_F(NameCheck, DigitsCapitalsAndOtherCharacters) {
     for (const char* name : {"c1", "Na", "h2", "aB", "1a", "X"}) {
         EXPECT_NE(UnreachableNameReason(name, eNameKind::Constant), nullptr) << name;
         EXPECT_NE(UnreachableNameReason(name, eNameKind::Function), nullptr) << name;
@@ -35,16 +32,14 @@ TEST_F(NameCheck, DigitsCapitalsAndOtherCharacters)
     EXPECT_NE(UnreachableNameReason("", eNameKind::Function), nullptr);
 }
 
-TEST_F(NameCheck, FunctionsCannotShadowBuiltins)
-{
+TEST_F(NameCheck, FunctionsCannotShadowBuiltins) {
     for (const char* name : {"sin", "e", "pi", "sum", "mul", "invnormloc"})
         EXPECT_NE(UnreachableNameReason(name, eNameKind::Function), nullptr) << name;
     // Constants and built-ins are told apart by the '(' after the name.
     EXPECT_EQ(UnreachableNameReason("sin", eNameKind::Constant), nullptr);
 }
 
-TEST_F(NameCheck, DuplicatesAfterTheFirst)
-{
+TEST_F(NameCheck, DuplicatesAfterTheFirst) {
     const auto found = UnreachableNames({"ab", "cd", "ab", "X", "X", "ab"}, eNameKind::Constant);
     ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0], (cUnreachableName{2, "ab", kDuplicateNameReason}));
@@ -54,8 +49,7 @@ TEST_F(NameCheck, DuplicatesAfterTheFirst)
     EXPECT_EQ(found[3], (cUnreachableName{5, "ab", kDuplicateNameReason}));
 }
 
-TEST_F(NameCheck, LiveLibraries)
-{
+TEST_F(NameCheck, LiveLibraries) {
     cFormulaEngine::StartConstantEdit();
     ASSERT_TRUE(cFormulaEngine::AddConstant("g=9.81", ""));
     ASSERT_TRUE(cFormulaEngine::AddConstant("gn=9.81", ""));

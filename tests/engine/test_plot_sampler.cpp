@@ -26,7 +26,8 @@ protected:
     static std::vector<size_t> Breaks(const std::vector<cPlotPoint>& points) {
         std::vector<size_t> at;
         for (size_t i = 0; i < points.size(); ++i)
-            if (points[i].aBreak) at.push_back(i);
+            if (points[i].aBreak)
+                at.push_back(i);
         return at;
     }
     static void DefineFunction(const char* definition) {
@@ -84,7 +85,8 @@ TEST_F(PlotSamplerTest, TangentInDegreesHasGapsAtPolesOnSamplesAndBreaksBetween)
     std::vector<size_t> expected;
     for (double pole : {-270.0, -90.0, 90.0, 270.0})
         for (size_t i = 1; i < fine.size(); ++i)
-            if (fine[i - 1].aX < pole && fine[i].aX > pole) expected.push_back(i);
+            if (fine[i - 1].aX < pole && fine[i].aX > pole)
+                expected.push_back(i);
     EXPECT_EQ(Breaks(fine), expected);
 }
 
@@ -163,7 +165,8 @@ TEST_F(PlotSamplerTest, WhatTheHostHookThrowsEndsTheSampling) {
     calls = 0;
     cFormulaEngine::ProgressIndicator = [](uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
         RecordReport(level, activity, total, done);
-        if (activity == faCalculating && ++calls == 5000) throw cCancel();
+        if (activity == faCalculating && ++calls == 5000)
+            throw cCancel();
     };
     const tProgressHook host = cFormulaEngine::ProgressIndicator;
     cPlotSampler sampler("sum(1,1,100,sin(i*x))", 'x', variables);

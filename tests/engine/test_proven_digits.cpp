@@ -34,15 +34,13 @@ private:
 };
 
 // 10^e, exactly or nearly so.
-void PowerOfTen(mpfr_ptr out, long e)
-{
+void PowerOfTen(mpfr_ptr out, long e) {
     mpfr_set_ui(out, 10, MPFR_RNDN);
     mpfr_pow_si(out, out, e, MPFR_RNDN);
 }
 
 // x degrees in radians.
-void Degrees(mpfr_ptr out, mpfr_srcptr x)
-{
+void Degrees(mpfr_ptr out, mpfr_srcptr x) {
     cRef pi;
     mpfr_const_pi(pi, MPFR_RNDN);
     mpfr_mul(out, x, pi, MPFR_RNDN);
@@ -54,19 +52,19 @@ struct cRow {
     std::function<void(mpfr_ptr)> reference;
 };
 
-std::string Format(const char* pattern, long a, long b = 0, long c = 0)
-{
+std::string Format(const char* pattern, long a, long b = 0, long c = 0) {
     char text[256];
     std::snprintf(text, sizeof text, pattern, a, b, c);
     return text;
 }
 
 // The rows: a template each, with random parameters.
-std::vector<cRow> Rows(int count)
-{
+std::vector<cRow> Rows(int count) {
     std::mt19937 random(20261207);
     auto pick = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(random); };
-    const std::string piDigits = "3.14159265358979323846264338327950288419716939937510582097494459230781640628620899862803482534211706798214808651";
+    const std::string piDigits = "3."
+                                 "1415926535897932384626433832795028841971693993751058209749445923078164062862089986280"
+                                 "3482534211706798214808651";
     std::vector<cRow> rows;
     for (int i = 0; static_cast<int>(rows.size()) < count; ++i) {
         switch (i % 15) {
@@ -99,7 +97,8 @@ std::vector<cRow> Rows(int count)
         }
         case 4: {
             const long e = pick(10, 60), c = pick(1, 99);
-            rows.push_back({Format("exp(ln(10^%ld+%ld))-10^%ld", e, c, e), [c](mpfr_ptr r) { mpfr_set_si(r, c, MPFR_RNDN); }});
+            rows.push_back(
+                {Format("exp(ln(10^%ld+%ld))-10^%ld", e, c, e), [c](mpfr_ptr r) { mpfr_set_si(r, c, MPFR_RNDN); }});
             break;
         }
         case 5: {
@@ -215,8 +214,7 @@ std::vector<cRow> Rows(int count)
 // Formulas that need more than 4x the working bits: cancellations down to
 // 10^-1000, exact integers of 400 to 4,000 bits, intermediate zeros that a
 // later operation scales up, near-singular points at 10^-100.
-std::vector<cRow> RowsBeyondTheCap(int count)
-{
+std::vector<cRow> RowsBeyondTheCap(int count) {
     std::mt19937 random(20261208);
     auto pick = [&](long lo, long hi) { return std::uniform_int_distribution<long>(lo, hi)(random); };
     std::vector<cRow> rows;
@@ -312,8 +310,7 @@ struct cShown {
     long k = 0;
 };
 
-bool Split(const std::string& text, int base, cShown& out)
-{
+bool Split(const std::string& text, int base, cShown& out) {
     std::string s = text;
     if (!s.empty() && s[0] == '-') {
         out.negative = true;
@@ -343,8 +340,7 @@ bool Split(const std::string& text, int base, cShown& out)
 
 // Each row evaluated at the default settings, rendered in a random base,
 // against its reference: all D digits shown, each of them right.
-void ExpectRightInEveryBase(const std::vector<cRow>& rows)
-{
+void ExpectRightInEveryBase(const std::vector<cRow>& rows) {
     cLongReal::Init();
     cFormulaEngine::Init();
     cFormulaEngine engine;
@@ -385,13 +381,9 @@ void ExpectRightInEveryBase(const std::vector<cRow>& rows)
     cFormulaEngine::FreeStatics();
 }
 
-TEST(ProvenDigits, RandomFormulasShowOnlyRightDigitsInEveryBase)
-{
-    ExpectRightInEveryBase(Rows(300));
-}
+TEST(ProvenDigits, RandomFormulasShowOnlyRightDigitsInEveryBase) { ExpectRightInEveryBase(Rows(300)); }
 
-TEST(ProvenDigits, FormulasBeyondFourTimesTheBitsShowOnlyRightDigits)
-{
+TEST(ProvenDigits, FormulasBeyondFourTimesTheBitsShowOnlyRightDigits) {
     gReferenceBits = 16000;
     ExpectRightInEveryBase(RowsBeyondTheCap(180));
     gReferenceBits = 4000;
@@ -399,8 +391,7 @@ TEST(ProvenDigits, FormulasBeyondFourTimesTheBitsShowOnlyRightDigits)
 
 // Exact decimal ties at the last shown digit round half away from zero, also
 // after exact arithmetic: random 19-digit mantissas with a 5 after them.
-TEST(ProvenDigits, DecimalTiesAtTheLastDigitRoundAwayFromZero)
-{
+TEST(ProvenDigits, DecimalTiesAtTheLastDigitRoundAwayFromZero) {
     cLongReal::Init();
     cFormulaEngine::Init();
     cFormulaEngine engine;
@@ -431,8 +422,7 @@ TEST(ProvenDigits, DecimalTiesAtTheLastDigitRoundAwayFromZero)
 }
 
 // The examples that showed wrong digits with fixed precision.
-TEST(ProvenDigits, FormerlyWrongExamplesShowTheirTrueValues)
-{
+TEST(ProvenDigits, FormerlyWrongExamplesShowTheirTrueValues) {
     cLongReal::Init();
     cFormulaEngine::Init();
     cFormulaEngine engine;
@@ -476,8 +466,7 @@ TEST(ProvenDigits, FormerlyWrongExamplesShowTheirTrueValues)
 
 // A recomputation starts from the variables as they were: the loop counter
 // and a function body's variables end as after one evaluation.
-TEST(ProvenDigits, RecomputationStartsFromTheSameVariables)
-{
+TEST(ProvenDigits, RecomputationStartsFromTheSameVariables) {
     cLongReal::Init();
     cFormulaEngine::Init();
     cFormulaEngine engine;
@@ -490,8 +479,7 @@ TEST(ProvenDigits, RecomputationStartsFromTheSameVariables)
 
 // Loops end: a counter steps exactly at any size, and a loop that an inner
 // loop sends round the same state again is an error instead of an endless loop.
-TEST(ProvenDigits, LoopsEnd)
-{
+TEST(ProvenDigits, LoopsEnd) {
     cLongReal::Init();
     cFormulaEngine::Init();
     cFormulaEngine engine;

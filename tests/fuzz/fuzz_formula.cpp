@@ -57,7 +57,8 @@ cFormulaEngine& Engine() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size > 2048) return 0; // long texts only slow the search down
+    if (size > 2048)
+        return 0; // long texts only slow the search down
     cFormulaEngine& engine = Engine();
     const std::string text(reinterpret_cast<const char*>(data), size);
     gReports = 0;

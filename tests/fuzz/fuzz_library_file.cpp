@@ -17,7 +17,8 @@ size_t gPos = 0;
 
 uint16_t ReadHook(void* buffer, uint16_t count) {
     const size_t n = std::min<size_t>(count, gFile.size() - gPos);
-    if (n > 0) std::memcpy(buffer, gFile.data() + gPos, n);
+    if (n > 0)
+        std::memcpy(buffer, gFile.data() + gPos, n);
     gPos += n;
     return static_cast<uint16_t>(n);
 }
@@ -54,20 +55,24 @@ void Clear(void (*start)(), bool (*del)(uint32_t), tCount count, int32_t (*stop)
 
 // Writes the live library, empties it, reads the bytes back: the texts must survive.
 template <typename Write, typename Read>
-void RoundTrip(Write write, Read read, void (*start)(), bool (*del)(uint32_t), tCount count,
-               int32_t (*stop)(), tGet def, tGet desc) {
+void RoundTrip(Write write, Read read, void (*start)(), bool (*del)(uint32_t), tCount count, int32_t (*stop)(),
+               tGet def, tGet desc) {
     const std::vector<std::string> before = Texts(count, def, desc);
     gFile.clear();
-    if (!write()) std::abort();
+    if (!write())
+        std::abort();
     Clear(start, del, count, stop);
     gPos = 0;
-    if (read() != -1) std::abort();
-    if (Texts(count, def, desc) != before) std::abort();
+    if (read() != -1)
+        std::abort();
+    if (Texts(count, def, desc) != before)
+        std::abort();
 }
 
 void Setup() {
     static bool done = false;
-    if (done) return;
+    if (done)
+        return;
     done = true;
     cFormulaEngine::aConstantMax = 8;
     cFormulaEngine::aUserFunctionMax = 8;
@@ -92,14 +97,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Load(data, size);
     if (E::FunctionsFromFile() == -1) {
         // Functions may use the constants; round-trip them while the constants stay.
-        const std::vector<std::string> before =
-            Texts(E::GetFunctionCount, E::GetFunctionDef, E::GetFunctionDesc);
+        const std::vector<std::string> before = Texts(E::GetFunctionCount, E::GetFunctionDef, E::GetFunctionDesc);
         gFile.clear();
-        if (!E::FunctionsToFile()) std::abort();
+        if (!E::FunctionsToFile())
+            std::abort();
         Clear(E::StartFunctionEdit, E::DeleteFunction, E::GetFunctionCount, E::StopFunctionEdit);
         gPos = 0;
-        if (E::FunctionsFromFile() != -1) std::abort();
-        if (Texts(E::GetFunctionCount, E::GetFunctionDef, E::GetFunctionDesc) != before) std::abort();
+        if (E::FunctionsFromFile() != -1)
+            std::abort();
+        if (Texts(E::GetFunctionCount, E::GetFunctionDef, E::GetFunctionDesc) != before)
+            std::abort();
     }
     return 0;
 }

@@ -16,8 +16,7 @@
 namespace {
 
 // A private directory for the file, on a RAM disk where there is one.
-const std::string& WorkFile()
-{
+const std::string& WorkFile() {
     static const std::string path = [] {
         const char* base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
         std::string pattern = std::string(base) + "/korund-fuzz-ini-XXXXXX";
@@ -28,8 +27,7 @@ const std::string& WorkFile()
     return path;
 }
 
-bool SameSettings(const cKorundSettings& a, const cKorundSettings& b)
-{
+bool SameSettings(const cKorundSettings& a, const cKorundSettings& b) {
     for (const cSettingKey& key : SettingKeys())
         if (a.*key.aField != b.*key.aField)
             return false;
@@ -38,8 +36,7 @@ bool SameSettings(const cKorundSettings& a, const cKorundSettings& b)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& path = WorkFile();
     {
         std::FILE* file = std::fopen(path.c_str(), "wb");

@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
             std::printf("no inputs at %s\n", arg.c_str()); // an empty folder is not kept in git
         } else if (fs::is_directory(arg)) {
             for (const auto& entry : fs::directory_iterator(arg))
-                if (entry.is_regular_file()) failures += Replay(entry.path()), ++count;
+                if (entry.is_regular_file())
+                    failures += Replay(entry.path()), ++count;
         } else {
             failures += Replay(arg), ++count;
         }

@@ -10,8 +10,7 @@
 #include <ostream>
 #include <string>
 
-inline void RestoreDefaultSettings()
-{
+inline void RestoreDefaultSettings() {
     cLongReal::aPrecision = cLongRealDefaults::kPrecision;
     cLongReal::aOutputDrop = cLongRealDefaults::kOutputDrop;
     cLongReal::aInputSystemStandard = cLongRealDefaults::kInputSystemStandard;
@@ -43,8 +42,7 @@ protected:
 // ctest -R finds a row and a failure names it.
 struct CaseName {
     template <typename Param>
-    std::string operator()(const ::testing::TestParamInfo<Param>& info) const
-    {
+    std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
         const std::string printed = ::testing::PrintToString(info.param);
         std::string name = std::to_string(info.index);
         bool gap = true;
@@ -60,17 +58,10 @@ struct CaseName {
     }
 };
 
-inline const char* AngleUnit(int16_t mode)
-{
+inline const char* AngleUnit(int16_t mode) {
     return mode == 0 ? "rad" : mode == 1 ? "deg" : mode == 2 ? "gra" : "mode";
 }
 
-inline std::string Text(const cLongReal& x)
-{
-    return static_cast<const char*>(x);
-}
+inline std::string Text(const cLongReal& x) { return static_cast<const char*>(x); }
 
-inline cLongReal Num(const char* text)
-{
-    return cLongReal(text);
-}
+inline cLongReal Num(const char* text) { return cLongReal(text); }

@@ -8,8 +8,7 @@
 namespace {
 
 // Runs before any fixture touches the settings (first test of this program).
-TEST(BuiltInSettings, EqualTheProgramDefaults)
-{
+TEST(BuiltInSettings, EqualTheProgramDefaults) {
     EXPECT_EQ(cLongReal::aPrecision, 6);
     EXPECT_EQ(cLongReal::aOutputDrop, 2);
     EXPECT_EQ(cLongReal::aInputSystemStandard, 10);
@@ -26,8 +25,7 @@ TEST(BuiltInSettings, EqualTheProgramDefaults)
 
 using Arithmetic = LongRealTest;
 
-TEST_F(Arithmetic, ConstructionAndCopies)
-{
+TEST_F(Arithmetic, ConstructionAndCopies) {
     EXPECT_EQ(Text(cLongReal()), "0");
     EXPECT_EQ(Text(cLongReal(-3L)), "-3");
     EXPECT_EQ(Text(cLongReal(LONG_MAX)), "9.223372036854775807E18");
@@ -48,8 +46,7 @@ TEST_F(Arithmetic, ConstructionAndCopies)
     EXPECT_EQ(Text(b), "2.5"); // copies are independent
 }
 
-TEST_F(Arithmetic, Operators)
-{
+TEST_F(Arithmetic, Operators) {
     const cLongReal two(2L), three(3L);
     EXPECT_EQ(Text(two + three), "5");
     EXPECT_EQ(Text(two - three), "-1");
@@ -65,8 +62,7 @@ TEST_F(Arithmetic, Operators)
     EXPECT_EQ(Text(x), "16");
 }
 
-TEST_F(Arithmetic, DivisionByZeroThrows)
-{
+TEST_F(Arithmetic, DivisionByZeroThrows) {
     try {
         cLongReal(1L) / cLongReal(0L);
         FAIL() << "no exception";
@@ -76,8 +72,7 @@ TEST_F(Arithmetic, DivisionByZeroThrows)
     EXPECT_THROW(cLongReal(0L) / cLongReal(0L), cLongRealError);
 }
 
-TEST_F(Arithmetic, OverflowThrows)
-{
+TEST_F(Arithmetic, OverflowThrows) {
     // The range ends at binary exponents of +-2^40 (about 10^(3.3E11)).
     const cLongReal huge("1E200000000000");
     EXPECT_THROW(huge * huge, cLongRealError);
@@ -89,8 +84,7 @@ TEST_F(Arithmetic, OverflowThrows)
     EXPECT_EQ(Text(cLongReal("1E-200000000000") / huge), "0"); // underflow
 }
 
-TEST_F(Arithmetic, ComparisonsAreExact)
-{
+TEST_F(Arithmetic, ComparisonsAreExact) {
     const cLongReal one(1L);
     const cLongReal almost = one - cLongReal("1E-28");
     EXPECT_TRUE(one == cLongReal("1.0"));
@@ -101,8 +95,7 @@ TEST_F(Arithmetic, ComparisonsAreExact)
     EXPECT_TRUE(cLongReal(0L) == -cLongReal(0L));
 }
 
-TEST_F(Arithmetic, ConversionToLongClampsToThirtyTwoBits)
-{
+TEST_F(Arithmetic, ConversionToLongClampsToThirtyTwoBits) {
     const struct {
         const char* value;
         long expected;
@@ -120,8 +113,7 @@ TEST_F(Arithmetic, ConversionToLongClampsToThirtyTwoBits)
 }
 
 // Internal zero: results below 2^(-16 (P - n)) of the larger operand are noise.
-TEST_F(Arithmetic, CancellationNoiseBecomesZero)
-{
+TEST_F(Arithmetic, CancellationNoiseBecomesZero) {
     const cLongReal root = sqrt(cLongReal(2L));
     EXPECT_TRUE(root * root - cLongReal(2L) == cLongReal(0L));
     EXPECT_TRUE(cLongReal("0.1") + cLongReal("0.2") - cLongReal("0.3") == cLongReal(0L));
@@ -142,15 +134,13 @@ TEST_F(Arithmetic, CancellationNoiseBecomesZero)
 }
 
 // 1 +- 2^-r: a ball that only the internal zero can tell from 1.
-cLongReal OneWithin(long r)
-{
+cLongReal OneWithin(long r) {
     cLongReal x(1L);
     mag_set_ui_2exp_si(arb_radref(x.arb()), 1, -r);
     return x;
 }
 
-TEST_F(Arithmetic, CancellationRuleFollowsSetting)
-{
+TEST_F(Arithmetic, CancellationRuleFollowsSetting) {
     const cLongReal root = sqrt(cLongReal(2L));
     EXPECT_EQ(Text(OneWithin(70) - cLongReal(1L)), "0"); // within 2^-64
     EXPECT_EQ(Text(OneWithin(20) - cLongReal(1L)), "?"); // proves no digit
@@ -167,8 +157,7 @@ TEST_F(Arithmetic, CancellationRuleFollowsSetting)
     EXPECT_EQ(Text(cLongReal(1L) - cLongReal("0.99999")), "0.00001"); // a proven difference stays
 }
 
-TEST_F(Arithmetic, InitReappliesSettings)
-{
+TEST_F(Arithmetic, InitReappliesSettings) {
     EXPECT_EQ(cLongReal::WorkingBits(), 96);
     cLongReal::aPrecision = 10;
     cLongReal::Init();

@@ -24,10 +24,24 @@ cLongReal OnePlus(long bits) { return cLongReal(1L) + Pow2(-bits); }
 
 std::vector<cLongReal> Operands() {
     std::vector<cLongReal> v = {
-        cLongReal(0L), cLongReal(1L), cLongReal(-1L), cLongReal(3L), cLongReal(-2L),
-        cLongReal("0.1"), cLongReal(1L) / cLongReal(3L), cLongReal("1E30"), -cLongReal("1E-30"),
-        OnePlus(20), OnePlus(60), OnePlus(90), -OnePlus(60), Pow2(-20), cLongReal("2.5"),
-        Pow2((1L << 40) - 1), Pow2(-(1L << 40) + 1), cLongReal("1000000000"),
+        cLongReal(0L),
+        cLongReal(1L),
+        cLongReal(-1L),
+        cLongReal(3L),
+        cLongReal(-2L),
+        cLongReal("0.1"),
+        cLongReal(1L) / cLongReal(3L),
+        cLongReal("1E30"),
+        -cLongReal("1E-30"),
+        OnePlus(20),
+        OnePlus(60),
+        OnePlus(90),
+        -OnePlus(60),
+        Pow2(-20),
+        cLongReal("2.5"),
+        Pow2((1L << 40) - 1),
+        Pow2(-(1L << 40) + 1),
+        cLongReal("1000000000"),
     };
     cLongReal wide; // a ball with more bits than the working precision
     arb_const_pi(wide.arb(), 300);
@@ -63,42 +77,46 @@ TEST(CompoundAssignment, BinaryOperationsMatchTheOperators) {
         tReference reference;
     };
     const Row rows[] = {
-        {"+", [](cLongReal& a, const cLongReal& b) { a += b; }, [](const cLongReal& a, const cLongReal& b) { return a + b; }},
-        {"-", [](cLongReal& a, const cLongReal& b) { a -= b; }, [](const cLongReal& a, const cLongReal& b) { return a - b; }},
-        {"*", [](cLongReal& a, const cLongReal& b) { a *= b; }, [](const cLongReal& a, const cLongReal& b) { return a * b; }},
-        {"/", [](cLongReal& a, const cLongReal& b) { a /= b; }, [](const cLongReal& a, const cLongReal& b) { return a / b; }},
+        {"+", [](cLongReal& a, const cLongReal& b) { a += b; },
+         [](const cLongReal& a, const cLongReal& b) { return a + b; }},
+        {"-", [](cLongReal& a, const cLongReal& b) { a -= b; },
+         [](const cLongReal& a, const cLongReal& b) { return a - b; }},
+        {"*", [](cLongReal& a, const cLongReal& b) { a *= b; },
+         [](const cLongReal& a, const cLongReal& b) { return a * b; }},
+        {"/", [](cLongReal& a, const cLongReal& b) { a /= b; },
+         [](const cLongReal& a, const cLongReal& b) { return a / b; }},
     };
     // Outside a pass, and in an exact pass where rationals stay exact.
     for (const bool exact : {false, true}) {
-    std::optional<cLongRealPass> pass;
-    if (exact)
-        pass.emplace(384, cLongRealPass::dkLast, true);
-    const std::vector<cLongReal> operands = Operands();
-    for (const Row& row : rows) {
-        for (size_t i = 0; i < operands.size(); ++i) {
-            for (size_t j = 0; j < operands.size(); ++j) {
-                const cLongReal& a = operands[i];
-                const cLongReal& b = operands[j];
-                const auto expected = Outcome([&] { return row.reference(a, b); });
-                cLongReal left = a;
-                const auto actual = Outcome([&] {
-                    row.inPlace(left, b);
-                    return left;
-                });
-                ExpectSame(expected, actual, std::to_string(i) + row.name + std::to_string(j));
-                if (!actual) {
-                    EXPECT_TRUE(arb_equal(left.arb(), a.arb())) << "changed by a failure: " << i << row.name << j;
+        std::optional<cLongRealPass> pass;
+        if (exact)
+            pass.emplace(384, cLongRealPass::dkLast, true);
+        const std::vector<cLongReal> operands = Operands();
+        for (const Row& row : rows) {
+            for (size_t i = 0; i < operands.size(); ++i) {
+                for (size_t j = 0; j < operands.size(); ++j) {
+                    const cLongReal& a = operands[i];
+                    const cLongReal& b = operands[j];
+                    const auto expected = Outcome([&] { return row.reference(a, b); });
+                    cLongReal left = a;
+                    const auto actual = Outcome([&] {
+                        row.inPlace(left, b);
+                        return left;
+                    });
+                    ExpectSame(expected, actual, std::to_string(i) + row.name + std::to_string(j));
+                    if (!actual) {
+                        EXPECT_TRUE(arb_equal(left.arb(), a.arb())) << "changed by a failure: " << i << row.name << j;
+                    }
                 }
+                cLongReal self = operands[i]; // both operands one value
+                const auto aliased = Outcome([&] {
+                    row.inPlace(self, self);
+                    return self;
+                });
+                ExpectSame(Outcome([&] { return row.reference(operands[i], operands[i]); }), aliased,
+                           std::to_string(i) + row.name + "itself");
             }
-            cLongReal self = operands[i]; // both operands one value
-            const auto aliased = Outcome([&] {
-                row.inPlace(self, self);
-                return self;
-            });
-            ExpectSame(Outcome([&] { return row.reference(operands[i], operands[i]); }), aliased,
-                       std::to_string(i) + row.name + "itself");
         }
-    }
     }
 }
 

@@ -21,8 +21,7 @@ void PrintTo(const Case1& c, std::ostream* out) { *out << c.name << "(" << c.arg
 
 class OneArgument : public LongRealTableTest<Case1> {};
 
-TEST_P(OneArgument, Value)
-{
+TEST_P(OneArgument, Value) {
     const Case1& c = GetParam();
     const cLongReal x(c.arg);
     if (c.expected == nullptr)
@@ -31,67 +30,50 @@ TEST_P(OneArgument, Value)
         EXPECT_EQ(Text(c.fn(x)), c.expected) << c.name << "(" << c.arg << ")";
 }
 
-INSTANTIATE_TEST_SUITE_P(Elementary, OneArgument, ::testing::Values(
-    Case1{"abs", abs, "-2.5", "2.5"},
-    Case1{"ln", ln, "1", "0"},
-    Case1{"ln", ln, "10", "2.302585092994045684"},
-    Case1{"ln", ln, "0", nullptr},
-    Case1{"ln", ln, "-1", nullptr},
-    Case1{"exp", exp, "0", "1"},
-    Case1{"exp", exp, "-1", "0.3678794411714423216"},
-    Case1{"exp", exp, "1E100000000", nullptr},
-    Case1{"exp", exp, "-1E100000000", "0"},
-    Case1{"sqrt", sqrt, "16", "4"},
-    Case1{"sqrt", sqrt, "-1", nullptr},
-    Case1{"sinh", sinh, "1", "1.175201193643801457"},
-    Case1{"sinh", sinh, "1E100000000", nullptr},
-    Case1{"cosh", cosh, "1", "1.543080634815243778"},
-    Case1{"tanh", tanh, "1", "0.7615941559557648881"},
-    Case1{"arsinh", arsinh, "1", "0.8813735870195430252"},
-    Case1{"arcosh", arcosh, "2", "1.316957896924816709"},
-    Case1{"arcosh", arcosh, "1", "0"},
-    Case1{"arcosh", arcosh, "0.5", nullptr},
-    Case1{"artanh", artanh, "0.5", "0.5493061443340548457"},
-    Case1{"artanh", artanh, "1", nullptr},
-    Case1{"artanh", artanh, "-1", nullptr},
-    Case1{"trunc", trunc, "-2.7", "-2"},
-    Case1{"round", round, "2.5", "3"},
-    Case1{"round", round, "-2.5", "-3"},
-    Case1{"round", round, "2.4999", "2"},
-    Case1{"round", round, "-0.4", "0"}), CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Elementary, OneArgument,
+    ::testing::Values(
+        Case1{"abs", abs, "-2.5", "2.5"}, Case1{"ln", ln, "1", "0"}, Case1{"ln", ln, "10", "2.302585092994045684"},
+        Case1{"ln", ln, "0", nullptr}, Case1{"ln", ln, "-1", nullptr}, Case1{"exp", exp, "0", "1"},
+        Case1{"exp", exp, "-1", "0.3678794411714423216"}, Case1{"exp", exp, "1E100000000", nullptr},
+        Case1{"exp", exp, "-1E100000000", "0"}, Case1{"sqrt", sqrt, "16", "4"}, Case1{"sqrt", sqrt, "-1", nullptr},
+        Case1{"sinh", sinh, "1", "1.175201193643801457"}, Case1{"sinh", sinh, "1E100000000", nullptr},
+        Case1{"cosh", cosh, "1", "1.543080634815243778"}, Case1{"tanh", tanh, "1", "0.7615941559557648881"},
+        Case1{"arsinh", arsinh, "1", "0.8813735870195430252"}, Case1{"arcosh", arcosh, "2", "1.316957896924816709"},
+        Case1{"arcosh", arcosh, "1", "0"}, Case1{"arcosh", arcosh, "0.5", nullptr},
+        Case1{"artanh", artanh, "0.5", "0.5493061443340548457"}, Case1{"artanh", artanh, "1", nullptr},
+        Case1{"artanh", artanh, "-1", nullptr}, Case1{"trunc", trunc, "-2.7", "-2"}, Case1{"round", round, "2.5", "3"},
+        Case1{"round", round, "-2.5", "-3"}, Case1{"round", round, "2.4999", "2"}, Case1{"round", round, "-0.4", "0"}),
+    CaseName());
 
-INSTANTIATE_TEST_SUITE_P(Factorial, OneArgument, ::testing::Values(
-    Case1{"fak", fak, "0", "1"},
-    Case1{"fak", fak, "5", "120"},
-    Case1{"fak", fak, "25", "1.551121004333098598E25"},
-    Case1{"fak", fak, "0.5", "0.8862269254527580136"},
-    Case1{"fak", fak, "2.5", "3.323350970447842551"},
-    Case1{"fak", fak, "-0.5", "1.772453850905516027"},
-    Case1{"fak", fak, "-1.5", "-3.544907701811032055"},
-    Case1{"fak", fak, "-1", nullptr},
-    Case1{"fak", fak, "1E100000000", nullptr},
-    Case1{"fak", fak, "100000000", "1.617203794921462386E756570556"},
-    Case1{"fak", fak, "1E12", nullptr}), CaseName());
+INSTANTIATE_TEST_SUITE_P(Factorial, OneArgument,
+                         ::testing::Values(Case1{"fak", fak, "0", "1"}, Case1{"fak", fak, "5", "120"},
+                                           Case1{"fak", fak, "25", "1.551121004333098598E25"},
+                                           Case1{"fak", fak, "0.5", "0.8862269254527580136"},
+                                           Case1{"fak", fak, "2.5", "3.323350970447842551"},
+                                           Case1{"fak", fak, "-0.5", "1.772453850905516027"},
+                                           Case1{"fak", fak, "-1.5", "-3.544907701811032055"},
+                                           Case1{"fak", fak, "-1", nullptr}, Case1{"fak", fak, "1E100000000", nullptr},
+                                           Case1{"fak", fak, "100000000", "1.617203794921462386E756570556"},
+                                           Case1{"fak", fak, "1E12", nullptr}),
+                         CaseName());
 
-INSTANTIATE_TEST_SUITE_P(Normal, OneArgument, ::testing::Values(
-    Case1{"normloc", normloc, "0", "0.3989422804014326779"},
-    Case1{"normloc", normloc, "1E100000000", "0"},
-    Case1{"norm", norm, "0", "0.5"},
-    Case1{"norm", norm, "1.96", "0.9750021048517795659"},
-    Case1{"norm", norm, "-1", "0.1586552539314570514"},
-    Case1{"norm", norm, "-40", "3.655893540915029704E-350"},
-    Case1{"norm", norm, "1E100000000", "1"},
-    Case1{"invnorm", invnorm, "0.5", "0"},
-    Case1{"invnorm", invnorm, "0.975", "1.959963984540054236"},
-    Case1{"invnorm", invnorm, "0.025", "-1.959963984540054236"},
-    Case1{"invnorm", invnorm, "1E-10", "-6.361340902404056205"},
-    Case1{"invnorm", invnorm, "1E-1000", "-67.78568559660261984"},
-    Case1{"invnorm", invnorm, "0.4999999999", "-2.506628274631000502E-10"},
-    Case1{"invnorm", invnorm, "0", nullptr},
-    Case1{"invnorm", invnorm, "1", nullptr},
-    Case1{"invnormloc", invnormloc, "0.3", "0.7550288353715548669"},
-    Case1{"invnormloc", invnormloc, "0", nullptr},
-    Case1{"invnormloc", invnormloc, "0.4", nullptr}), CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Normal, OneArgument,
+    ::testing::Values(Case1{"normloc", normloc, "0", "0.3989422804014326779"},
+                      Case1{"normloc", normloc, "1E100000000", "0"}, Case1{"norm", norm, "0", "0.5"},
+                      Case1{"norm", norm, "1.96", "0.9750021048517795659"},
+                      Case1{"norm", norm, "-1", "0.1586552539314570514"},
+                      Case1{"norm", norm, "-40", "3.655893540915029704E-350"}, Case1{"norm", norm, "1E100000000", "1"},
+                      Case1{"invnorm", invnorm, "0.5", "0"}, Case1{"invnorm", invnorm, "0.975", "1.959963984540054236"},
+                      Case1{"invnorm", invnorm, "0.025", "-1.959963984540054236"},
+                      Case1{"invnorm", invnorm, "1E-10", "-6.361340902404056205"},
+                      Case1{"invnorm", invnorm, "1E-1000", "-67.78568559660261984"},
+                      Case1{"invnorm", invnorm, "0.4999999999", "-2.506628274631000502E-10"},
+                      Case1{"invnorm", invnorm, "0", nullptr}, Case1{"invnorm", invnorm, "1", nullptr},
+                      Case1{"invnormloc", invnormloc, "0.3", "0.7550288353715548669"},
+                      Case1{"invnormloc", invnormloc, "0", nullptr}, Case1{"invnormloc", invnormloc, "0.4", nullptr}),
+    CaseName());
 
 struct Case2 {
     const char* name;
@@ -105,8 +87,7 @@ void PrintTo(const Case2& c, std::ostream* out) { *out << c.name << "(" << c.x <
 
 class TwoArguments : public LongRealTableTest<Case2> {};
 
-TEST_P(TwoArguments, Value)
-{
+TEST_P(TwoArguments, Value) {
     const Case2& c = GetParam();
     const cLongReal x(c.x), y(c.y);
     if (c.expected == nullptr)
@@ -115,40 +96,33 @@ TEST_P(TwoArguments, Value)
         EXPECT_EQ(Text(c.fn(x, y)), c.expected) << c.name << "(" << c.x << "," << c.y << ")";
 }
 
-INSTANTIATE_TEST_SUITE_P(Power, TwoArguments, ::testing::Values(
-    Case2{"power", power, "2", "10", "1024"},
-    Case2{"power", power, "-2", "3", "-8"},
-    Case2{"power", power, "2", "-2", "0.25"},
-    Case2{"power", power, "2", "0.5", "1.414213562373095049"},
-    Case2{"power", power, "0", "0", "1"},
-    Case2{"power", power, "-8", "0.5", nullptr},
-    Case2{"power", power, "0", "-1", nullptr},
-    Case2{"power", power, "10", "1E30", nullptr},
-    Case2{"power", power, "1E100000000", "1E100000000", nullptr},
-    Case2{"power", power, "-1", "1E30", "1"}), CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Power, TwoArguments,
+    ::testing::Values(Case2{"power", power, "2", "10", "1024"}, Case2{"power", power, "-2", "3", "-8"},
+                      Case2{"power", power, "2", "-2", "0.25"},
+                      Case2{"power", power, "2", "0.5", "1.414213562373095049"}, Case2{"power", power, "0", "0", "1"},
+                      Case2{"power", power, "-8", "0.5", nullptr}, Case2{"power", power, "0", "-1", nullptr},
+                      Case2{"power", power, "10", "1E30", nullptr},
+                      Case2{"power", power, "1E100000000", "1E100000000", nullptr},
+                      Case2{"power", power, "-1", "1E30", "1"}),
+    CaseName());
 
-INSTANTIATE_TEST_SUITE_P(Combinatorics, TwoArguments, ::testing::Values(
-    Case2{"per", per, "10", "3", "720"},
-    Case2{"per", per, "5", "0", "1"},
-    Case2{"per", per, "3", "5", "0"},
-    Case2{"per", per, "2.5", "2", "3.75"},
-    Case2{"per", per, "-1", "0.5", nullptr},
-    Case2{"per", per, "-3", "2", "12"},
-    Case2{"com", com, "50", "25", "1.26410606437752E14"},
-    Case2{"com", com, "5", "6", "0"},
-    Case2{"com", com, "5", "-1", "0"},
-    Case2{"com", com, "2.5", "1", "2.5"},
-    Case2{"com", com, "0.5", "2", "-0.125"},
-    Case2{"com", com, "-1", "3", "-1"},
-    Case2{"com", com, "-4", "2", "10"},
-    Case2{"com", com, "-4", "-2", "0"},
-    Case2{"com", com, "-4", "0.5", nullptr},
-    Case2{"com", com, "1000000000", "500000000", "1.163914976893839938E301029991"}), CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Combinatorics, TwoArguments,
+    ::testing::Values(Case2{"per", per, "10", "3", "720"}, Case2{"per", per, "5", "0", "1"},
+                      Case2{"per", per, "3", "5", "0"}, Case2{"per", per, "2.5", "2", "3.75"},
+                      Case2{"per", per, "-1", "0.5", nullptr}, Case2{"per", per, "-3", "2", "12"},
+                      Case2{"com", com, "50", "25", "1.26410606437752E14"}, Case2{"com", com, "5", "6", "0"},
+                      Case2{"com", com, "5", "-1", "0"}, Case2{"com", com, "2.5", "1", "2.5"},
+                      Case2{"com", com, "0.5", "2", "-0.125"}, Case2{"com", com, "-1", "3", "-1"},
+                      Case2{"com", com, "-4", "2", "10"}, Case2{"com", com, "-4", "-2", "0"},
+                      Case2{"com", com, "-4", "0.5", nullptr},
+                      Case2{"com", com, "1000000000", "500000000", "1.163914976893839938E301029991"}),
+    CaseName());
 
 using Functions = LongRealTest;
 
-TEST_F(Functions, WholeResultsAreExact)
-{
+TEST_F(Functions, WholeResultsAreExact) {
     cLongReal::aPrecision = 8; // 128 bits hold 30!
     cLongReal::Init();
     EXPECT_TRUE(fak(cLongReal(30L)) == cLongReal("265252859812191058636308480000000"));
@@ -157,8 +131,7 @@ TEST_F(Functions, WholeResultsAreExact)
     EXPECT_TRUE(power(cLongReal(3L), cLongReal(80L)) == cLongReal("147808829414345923316083210206383297601"));
 }
 
-TEST_F(Functions, HalfWholeFactorialsAtAnyPrecision)
-{
+TEST_F(Functions, HalfWholeFactorialsAtAnyPrecision) {
     // Half-whole and other non-whole arguments at high precision.
     cLongReal::aPrecision = 2000;
     cLongReal::Init();
@@ -179,8 +152,7 @@ TEST_F(Functions, HalfWholeFactorialsAtAnyPrecision)
     EXPECT_EQ(Text(fak(tiny)), "1");
 }
 
-TEST_F(Functions, InverseNormalRoundTrips)
-{
+TEST_F(Functions, InverseNormalRoundTrips) {
     cLongReal::aPrecision = 40;
     cLongReal::Init();
     for (const char* p : {"0.001", "0.3", "0.5000001", "0.9", "0.999999"}) {
@@ -191,8 +163,7 @@ TEST_F(Functions, InverseNormalRoundTrips)
     EXPECT_EQ(Text(invnormloc(y)), "1.25");
 }
 
-TEST_F(Functions, PathologicalArgumentsFailFast)
-{
+TEST_F(Functions, PathologicalArgumentsFailFast) {
     const std::function<cLongReal()> calls[] = {
         [] { return exp(cLongReal("1E100000000")); },
         [] { return fak(cLongReal("1E100000000")); },
@@ -206,16 +177,14 @@ TEST_F(Functions, PathologicalArgumentsFailFast)
     for (const auto& call : calls)
         EXPECT_THROW(call(), cLongRealError);
     // Small whole k beyond the exact integers: the falling product, promptly.
-    EXPECT_EQ(Text(com(power(cLongReal(2L), cLongReal(100000L)), cLongReal(2L))),
-              "4.99002590923560478E60205");
+    EXPECT_EQ(Text(com(power(cLongReal(2L), cLongReal(100000L)), cLongReal(2L))), "4.99002590923560478E60205");
     // An exact huge angle is reduced exactly (2^1000000 = 16 mod 360); an
     // inexact one proves no digit, promptly.
     EXPECT_EQ(Text(sin(power(cLongReal(2L), cLongReal(1000000L)))), "0.2756373558169991856");
     EXPECT_FALSE(sin(cLongReal("1E300000000")).IsProven());
 }
 
-TEST_F(Functions, RoundAndTruncOfHugeValuesAddNoBits)
-{
+TEST_F(Functions, RoundAndTruncOfHugeValuesAddNoBits) {
     // 3^2222232222 has some 3.5 billion bits: adding a half exactly would
     // take gigabytes. Points that large are whole already.
     const cLongReal huge = power(cLongReal(3L), cLongReal(2222232222L));
@@ -238,8 +207,7 @@ TEST_F(Functions, RoundAndTruncOfHugeValuesAddNoBits)
     }
 }
 
-TEST_F(Functions, GammaOfLargeArgumentsAtTheHighestPrecisionsIsRefused)
-{
+TEST_F(Functions, GammaOfLargeArgumentsAtTheHighestPrecisionsIsRefused) {
     // One such call would run for minutes and cannot be interrupted.
     cLongReal::aPrecision = 65535;
     cLongReal::Init();

@@ -12,8 +12,7 @@ namespace {
 
 using Lifetime = LongRealTest;
 
-TEST_F(Lifetime, CopiesAreIndependent)
-{
+TEST_F(Lifetime, CopiesAreIndependent) {
     std::vector<cLongReal> values;
     for (long k = 0; k < 100; ++k) {
         cLongReal temporary(k * 1000);
@@ -23,8 +22,7 @@ TEST_F(Lifetime, CopiesAreIndependent)
         ASSERT_EQ(static_cast<long>(values[static_cast<size_t>(k)]), k + 1);
 }
 
-TEST_F(Lifetime, ValuesSurvivePrecisionChanges)
-{
+TEST_F(Lifetime, ValuesSurvivePrecisionChanges) {
     std::vector<cLongReal> narrow(20, cLongReal(1L) / cLongReal(3L));
     cLongReal::aPrecision = 40;
     cLongReal::Init();
@@ -45,8 +43,7 @@ TEST_F(Lifetime, ValuesSurvivePrecisionChanges)
     EXPECT_EQ(Text(copy), "0.3333333333333333333"); // rendered under the settings in force
 }
 
-TEST_F(Lifetime, RawAccessDropsTheCachedText)
-{
+TEST_F(Lifetime, RawAccessDropsTheCachedText) {
     cLongReal a(5L), b("2.5");
     EXPECT_EQ(Text(a), "5");
     arb_set_ui(a.arb(), 7);
@@ -60,8 +57,7 @@ TEST_F(Lifetime, RawAccessDropsTheCachedText)
     EXPECT_EQ(Text(c), "2.5");
 }
 
-TEST_F(Lifetime, MovedFromValueStaysUsable)
-{
+TEST_F(Lifetime, MovedFromValueStaysUsable) {
     cLongReal a("1.5");
     cLongReal b(std::move(a));
     a = cLongReal(4L);
@@ -72,8 +68,7 @@ TEST_F(Lifetime, MovedFromValueStaysUsable)
     EXPECT_EQ(Text(c), "1.5");
 }
 
-TEST_F(Lifetime, OtherThreadsHaveTheirOwnNumbers)
-{
+TEST_F(Lifetime, OtherThreadsHaveTheirOwnNumbers) {
     std::vector<std::thread> threads;
     std::vector<std::string> results(4);
     for (int t = 0; t < 4; ++t)

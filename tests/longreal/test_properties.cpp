@@ -64,22 +64,19 @@ private:
 };
 
 void RefAbs(arb_ptr r, arb_srcptr x, slong) { arb_abs(r, x); }
-void RefAcot(arb_ptr r, arb_srcptr x, slong p)
-{
+void RefAcot(arb_ptr r, arb_srcptr x, slong p) {
     cBall quarter;
     arb_const_pi(quarter, p);
     arb_mul_2exp_si(quarter, quarter, -1);
     arb_atan(r, x, p);
     arb_sub(r, quarter, r, p);
 }
-void RootTwoPi(arb_ptr r, slong p)
-{
+void RootTwoPi(arb_ptr r, slong p) {
     arb_const_pi(r, p);
     arb_mul_2exp_si(r, r, 1);
     arb_sqrt(r, r, p);
 }
-void RefNormloc(arb_ptr r, arb_srcptr x, slong p)
-{
+void RefNormloc(arb_ptr r, arb_srcptr x, slong p) {
     cBall root;
     RootTwoPi(root, p);
     arb_sqr(r, x, p);
@@ -88,8 +85,7 @@ void RefNormloc(arb_ptr r, arb_srcptr x, slong p)
     arb_exp(r, r, p);
     arb_div(r, r, root, p);
 }
-void RefNorm(arb_ptr r, arb_srcptr x, slong p)
-{
+void RefNorm(arb_ptr r, arb_srcptr x, slong p) {
     cBall root;
     arb_sqrt_ui(root, 2, p);
     arb_div(r, x, root, p);
@@ -97,16 +93,14 @@ void RefNorm(arb_ptr r, arb_srcptr x, slong p)
     arb_hypgeom_erfc(r, r, p);
     arb_mul_2exp_si(r, r, -1);
 }
-void RefInvnormloc(arb_ptr r, arb_srcptr y, slong p)
-{
+void RefInvnormloc(arb_ptr r, arb_srcptr y, slong p) {
     RootTwoPi(r, p);
     arb_mul(r, r, y, p);
     arb_log(r, r, p);
     arb_mul_si(r, r, -2, p);
     arb_sqrt(r, r, p);
 }
-void RefInvnorm(arb_ptr r, arb_srcptr q, slong p)
-{
+void RefInvnorm(arb_ptr r, arb_srcptr q, slong p) {
     cBall root;
     arb_sqrt_ui(root, 2, p);
     arb_mul_2exp_si(r, q, 1);
@@ -114,14 +108,12 @@ void RefInvnorm(arb_ptr r, arb_srcptr q, slong p)
     arb_mul(r, r, root, p);
     arb_neg(r, r);
 }
-void RefFak(arb_ptr r, arb_srcptr x, slong p)
-{
+void RefFak(arb_ptr r, arb_srcptr x, slong p) {
     arb_add_ui(r, x, 1, p);
     arb_gamma(r, r, p);
 }
 // At exact points only.
-void RefTrunc(arb_ptr r, arb_srcptr x, slong p)
-{
+void RefTrunc(arb_ptr r, arb_srcptr x, slong p) {
     if (arb_is_negative(x))
         arb_ceil(r, x, p);
     else
@@ -139,8 +131,7 @@ void RefRound(arb_ptr r, arb_srcptr x, slong p) // half away from zero
 }
 // Gamma(n + 1) / Gamma(n - k + 1), divided by Gamma(k + 1) for com; the
 // reciprocal gamma function is 0 at its poles.
-void GammaRatio(arb_ptr r, arb_srcptr n, arb_srcptr k, slong p, bool binomial)
-{
+void GammaRatio(arb_ptr r, arb_srcptr n, arb_srcptr k, slong p, bool binomial) {
     cBall d;
     arb_add_ui(r, n, 1, p);
     arb_sub(d, r, k, p);
@@ -161,8 +152,7 @@ void RefCom(arb_ptr r, arb_srcptr n, arb_srcptr k, slong p) { GammaRatio(r, n, k
 //   gamma function fail with "per: undefined for these arguments" although
 //   the value is defined at every point: the reciprocal gamma function of
 //   such a ball has no finite bound in Arb (per(14.2, 15.5 +/- 3.9)).
-bool WideForGamma(arb_srcptr n, arb_srcptr k)
-{
+bool WideForGamma(arb_srcptr n, arb_srcptr k) {
     return mag_cmp_2exp_si(arb_radref(n), -6) >= 0 || mag_cmp_2exp_si(arb_radref(k), -6) >= 0;
 }
 const std::vector<double> kAngles = {-540, -180, -90, -45, -30, 0, 15, 30, 45, 60, 90, 135, 180, 270, 360, 450};
@@ -172,8 +162,7 @@ const std::vector<double> kSines = {-1, -0.5, 0, 0.5, 1};
 const std::vector<double> kSlopes = {-1, 0, 1};
 const std::vector<double> kWholes = {0, 1, 2, 5, 10, 20, 30};
 
-std::vector<cRow> Rows()
-{
+std::vector<cRow> Rows() {
     const cRange any{-1e6, 1e6}, near{-30, 30}, open1{-1, 1}, turns{-2000, 2000};
     return {
         {"abs", abs, nullptr, RefAbs, nullptr, any, {}, {}},
@@ -201,8 +190,30 @@ std::vector<cRow> Rows()
         {"fak", fak, nullptr, RefFak, nullptr, {-30, 100}, {}, kWholes, eAngle::none, eAvoid::negativeWholes},
         {"trunc", trunc, nullptr, RefTrunc, nullptr, any, {}, {-3, 0, 7}, eAngle::none, eAvoid::wholes},
         {"round", round, nullptr, RefRound, nullptr, any, {}, {-2.5, -1, 0, 0.5, 3.5}, eAngle::none, eAvoid::halves},
-        {"per", nullptr, per, nullptr, RefPer, {0, 40}, {0, 40}, kWholes, eAngle::none, eAvoid::none, false, WideForGamma},
-        {"com", nullptr, com, nullptr, RefCom, {0, 40}, {0, 40}, kWholes, eAngle::none, eAvoid::none, false, WideForGamma},
+        {"per",
+         nullptr,
+         per,
+         nullptr,
+         RefPer,
+         {0, 40},
+         {0, 40},
+         kWholes,
+         eAngle::none,
+         eAvoid::none,
+         false,
+         WideForGamma},
+        {"com",
+         nullptr,
+         com,
+         nullptr,
+         RefCom,
+         {0, 40},
+         {0, 40},
+         kWholes,
+         eAngle::none,
+         eAvoid::none,
+         false,
+         WideForGamma},
         {"power", nullptr, power, nullptr, arb_pow, {0, 1000}, {-40, 40}, {1, 2}, eAngle::none, eAvoid::none, false},
         {"power", nullptr, power, nullptr, arb_pow, {-1000, 0}, {-20, 20}, {-1, -2}, eAngle::none, eAvoid::none, true},
     };
@@ -211,8 +222,7 @@ std::vector<cRow> Rows()
 const char* const kUnits[] = {"rad", "deg", "gra"};
 
 // Enough digits to tell the last pass's balls apart.
-std::string BallText(arb_srcptr x)
-{
+std::string BallText(arb_srcptr x) {
     char* text = arb_get_str(x, 130, 0);
     std::string s(text);
     flint_free(text);
@@ -220,8 +230,7 @@ std::string BallText(arb_srcptr x)
 }
 
 // An input exactly, to be typed again: its midpoint and radius are doubles.
-std::string InputText(arb_srcptr x)
-{
+std::string InputText(arb_srcptr x) {
     char text[80];
     std::snprintf(text, sizeof text, "%.17g +/- %.17g", arf_get_d(arb_midref(x), ARF_RND_NEAR),
                   mag_get_d(arb_radref(x)));
@@ -236,13 +245,12 @@ public:
     // exact or with a narrow radius, now and then; else a midpoint drawn
     // across the range, often scaled towards 0, with no radius or one of
     // 2^-2 to 2^-200 of it.
-    cLongReal Ball(const cRange& range, const std::vector<double>& special, bool whole)
-    {
+    cLongReal Ball(const cRange& range, const std::vector<double>& special, bool whole) {
         cLongReal x;
         arb_ptr b = x.arb();
         if (whole) {
             arb_set_si(b, std::uniform_int_distribution<long>(static_cast<long>(range.lo),
-                                                               static_cast<long>(range.hi))(aRandom));
+                                                              static_cast<long>(range.hi))(aRandom));
             return x;
         }
         const bool nearSpecial = !special.empty() && Chance(3);
@@ -267,8 +275,7 @@ public:
     }
 
     // A point of the ball: midpoint + radius * u with u in [-1, 1], exactly.
-    void Point(arb_ptr point, arb_srcptr ball)
-    {
+    void Point(arb_ptr point, arb_srcptr ball) {
         const long u = std::uniform_int_distribution<long>(-(1L << 30), 1L << 30)(aRandom);
         arf_t offset;
         arf_init(offset);
@@ -286,14 +293,10 @@ private:
 };
 
 // The angle unit's half turn over pi: x units are x * pi / halfTurn radians.
-long HalfTurn(int unit)
-{
-    return unit == 1 ? 180 : unit == 2 ? 200 : 0;
-}
+long HalfTurn(int unit) { return unit == 1 ? 180 : unit == 2 ? 200 : 0; }
 
 // x in half turns of the angle unit.
-void HalfTurns(arb_ptr t, arb_srcptr x, int unit)
-{
+void HalfTurns(arb_ptr t, arb_srcptr x, int unit) {
     if (HalfTurn(unit) != 0) {
         arb_div_si(t, x, HalfTurn(unit), 256);
         return;
@@ -304,8 +307,7 @@ void HalfTurns(arb_ptr t, arb_srcptr x, int unit)
 
 // The whole ball inside the range (open, or closed at an exact end), and
 // none of the points the row avoids.
-bool Usable(const cLongReal& x, const cRange& range, eAvoid avoid, int unit)
-{
+bool Usable(const cLongReal& x, const cRange& range, eAvoid avoid, int unit) {
     arb_srcptr b = x.arb();
     cBall t;
     arb_set_d(t, range.lo);
@@ -343,8 +345,7 @@ bool Usable(const cLongReal& x, const cRange& range, eAvoid avoid, int unit)
     return ok;
 }
 
-void Reference(arb_ptr r, const cRow& row, arb_srcptr x, arb_srcptr y, int unit)
-{
+void Reference(arb_ptr r, const cRow& row, arb_srcptr x, arb_srcptr y, int unit) {
     const long half = row.aAngle == eAngle::none ? 0 : HalfTurn(unit);
     cBall pi, xr;
     arb_const_pi(pi, kRefBits);
@@ -363,15 +364,13 @@ void Reference(arb_ptr r, const cRow& row, arb_srcptr x, arb_srcptr y, int unit)
     }
 }
 
-cLongReal Call(const cRow& row, const cLongReal& x, const cLongReal& y)
-{
+cLongReal Call(const cRow& row, const cLongReal& x, const cLongReal& y) {
     return row.aFn1 != nullptr ? row.aFn1(x) : row.aFn2(x, y);
 }
 
 // The outcome of a call as text: the ball, or the failure.
 template <typename F>
-std::string Outcome(F call)
-{
+std::string Outcome(F call) {
     try {
         const cLongReal r = call();
         return BallText(r.arb()) + (arb_is_exact(r.arb()) ? " (exact)" : "");
@@ -382,8 +381,7 @@ std::string Outcome(F call)
 
 // An aliased call against the same call on a copy: x = f(x) against f(x),
 // f(a, a) against f(a, copy of a). Empty when they agree, else both outcomes.
-std::string AliasingDiffers(const cRow& row, const cLongReal& x)
-{
+std::string AliasingDiffers(const cRow& row, const cLongReal& x) {
     const cLongReal copy = x;
     const std::string plain = Outcome([&] { return row.aFn1 != nullptr ? row.aFn1(x) : row.aFn2(x, copy); });
     const std::string aliased = Outcome([&] {
@@ -400,9 +398,9 @@ constexpr int kPasses = 3;
 // One pass over one input: empty, or what failed. A result joins `results`;
 // a pass below the last may leave the decision to the next.
 std::string CheckPass(const cRow& row, const cLongReal& x, const cLongReal& y, arb_srcptr ref, int pass,
-                      std::vector<cLongReal>& results)
-{
-    const cLongRealPass guard(cLongReal::WorkingBits() << pass, pass + 1 < kPasses ? cLongRealPass::dkRefining : cLongRealPass::dkLast, pass > 0);
+                      std::vector<cLongReal>& results) {
+    const cLongRealPass guard(cLongReal::WorkingBits() << pass,
+                              pass + 1 < kPasses ? cLongRealPass::dkRefining : cLongRealPass::dkLast, pass > 0);
     cLongReal r;
     try {
         r = Call(row, x, y);
@@ -427,8 +425,7 @@ std::string CheckPass(const cRow& row, const cLongReal& x, const cLongReal& y, a
 
 class Properties : public LongRealTest {};
 
-TEST_F(Properties, EveryFunctionContainsThePointValueAtEachPassAndPassesOverlap)
-{
+TEST_F(Properties, EveryFunctionContainsThePointValueAtEachPassAndPassesOverlap) {
     cGenerator random(20261208);
     cBall point, pointY, ref;
     for (const cRow& row : Rows()) {
@@ -463,8 +460,7 @@ TEST_F(Properties, EveryFunctionContainsThePointValueAtEachPassAndPassesOverlap)
                     ADD_FAILURE() << row.aName << "(" << InputText(x.arb())
                                   << (row.aFn2 != nullptr ? ", " + InputText(y.arb()) : std::string()) << ") in "
                                   << kUnits[unit] << " at pass " << pass << " " << failed << " at the point "
-                                  << BallText(point)
-                                  << (row.aFn2 != nullptr ? ", " + BallText(pointY) : std::string());
+                                  << BallText(point) << (row.aFn2 != nullptr ? ", " + BallText(pointY) : std::string());
                 }
                 results += passes.size();
             }

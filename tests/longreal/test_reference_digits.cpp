@@ -67,8 +67,7 @@ void PrintTo(const ReferenceCase& c, std::ostream* out) { *out << c.name; }
 
 class ReferenceDigits : public LongRealTableTest<ReferenceCase> {};
 
-TEST_P(ReferenceDigits, FirstThousandDigits)
-{
+TEST_P(ReferenceDigits, FirstThousandDigits) {
     const ReferenceCase& c = GetParam();
     cLongReal::aPrecision = 212; // 16 * 210 output bits: 1011 decimal digits
     cLongReal::Init();
@@ -78,31 +77,33 @@ TEST_P(ReferenceDigits, FirstThousandDigits)
     EXPECT_EQ(text.substr(0, reference.size()), reference) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Constants, ReferenceDigits, ::testing::Values(
-    ReferenceCase{"pi", pi, kPi},
-    ReferenceCase{"e", e, kE},
-    ReferenceCase{"sqrt(2)", [] { return sqrt(cLongReal(2L)); }, kSqrt2},
-    ReferenceCase{"ln(2)", [] { return ln(cLongReal(2L)); }, kLn2},
-    ReferenceCase{"4 arctan(1)", [] {
-        cLongReal::aAngleMode = 0;
-        cLongReal::Init();
-        return cLongReal(4L) * arctan(cLongReal(1L));
-    }, kPi},
-    ReferenceCase{"exp(1)", [] { return exp(cLongReal(1L)); }, kE},
-    ReferenceCase{"power(2, 1/2)", [] { return power(cLongReal(2L), cLongReal("0.5")); }, kSqrt2}), CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Constants, ReferenceDigits,
+    ::testing::Values(ReferenceCase{"pi", pi, kPi}, ReferenceCase{"e", e, kE},
+                      ReferenceCase{"sqrt(2)", [] { return sqrt(cLongReal(2L)); }, kSqrt2},
+                      ReferenceCase{"ln(2)", [] { return ln(cLongReal(2L)); }, kLn2},
+                      ReferenceCase{"4 arctan(1)",
+                                    [] {
+                                        cLongReal::aAngleMode = 0;
+                                        cLongReal::Init();
+                                        return cLongReal(4L) * arctan(cLongReal(1L));
+                                    },
+                                    kPi},
+                      ReferenceCase{"exp(1)", [] { return exp(cLongReal(1L)); }, kE},
+                      ReferenceCase{"power(2, 1/2)", [] { return power(cLongReal(2L), cLongReal("0.5")); }, kSqrt2}),
+    CaseName());
 
-TEST(ReferenceDigitsInOtherBases, PiAndRootTwo)
-{
+TEST(ReferenceDigitsInOtherBases, PiAndRootTwo) {
     RestoreDefaultSettings();
     cLongReal::aPrecision = 30;
     cLongReal::aOutputSystem = 16;
     cLongReal::Init();
     EXPECT_EQ(Text(pi()).substr(0, 100),
-        "3.243F6A8885A308D313198A2E03707344A4093822299F31D0082EFA98EC4E6C89452821E638D01377BE5466CF34E90C6CC0");
+              "3.243F6A8885A308D313198A2E03707344A4093822299F31D0082EFA98EC4E6C89452821E638D01377BE5466CF34E90C6CC0");
     cLongReal::aOutputSystem = 2;
     cLongReal::Init();
     EXPECT_EQ(Text(sqrt(cLongReal(2L))).substr(0, 70),
-        "1.01101010000010011110011001100111111100111011110011001001000010001011");
+              "1.01101010000010011110011001100111111100111011110011001001000010001011");
     RestoreDefaultSettings();
 }
 

@@ -52,26 +52,29 @@ TEST_P(CalculationRows, OutcomeStretchAndText) {
 // A built-in's name without its brackets is read as a constant; the hint
 // names the call ("sin 30" is the name sin without its bracket to the
 // parser, "sin x" the one name sinx).
-INSTANTIATE_TEST_SUITE_P(Kinds, CalculationRows, ::testing::Values(
-    tRow{"1+2", eOutcome::Value, -1, -1, "3"},
-    tRow{"2*\xC3\x97" "3", eOutcome::ParseFailed, 2, 3,
-         "character '\xC3\x97' at column 3 is not part of a formula (use *)"},
-    tRow{"\xCF\x80*2", eOutcome::ParseFailed, 0, 1,
-         "character '\xCF\x80' at column 1 is not part of a formula (use pi())"},
-    tRow{"pi*2", eOutcome::ParseFailed, 0, 1,
-         "unknown constant 'pi' at column 1 (did you mean pi()?) [feErrUnknownConstant]"},
-    tRow{"1+sin 30", eOutcome::ParseFailed, 6, 6,
-         "brackets that do not match at column 7 (did you mean sin(30)?) [feErrBrackets]"},
-    tRow{"sin x", eOutcome::ParseFailed, 0, 4,
-         "unknown constant 'sinx' at column 1 (did you mean sin(x)?) [feErrUnknownConstant]"},
-    tRow{"2*pi 3", eOutcome::ParseFailed, 5, 5,
-         "brackets that do not match at column 6 (did you mean pi()?) [feErrBrackets]"},
-    tRow{"per", eOutcome::ParseFailed, 0, 2,
-         "unknown constant 'per' at column 1 (did you mean per(...)?) [feErrUnknownConstant]"},
-    tRow{"sinus", eOutcome::ParseFailed, 0, 4, "unknown constant 'sinus' at column 1 [feErrUnknownConstant]"},
-    tRow{"com(1)", eOutcome::ParseFailed, 0, 5,
-         "wrong number of arguments for 'com' (it takes 2 arguments) at column 1 [feErrArgCount]"},
-    tRow{"1/0", eOutcome::CalcFailed, -1, -1, "division by zero"}),
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, CalculationRows,
+    ::testing::Values(
+        tRow{"1+2", eOutcome::Value, -1, -1, "3"},
+        tRow{"2*\xC3\x97"
+             "3",
+             eOutcome::ParseFailed, 2, 3, "character '\xC3\x97' at column 3 is not part of a formula (use *)"},
+        tRow{"\xCF\x80*2", eOutcome::ParseFailed, 0, 1,
+             "character '\xCF\x80' at column 1 is not part of a formula (use pi())"},
+        tRow{"pi*2", eOutcome::ParseFailed, 0, 1,
+             "unknown constant 'pi' at column 1 (did you mean pi()?) [feErrUnknownConstant]"},
+        tRow{"1+sin 30", eOutcome::ParseFailed, 6, 6,
+             "brackets that do not match at column 7 (did you mean sin(30)?) [feErrBrackets]"},
+        tRow{"sin x", eOutcome::ParseFailed, 0, 4,
+             "unknown constant 'sinx' at column 1 (did you mean sin(x)?) [feErrUnknownConstant]"},
+        tRow{"2*pi 3", eOutcome::ParseFailed, 5, 5,
+             "brackets that do not match at column 6 (did you mean pi()?) [feErrBrackets]"},
+        tRow{"per", eOutcome::ParseFailed, 0, 2,
+             "unknown constant 'per' at column 1 (did you mean per(...)?) [feErrUnknownConstant]"},
+        tRow{"sinus", eOutcome::ParseFailed, 0, 4, "unknown constant 'sinus' at column 1 [feErrUnknownConstant]"},
+        tRow{"com(1)", eOutcome::ParseFailed, 0, 5,
+             "wrong number of arguments for 'com' (it takes 2 arguments) at column 1 [feErrArgCount]"},
+        tRow{"1/0", eOutcome::CalcFailed, -1, -1, "division by zero"}),
     [](const ::testing::TestParamInfo<tRow>& row) { return "Row" + std::to_string(row.index); });
 
 TEST_F(CalculationTest, CancelFromTheHookIsItsOwnOutcome) {

@@ -11,14 +11,10 @@
 #include <cstring>
 #include <string>
 
-inline bool MakeFifo(const std::string& path)
-{
-    return mkfifo(path.c_str(), 0644) == 0;
-}
+inline bool MakeFifo(const std::string& path) { return mkfifo(path.c_str(), 0644) == 0; }
 
 // A bound Unix socket; the descriptor is closed again, the node stays.
-inline bool MakeSocket(const std::string& path)
-{
+inline bool MakeSocket(const std::string& path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path)
@@ -33,14 +29,10 @@ inline bool MakeSocket(const std::string& path)
 }
 
 // A character device like /dev/full (only where the process may make one).
-inline bool MakeDevice(const std::string& path)
-{
-    return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-}
+inline bool MakeDevice(const std::string& path) { return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0; }
 
 // The file type bits of a path itself (links not followed); 0 when absent.
-inline mode_t TypeOf(const std::string& path)
-{
+inline mode_t TypeOf(const std::string& path) {
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 ? (info.st_mode & S_IFMT) : 0;
 }

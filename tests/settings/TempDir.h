@@ -10,14 +10,12 @@
 
 class cTempDir {
 public:
-    cTempDir()
-    {
+    cTempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "korund-test-XXXXXX").string();
         if (mkdtemp(pattern.data()))
             aPath = pattern;
     }
-    ~cTempDir()
-    {
+    ~cTempDir() {
         std::error_code ignored;
         std::filesystem::permissions(aPath, std::filesystem::perms::owner_all, ignored);
         std::filesystem::remove_all(aPath, ignored);
@@ -32,13 +30,11 @@ private:
     std::filesystem::path aPath;
 };
 
-inline void WriteText(const std::string& path, const std::string& text)
-{
+inline void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-inline std::string ReadText(const std::string& path)
-{
+inline std::string ReadText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

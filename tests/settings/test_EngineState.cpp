@@ -12,24 +12,21 @@
 
 namespace {
 
-TEST(DecimalDigits, CeilingOfNativeDigitsTimesLog10Of65536)
-{
+TEST(DecimalDigits, CeilingOfNativeDigitsTimesLog10Of65536) {
     const std::pair<int, int> cases[] = {{0, 0}, {1, 5}, {2, 10}, {4, 20}, {6, 29}, {-1, -4}, {-2, -9}, {9999, 48160}};
     for (auto [k, digits] : cases)
         EXPECT_EQ(DecimalDigits(k), digits) << k;
 }
 
-TEST(NativeDigitsFor, FewestNativeDigitsThatHoldTheDecimalDigitsInFull)
-{
+TEST(NativeDigitsFor, FewestNativeDigitsThatHoldTheDecimalDigitsInFull) {
     // One native digit holds 4.8 decimal digits, two 9.6, 48 some 231.2.
-    const std::pair<int, int> cases[] = {{0, 0}, {-3, 0}, {1, 1}, {4, 1}, {5, 2}, {9, 2}, {10, 3}, {231, 48},
-                                         {232, 49}, {100000, 20763}};
+    const std::pair<int, int> cases[] = {{0, 0}, {-3, 0}, {1, 1},    {4, 1},    {5, 2},
+                                         {9, 2}, {10, 3}, {231, 48}, {232, 49}, {100000, 20763}};
     for (auto [decimal, k] : cases)
         EXPECT_EQ(NativeDigitsFor(decimal), k) << decimal;
 }
 
-TEST(FormatGeneral, FifteenSignificantDigitsWithoutTrailingZeros)
-{
+TEST(FormatGeneral, FifteenSignificantDigitsWithoutTrailingZeros) {
     const std::pair<double, const char*> cases[] = {
         {1.0, "1"},
         {0.0, "0"},
@@ -70,8 +67,7 @@ const char* const kDefaultLines[] = {
     "memory > constants: 100; functions: 30; ref alloc: 10",
 };
 
-std::vector<std::string> StateFor(const char* ini)
-{
+std::vector<std::string> StateFor(const char* ini) {
     cTempDir dir;
     const std::string path = dir.File("Korund.ini");
     if (ini)
@@ -80,16 +76,14 @@ std::vector<std::string> StateFor(const char* ini)
     return EngineStateLines();
 }
 
-TEST(EngineStateLines, WithoutAFileAllSevenDefaultLines)
-{
+TEST(EngineStateLines, WithoutAFileAllSevenDefaultLines) {
     const auto lines = StateFor(nullptr);
     ASSERT_EQ(lines.size(), 7u);
     for (size_t i = 0; i < 7; ++i)
         EXPECT_EQ(lines[i], kDefaultLines[i]);
 }
 
-TEST(EngineStateLines, ShowTheStoredSettings)
-{
+TEST(EngineStateLines, ShowTheStoredSettings) {
     const StateCase cases[] = {
         {"eng mode out of range", "[Calculation]\nEngMode=5\n", 6, "flags > deg; eng off"},
         {"eng decimal", "[Calculation]\nEngMode=1\n", 6, "flags > deg; eng decimal"},
@@ -100,7 +94,8 @@ TEST(EngineStateLines, ShowTheStoredSettings)
         {"more dropped than used", "[Calculation]\nDigitsUse=2\nDigitsDrop=4\n", 2,
          "native output digits > -2 (= -4 bytes / -9 decimal digits)"},
         {"epsilon exponent 0", "[Calculation]\nNativeEps=0\n", 3, "internal zero epsilon > 0 (= 1 dec)"},
-        {"epsilon exponent 1", "[Calculation]\nNativeEps=1\n", 3, "internal zero epsilon > 1 (= 0.0000152587890625 dec)"},
+        {"epsilon exponent 1", "[Calculation]\nNativeEps=1\n", 3,
+         "internal zero epsilon > 1 (= 0.0000152587890625 dec)"},
         {"exponent range", "[Calculation]\nMinExp=3\nMaxExp=7\n", 4, "render exp as zeros > -3 to 7"},
         {"16-bit signed MaxExp", "[Calculation]\nMaxExp=65535\n", 4, "render exp as zeros > -5 to -1"},
         {"16-bit DigitsUse keeps low bits", "[Calculation]\nDigitsUse=65542\n", 1,
@@ -118,8 +113,7 @@ TEST(EngineStateLines, ShowTheStoredSettings)
     }
 }
 
-TEST(ApplySettings, StoresEveryStatic)
-{
+TEST(ApplySettings, StoresEveryStatic) {
     cKorundSettings s;
     s.DigitsUse = 12;
     s.DigitsDrop = 3;

@@ -24,16 +24,14 @@ namespace {
 
 using ::testing::HasSubstr;
 
-size_t Entries(const std::filesystem::path& dir)
-{
+size_t Entries(const std::filesystem::path& dir) {
     return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
 }
 
 // In a sticky folder anyone may write to, a link is followed only when it
 // belongs to the saving user or to the folder's owner; elsewhere always.
 // Making links of other users needs root.
-TEST(FileLinks, AnotherUsersLinkInASharedStickyFolderIsNeverFollowed)
-{
+TEST(FileLinks, AnotherUsersLinkInASharedStickyFolderIsNeverFollowed) {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to give links to other users";
     constexpr uid_t other = 4321, folderOwner = 5432;
@@ -97,8 +95,7 @@ TEST(FileLinks, AnotherUsersLinkInASharedStickyFolderIsNeverFollowed)
 
 // Links in /proc may name no path (a pipe's is "pipe:[N]"): the kernel
 // follows them, so --ini <(...) is refused as the pipe it is.
-TEST(FileLinks, LinksInProcAreLeftToTheKernel)
-{
+TEST(FileLinks, LinksInProcAreLeftToTheKernel) {
     int ends[2];
     ASSERT_EQ(pipe(ends), 0);
     std::string refusal;
@@ -110,8 +107,7 @@ TEST(FileLinks, LinksInProcAreLeftToTheKernel)
 
 // Over the read limit, unreadable, or a refused link: the file is not
 // replaced, and the session keeps its entries for the next save.
-TEST(FormulaHistory, AFileNotReadCompletelyIsNeverWrittenOver)
-{
+TEST(FormulaHistory, AFileNotReadCompletelyIsNeverWrittenOver) {
     cTempDir dir;
     const std::string large = dir.File("large");
     WriteText(large, "1+1\n");
@@ -143,8 +139,7 @@ TEST(FormulaHistory, AFileNotReadCompletelyIsNeverWrittenOver)
 
 // Programs that save together keep every entry: each process saves its
 // own entries one by one, all at the same time.
-TEST(FormulaHistory, SavesAtTheSameTimeLoseNoEntry)
-{
+TEST(FormulaHistory, SavesAtTheSameTimeLoseNoEntry) {
     cTempDir dir;
     const std::string path = dir.File("history");
     constexpr int kPrograms = 6, kSaves = 25;
@@ -187,8 +182,7 @@ TEST(FormulaHistory, SavesAtTheSameTimeLoseNoEntry)
 // A save killed while it writes leaves the old target, and at most until
 // the next save anything else: NAME.tmpPID-N of processes that no longer
 // run are removed then, those of running ones kept.
-TEST(AtomicFile, KilledSavesLeaveNoTemporaryFiles)
-{
+TEST(AtomicFile, KilledSavesLeaveNoTemporaryFiles) {
     cTempDir dir;
     const std::string path = dir.File("lib.krc");
     WriteText(path, "old");

@@ -18,19 +18,14 @@ namespace {
 
 using tEntries = std::vector<std::string>;
 
-void WriteRaw(const std::string& path, const std::string& content)
-{
-    std::ofstream(path, std::ios::binary) << content;
-}
+void WriteRaw(const std::string& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
 
-std::string ReadRaw(const std::string& path)
-{
+std::string ReadRaw(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-TEST(FormulaHistory, AddsKeepsOrderAndSkipsRepeatsAndBlanks)
-{
+TEST(FormulaHistory, AddsKeepsOrderAndSkipsRepeatsAndBlanks) {
     cFormulaHistory history("");
     EXPECT_TRUE(history.Add("1+1"));
     EXPECT_FALSE(history.Add("1+1"));
@@ -43,8 +38,7 @@ TEST(FormulaHistory, AddsKeepsOrderAndSkipsRepeatsAndBlanks)
     EXPECT_TRUE(history.Save());
 }
 
-TEST(FormulaHistory, SavesAtomicallyAndReadsBackAcrossRuns)
-{
+TEST(FormulaHistory, SavesAtomicallyAndReadsBackAcrossRuns) {
     cTempDir dir;
     const std::string path = dir.File("state/korund/history");
     {
@@ -69,8 +63,7 @@ TEST(FormulaHistory, SavesAtomicallyAndReadsBackAcrossRuns)
     EXPECT_EQ(third.Entries().back(), "1499");
 }
 
-TEST(FormulaHistory, MergesWithEntriesAnotherProgramSaved)
-{
+TEST(FormulaHistory, MergesWithEntriesAnotherProgramSaved) {
     cTempDir dir;
     const std::string path = dir.File("history");
     cFormulaHistory desktop(path), terminal(path);
@@ -86,8 +79,7 @@ TEST(FormulaHistory, MergesWithEntriesAnotherProgramSaved)
     EXPECT_EQ(ReadRaw(path), "2+2\n1+1\n");
 }
 
-TEST(FormulaHistory, DamagedLinesAreSkippedTheRestKept)
-{
+TEST(FormulaHistory, DamagedLinesAreSkippedTheRestKept) {
     cTempDir dir;
     const std::string path = dir.File("history");
     using namespace std::string_literals;
@@ -97,8 +89,7 @@ TEST(FormulaHistory, DamagedLinesAreSkippedTheRestKept)
     EXPECT_EQ(history.Entries(), (tEntries{"1+1", "sqrt(2)"}));
 }
 
-TEST(FormulaHistory, UnreadableOrSpecialFilesGiveAnEmptyHistoryAndAreNotReplaced)
-{
+TEST(FormulaHistory, UnreadableOrSpecialFilesGiveAnEmptyHistoryAndAreNotReplaced) {
     cTempDir dir;
     const std::string folder = dir.File("folder");
     mkdir(folder.c_str(), 0700);
@@ -129,8 +120,7 @@ TEST(FormulaHistory, UnreadableOrSpecialFilesGiveAnEmptyHistoryAndAreNotReplaced
     EXPECT_EQ(ReadRaw(blocker), "keep");
 }
 
-TEST(FormulaHistory, DefaultPathFollowsTheStateHome)
-{
+TEST(FormulaHistory, DefaultPathFollowsTheStateHome) {
     const char* old = std::getenv("XDG_STATE_HOME");
     const std::string saved = old ? old : "";
     setenv("XDG_STATE_HOME", "/tmp/state/", 1);

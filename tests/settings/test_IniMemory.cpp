@@ -18,8 +18,7 @@ size_t gInUse = 0;
 size_t gPeak = 0;
 } // namespace
 
-void* operator new(size_t size)
-{
+void* operator new(size_t size) {
     void* p = std::malloc(size == 0 ? 1 : size);
     if (!p)
         throw std::bad_alloc();
@@ -27,14 +26,12 @@ void* operator new(size_t size)
     gPeak = std::max(gPeak, gInUse);
     return p;
 }
-void operator delete(void* p) noexcept
-{
+void operator delete(void* p) noexcept {
     if (p)
         gInUse -= malloc_usable_size(p);
     std::free(p);
 }
-void operator delete(void* p, size_t) noexcept
-{
+void operator delete(void* p, size_t) noexcept {
     if (p)
         gInUse -= malloc_usable_size(p);
     std::free(p);
@@ -43,8 +40,7 @@ void operator delete(void* p, size_t) noexcept
 
 namespace {
 
-TEST(ReadKorundIni, MemoryGrowsWithTheLongestLineNotTheFile)
-{
+TEST(ReadKorundIni, MemoryGrowsWithTheLongestLineNotTheFile) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer owns operator new";
 #else

@@ -10,16 +10,14 @@ namespace {
 
 using ::testing::ElementsAre;
 
-std::vector<std::string> Lines(const std::vector<cIniReport>& reports)
-{
+std::vector<std::string> Lines(const std::vector<cIniReport>& reports) {
     std::vector<std::string> lines;
     for (const cIniReport& report : reports)
         lines.push_back(IniReportLine(report));
     return lines;
 }
 
-TEST(IniReports, ValuesThatAreNoWholeNumberAreReportedWithTheDefault)
-{
+TEST(IniReports, ValuesThatAreNoWholeNumberAreReportedWithTheDefault) {
     cTempDir dir;
     const std::string path = dir.File("k.ini");
     WriteText(path, "[Calculation]\nDigitsUse=12.5\nanglemode = deg\nInputSys=16\nInputSys=x\n[Parser]\nMaxFunc=\n");
@@ -38,8 +36,7 @@ TEST(IniReports, ValuesThatAreNoWholeNumberAreReportedWithTheDefault)
     EXPECT_TRUE(none.empty());
 }
 
-TEST(IniReports, DefaultsAndLimitsFitTheirSettings)
-{
+TEST(IniReports, DefaultsAndLimitsFitTheirSettings) {
     cKorundSettings settings;
     EXPECT_TRUE(SettingRangeReports(settings).empty());
     settings.DigitsUse = 65535;
@@ -52,8 +49,7 @@ TEST(IniReports, DefaultsAndLimitsFitTheirSettings)
     EXPECT_TRUE(SettingRangeReports(settings).empty());
 }
 
-TEST(IniReports, ValuesOutsideTheirSettingSayWhatTheProgramsUse)
-{
+TEST(IniReports, ValuesOutsideTheirSettingSayWhatTheProgramsUse) {
     cKorundSettings settings;
     settings.DigitsUse = 65536; // low 16 bits 0, at least one digit
     settings.InputSys = 65552;  // low 16 bits 16: a usable base

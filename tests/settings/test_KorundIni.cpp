@@ -20,8 +20,7 @@ struct WholeNumberCase {
     std::optional<int32_t> expected;
 };
 
-TEST(IniText, WholeNumbersAdmitSignDigitsAndBlanksWithin32Bits)
-{
+TEST(IniText, WholeNumbersAdmitSignDigitsAndBlanksWithin32Bits) {
     const WholeNumberCase cases[] = {
         {"0", 0},
         {"12", 12},
@@ -51,23 +50,18 @@ TEST(IniText, WholeNumbersAdmitSignDigitsAndBlanksWithin32Bits)
         EXPECT_EQ(ParseWholeNumber(c.text), c.expected) << '"' << c.text << '"';
 }
 
-cKorundSettings Defaults()
-{
-    return cKorundSettings{};
-}
+cKorundSettings Defaults() { return cKorundSettings{}; }
 
-bool operator==(const cKorundSettings& a, const cKorundSettings& b)
-{
+bool operator==(const cKorundSettings& a, const cKorundSettings& b) {
     for (const cSettingKey& key : SettingKeys())
         if (a.*key.aField != b.*key.aField)
             return false;
     return true;
 }
 
-TEST(SettingKeys, TwelveKeysInFileOrderWithTheirDefaults)
-{
-    const char* names[] = {"DigitsUse", "DigitsDrop", "InputSys", "OutputSys", "MaxExp", "MinExp",
-                           "NativeEps", "EngMode", "AngleMode", "MaxConst", "MaxFunc", "RefAlloc"};
+TEST(SettingKeys, TwelveKeysInFileOrderWithTheirDefaults) {
+    const char* names[] = {"DigitsUse", "DigitsDrop", "InputSys",  "OutputSys", "MaxExp",  "MinExp",
+                           "NativeEps", "EngMode",    "AngleMode", "MaxConst",  "MaxFunc", "RefAlloc"};
     const int32_t defaults[] = {6, 2, 10, 10, 5, 5, 2, 0, 1, 100, 30, 10};
     const cKorundSettings fresh;
     for (size_t i = 0; i < 12; ++i) {
@@ -79,8 +73,7 @@ TEST(SettingKeys, TwelveKeysInFileOrderWithTheirDefaults)
     }
 }
 
-TEST(ReadKorundIni, MissingFileGivesDefaults)
-{
+TEST(ReadKorundIni, MissingFileGivesDefaults) {
     cTempDir dir;
     EXPECT_TRUE(ReadKorundIni(dir.File("nothing.ini")) == Defaults());
 }
@@ -88,15 +81,15 @@ TEST(ReadKorundIni, MissingFileGivesDefaults)
 struct ReadCase {
     const char* name;
     const char* text;
-    int32_t digitsUse;  // expected DigitsUse
-    int32_t maxConst;   // expected MaxConst
+    int32_t digitsUse; // expected DigitsUse
+    int32_t maxConst;  // expected MaxConst
 };
 
-TEST(ReadKorundIni, ParsesSectionsKeysAndValuesLeniently)
-{
+TEST(ReadKorundIni, ParsesSectionsKeysAndValuesLeniently) {
     const ReadCase cases[] = {
         {"plain", "[Calculation]\nDigitsUse=12\n[Parser]\nMaxConst=7\n", 12, 7},
-        {"blanks around everything", "  [ Calculation ]  \n  DigitsUse  =  12  \n[Parser]\n\tMaxConst\t=\t7\t\n", 12, 7},
+        {"blanks around everything", "  [ Calculation ]  \n  DigitsUse  =  12  \n[Parser]\n\tMaxConst\t=\t7\t\n", 12,
+         7},
         {"byte order mark", "\xEF\xBB\xBF[Calculation]\nDigitsUse=12\n", 12, 100},
         {"CR LF line ends", "[Calculation]\r\nDigitsUse=12\r\n[Parser]\r\nMaxConst=7\r\n", 12, 7},
         {"no final line end", "[Parser]\nMaxConst=7", 6, 7},
@@ -125,8 +118,7 @@ TEST(ReadKorundIni, ParsesSectionsKeysAndValuesLeniently)
     }
 }
 
-cKorundSettings Sample()
-{
+cKorundSettings Sample() {
     cKorundSettings s;
     int32_t value = 1;
     for (const cSettingKey& key : SettingKeys())
@@ -135,8 +127,7 @@ cKorundSettings Sample()
     return s;
 }
 
-TEST(WriteKorundIni, CreatesTheFileWithBothSectionsInKeyOrder)
-{
+TEST(WriteKorundIni, CreatesTheFileWithBothSectionsInKeyOrder) {
     cTempDir dir;
     const std::string path = dir.File("Korund.ini");
     ASSERT_TRUE(WriteKorundIni(path, Defaults()));
@@ -145,8 +136,7 @@ TEST(WriteKorundIni, CreatesTheFileWithBothSectionsInKeyOrder)
               "NativeEps=2\nEngMode=0\nAngleMode=1\n\n[Parser]\nMaxConst=100\nMaxFunc=30\nRefAlloc=10\n");
 }
 
-TEST(WriteKorundIni, RoundTripsEveryValue)
-{
+TEST(WriteKorundIni, RoundTripsEveryValue) {
     cTempDir dir;
     const std::string path = dir.File("Korund.ini");
     ASSERT_TRUE(WriteKorundIni(path, Sample()));
@@ -155,15 +145,13 @@ TEST(WriteKorundIni, RoundTripsEveryValue)
     EXPECT_TRUE(ReadKorundIni(path) == Defaults());
 }
 
-TEST(WriteKorundIni, KeepsForeignLinesAndReplacesKeysInPlace)
-{
+TEST(WriteKorundIni, KeepsForeignLinesAndReplacesKeysInPlace) {
     cTempDir dir;
     const std::string path = dir.File("Korund.ini");
-    WriteText(path,
-              "; my settings\n"
-              "[Window]\nLeft=3\n\n"
-              "[Calculation]\n  digitsuse = 99 \nColour=red\n\n"
-              "[Other]\nDigitsUse=5\n");
+    WriteText(path, "; my settings\n"
+                    "[Window]\nLeft=3\n\n"
+                    "[Calculation]\n  digitsuse = 99 \nColour=red\n\n"
+                    "[Other]\nDigitsUse=5\n");
     cKorundSettings s;
     s.DigitsUse = 12;
     ASSERT_TRUE(WriteKorundIni(path, s));
@@ -176,8 +164,7 @@ TEST(WriteKorundIni, KeepsForeignLinesAndReplacesKeysInPlace)
               "[Parser]\nMaxConst=100\nMaxFunc=30\nRefAlloc=10\n");
 }
 
-TEST(WriteKorundIni, KeepsCrLfLineEnds)
-{
+TEST(WriteKorundIni, KeepsCrLfLineEnds) {
     cTempDir dir;
     const std::string path = dir.File("Korund.ini");
     WriteText(path, "[Parser]\r\nMaxFunc=1\r\n");
@@ -191,8 +178,7 @@ TEST(WriteKorundIni, KeepsCrLfLineEnds)
     EXPECT_TRUE(ReadKorundIni(path) == Defaults());
 }
 
-TEST(WriteKorundIni, FailureLeavesTheOldFileAndNoTemporaryFile)
-{
+TEST(WriteKorundIni, FailureLeavesTheOldFileAndNoTemporaryFile) {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind root";
     cTempDir dir;
@@ -205,8 +191,7 @@ TEST(WriteKorundIni, FailureLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
-TEST(WriteKorundIni, UnwritablePlacesFailWithoutLeftovers)
-{
+TEST(WriteKorundIni, UnwritablePlacesFailWithoutLeftovers) {
     cTempDir dir;
     std::filesystem::create_directory(dir.File("Korund.ini"));
     WriteText(dir.File("plain"), "x");
@@ -217,8 +202,7 @@ TEST(WriteKorundIni, UnwritablePlacesFailWithoutLeftovers)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
-TEST(AtomicFile, TargetChangesOnlyOnCommit)
-{
+TEST(AtomicFile, TargetChangesOnlyOnCommit) {
     cTempDir dir;
     const std::string path = dir.File("lib.krc");
     WriteText(path, "old");
@@ -238,8 +222,7 @@ TEST(AtomicFile, TargetChangesOnlyOnCommit)
     EXPECT_FALSE(file.Commit());
 }
 
-TEST(AtomicFile, KeepsPermissionsAndSymbolicLinks)
-{
+TEST(AtomicFile, KeepsPermissionsAndSymbolicLinks) {
     cTempDir dir;
     const std::string target = dir.File("real.ini");
     const std::string link = dir.File("link.ini");
@@ -271,8 +254,7 @@ struct cRefusedCase {
     const char* reason; // part of the refusal
 };
 
-TEST(ReadKorundIni, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking)
-{
+TEST(ReadKorundIni, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking) {
     cTempDir dir;
     std::filesystem::create_directory(dir.File("dir.ini"));
     ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
@@ -282,12 +264,9 @@ TEST(ReadKorundIni, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking)
     WriteText(dir.File("largest.ini"), large);
     WriteText(dir.File("larger.ini"), large + "\n");
     const cRefusedCase cases[] = {
-        {dir.File("dir.ini"), "directory"},
-        {dir.File("fifo.ini"), "not a regular file"}, // would block a reader
-        {dir.File("socket.ini"), "cannot open"},
-        {"/dev/zero", "not a regular file"},
-        {"/proc/self/mem", "cannot read"},
-        {dir.File("larger.ini"), "larger than 1 MiB"},
+        {dir.File("dir.ini"), "directory"},      {dir.File("fifo.ini"), "not a regular file"}, // would block a reader
+        {dir.File("socket.ini"), "cannot open"}, {"/dev/zero", "not a regular file"},
+        {"/proc/self/mem", "cannot read"},       {dir.File("larger.ini"), "larger than 1 MiB"},
     };
     for (const cRefusedCase& c : cases) {
         std::string refusal;
@@ -301,8 +280,7 @@ TEST(ReadKorundIni, RefusesWhatIsNoRegularFileOrTooLargeWithoutBlocking)
     EXPECT_EQ(refusal, "") << "a missing file is no refusal";
 }
 
-TEST(WriteKorundIni, RefusesSpecialFilesAndLeavesThemAlone)
-{
+TEST(WriteKorundIni, RefusesSpecialFilesAndLeavesThemAlone) {
     cTempDir dir;
     ASSERT_TRUE(MakeFifo(dir.File("fifo.ini")));
     WriteText(dir.File("larger.ini"), std::string(kMaxIniBytes + 1, '\n'));
@@ -316,8 +294,7 @@ TEST(WriteKorundIni, RefusesSpecialFilesAndLeavesThemAlone)
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 }
 
-TEST(ClampCapacities, HandEditedCapacitiesComeIntoRangeWithANote)
-{
+TEST(ClampCapacities, HandEditedCapacitiesComeIntoRangeWithANote) {
     cKorundSettings settings = Defaults();
     EXPECT_TRUE(ClampCapacities(settings).empty());
     settings.MaxConst = 10000000;
@@ -336,8 +313,7 @@ TEST(ClampCapacities, HandEditedCapacitiesComeIntoRangeWithANote)
 
 // ---- replacing files
 
-TEST(AtomicFile, ReplacesOnlyRegularFilesAndLeavesEverythingElseUntouched)
-{
+TEST(AtomicFile, ReplacesOnlyRegularFilesAndLeavesEverythingElseUntouched) {
     cTempDir dir;
     WriteText(dir.File("real"), "old");
     std::filesystem::create_directory(dir.File("dir"));
@@ -352,9 +328,13 @@ TEST(AtomicFile, ReplacesOnlyRegularFilesAndLeavesEverythingElseUntouched)
     ASSERT_EQ(symlink("real", dir.File("to-real").c_str()), 0);
 
     const cRefusedCase cases[] = {
-        {"dir", "a directory"},          {"fifo", "a FIFO"},       {"socket", "a socket"},
-        {"device", "a device"},          {"dangling", "leads to nothing"},
-        {"loop1", "cannot be followed"}, {"to-fifo", "a FIFO"},
+        {"dir", "a directory"},
+        {"fifo", "a FIFO"},
+        {"socket", "a socket"},
+        {"device", "a device"},
+        {"dangling", "leads to nothing"},
+        {"loop1", "cannot be followed"},
+        {"to-fifo", "a FIFO"},
     };
     const auto entries = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
     for (const cRefusedCase& c : cases) {
@@ -379,8 +359,7 @@ TEST(AtomicFile, ReplacesOnlyRegularFilesAndLeavesEverythingElseUntouched)
     EXPECT_EQ(TypeOf(dir.File("to-real")), static_cast<mode_t>(S_IFLNK));
 }
 
-TEST(AtomicFile, KeepsOwnerAndGroupButNeverSetIdBits)
-{
+TEST(AtomicFile, KeepsOwnerAndGroupButNeverSetIdBits) {
     cTempDir dir;
     const std::string path = dir.File("tool.krf");
     WriteText(path, "old");
@@ -403,8 +382,7 @@ TEST(AtomicFile, KeepsOwnerAndGroupButNeverSetIdBits)
     }
 }
 
-TEST(KorundIniPath, PerUserWithoutAFileBesideTheExecutableUnlessOverridden)
-{
+TEST(KorundIniPath, PerUserWithoutAFileBesideTheExecutableUnlessOverridden) {
     const std::string dir = ExecutableDir();
     ASSERT_FALSE(dir.empty());
     EXPECT_EQ(dir.back(), '/');

@@ -16,8 +16,7 @@ namespace {
 // Sets or unsets an environment variable for the lifetime of the object.
 class cEnv {
 public:
-    cEnv(const char* name, const char* value) : aName(name)
-    {
+    cEnv(const char* name, const char* value) : aName(name) {
         if (const char* old = std::getenv(name))
             aOld = old;
         value ? setenv(name, value, 1) : unsetenv(name);
@@ -31,8 +30,7 @@ private:
     std::optional<std::string> aOld;
 };
 
-TEST(KorundIniLocation, ChoiceBetweenBesideTheProgramAndPerUser)
-{
+TEST(KorundIniLocation, ChoiceBetweenBesideTheProgramAndPerUser) {
     const std::string beside = "/opt/k/bin/Korund.ini";
     const std::string user = "/home/u/.config/korund/Korund.ini";
     struct tRow {
@@ -56,8 +54,7 @@ TEST(KorundIniLocation, ChoiceBetweenBesideTheProgramAndPerUser)
     EXPECT_EQ(ChooseKorundIni(beside, false, false, "", false), (cIniLocation{beside, beside}));
 }
 
-TEST(KorundIniLocation, PerUserPathFollowsXdgConfigHomeThenHome)
-{
+TEST(KorundIniLocation, PerUserPathFollowsXdgConfigHomeThenHome) {
     {
         cEnv xdg("XDG_CONFIG_HOME", "/x/conf/");
         cEnv home("HOME", "/h");
@@ -80,8 +77,7 @@ TEST(KorundIniLocation, PerUserPathFollowsXdgConfigHomeThenHome)
     }
 }
 
-TEST(KorundIniLocation, ExistingPerUserFileIsFoundWithoutOneBesideTheProgram)
-{
+TEST(KorundIniLocation, ExistingPerUserFileIsFoundWithoutOneBesideTheProgram) {
     cTempDir dir;
     cEnv xdg("XDG_CONFIG_HOME", dir.Path().c_str());
     const std::string user = dir.File("korund/Korund.ini");
@@ -92,8 +88,7 @@ TEST(KorundIniLocation, ExistingPerUserFileIsFoundWithoutOneBesideTheProgram)
     EXPECT_EQ(ReadKorundIni(KorundIniPath()).DigitsUse, 9);
 }
 
-TEST(MakeParentDirs, CreatesMissingFoldersPrivatelyAndReportsWhatIsInTheWay)
-{
+TEST(MakeParentDirs, CreatesMissingFoldersPrivatelyAndReportsWhatIsInTheWay) {
     cTempDir dir;
     std::string error;
     const std::string deep = dir.File("a/b/c/Korund.ini");
@@ -110,8 +105,7 @@ TEST(MakeParentDirs, CreatesMissingFoldersPrivatelyAndReportsWhatIsInTheWay)
     EXPECT_NE(error.find("is not a folder"), std::string::npos) << error;
 }
 
-TEST(InstalledDataDir, IsTheDataFolderBesideTheProgramsFolder)
-{
+TEST(InstalledDataDir, IsTheDataFolderBesideTheProgramsFolder) {
     EXPECT_EQ(InstalledDataDir(), ExecutableDir() + "../share/korund/");
     EXPECT_STRNE(KorundVersion(), "");
 }

@@ -32,7 +32,8 @@ protected:
     static bool WaitFor(F condition) {
         QElapsedTimer timer;
         timer.start();
-        while (!condition() && timer.elapsed() < 10000) QTest::qWait(20);
+        while (!condition() && timer.elapsed() < 10000)
+            QTest::qWait(20);
         return condition();
     }
     // Types formula, presses Enter, waits for the result, then types "7":
