@@ -95,11 +95,9 @@ namespace {
 cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
     // The common case, a small positive whole exponent of a base away from
     // 0, with no decision to make: what the general path below computes.
-    const arf_struct* exponent = arb_midref(y.arb());
-    if (arb_is_exact(y.arb()) && arf_is_int(exponent) && arf_sgn(exponent) > 0 &&
-        arf_cmpabs_2exp_si(exponent, 40) < 0 && !arb_contains_zero(x.arb())) {
+    slong n = 0;
+    if (SmallWhole(y, n) && n > 0 && !arb_contains_zero(x.arb())) {
         Ball r;
-        const slong n = arf_get_si(exponent, ARF_RND_DOWN);
         if (n == 2) {
             arb_sqr(r, x.arb(), Prec());
         } else {
