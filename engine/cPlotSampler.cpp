@@ -15,10 +15,6 @@ constexpr slong kProvenBits = 55;     // relative accuracy a sample must prove
 constexpr slong kZeroExponent = -128; // a ball holding 0 this narrow is 0
 constexpr std::chrono::milliseconds kBoundQuietTime{200};
 
-bool HasLoop(const cNode& root) {
-    return AnyNode(root, [](const cNode& node) { return node.aKind == nkSum || node.aKind == nkProduct; });
-}
-
 void ParseInto(cFormulaEngine& engine, const std::string& text) {
     if (const auto foreign = FindForeignChar(text)) {
         const auto first = static_cast<int32_t>(foreign->aOffset);

@@ -33,3 +33,9 @@ template <typename Test>
 bool AnyNode(const cNode& root, Test test) {
     return !WalkTree(root, [&](const cNode& node) { return !test(node); });
 }
+
+// Whether a subtree holds a sum or product of its own instance (the only
+// nodes that write this instance's variables).
+inline bool HasLoop(const cNode& root) {
+    return AnyNode(root, [](const cNode& node) { return node.aKind == nkSum || node.aKind == nkProduct; });
+}
