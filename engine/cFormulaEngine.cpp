@@ -22,6 +22,9 @@ bool cFormulaEngine::aConstantEditMode = false;
 bool cFormulaEngine::aFunctionEditMode = false;
 bool cFormulaEngine::aSearchEditFunc = false;
 uint32_t cFormulaEngine::aParsedFunctions = 0;
+// The engine's own capacities, for a host that sets none. They are not the
+// defaults of Korund.ini (MaxFunc there is 30): every program applies its
+// settings before Init (ApplySettings), and the settings own those defaults.
 uint32_t cFormulaEngine::aUserFunctionMax = 100;
 uint32_t cFormulaEngine::aConstantMax = 100;
 uint16_t cFormulaEngine::aConstRefAlloc = 10;
