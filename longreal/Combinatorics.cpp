@@ -12,6 +12,7 @@
 using longreal::Ball;
 using longreal::Fail;
 using longreal::Finish;
+using longreal::Float;
 using longreal::Integer;
 using longreal::Prec;
 
@@ -89,6 +90,41 @@ bool FallingProduct(const cLongReal& n, const cLongReal& k, bool binomial, cLong
     return true;
 }
 
+// 1/Gamma(x) by the reflection Gamma(1-x) sin(pi x) / pi, for x < 1.
+void ReflectedRecipGamma(arb_ptr r, arb_srcptr x, slong bits) {
+    Ball t, s, pi;
+    arb_sub_ui(t, x, 1, bits);
+    arb_neg(t, t);
+    arb_gamma(t, t, bits);
+    arb_sin_pi(s, x, bits);
+    arb_const_pi(pi, bits);
+    arb_mul(r, t, s, bits);
+    arb_div(r, r, pi, bits);
+}
+
+// 1/Gamma(x), which is entire. Arb gives no finite bound for a ball that
+// reaches a pole of Gamma; the reflection bounds the part of such a ball
+// below 1/2, and Arb the part above.
+void RecipGamma(arb_ptr r, arb_srcptr x, slong bits) {
+    arb_rgamma(r, x, bits);
+    if (arb_is_finite(r) || !arb_is_finite(x))
+        return;
+    Float lo, hi, half;
+    arb_get_lbound_arf(lo, x, bits);
+    arb_get_ubound_arf(hi, x, bits);
+    arf_set_d(half, 0.5);
+    if (arf_cmp(hi, half) <= 0) {
+        ReflectedRecipGamma(r, x, bits);
+    } else if (arf_cmp(lo, half) < 0) {
+        Ball below, above;
+        arb_set_interval_arf(below, lo, half, bits);
+        arb_set_interval_arf(above, half, hi, bits);
+        ReflectedRecipGamma(below, below, bits);
+        arb_rgamma(above, above, bits);
+        arb_union(r, below, above, bits);
+    }
+}
+
 // Gamma(num) / (Gamma(den1) * Gamma(den2)) with den1 optional: a pole in a
 // denominator makes 0, a pole in the numerator is an error.
 cLongReal GammaQuotient(arb_srcptr num, arb_srcptr den1, arb_srcptr den2, const char* name) {
@@ -103,10 +139,10 @@ cLongReal GammaQuotient(arb_srcptr num, arb_srcptr den1, arb_srcptr den2, const 
     CheckGammaCost(den2, bits, name);
     Ball r, d;
     arb_gamma(r, num, bits);
-    arb_rgamma(d, den2, bits);
+    RecipGamma(d, den2, bits);
     arb_mul(r, r, d, bits);
     if (den1 != nullptr) {
-        arb_rgamma(d, den1, bits);
+        RecipGamma(d, den1, bits);
         arb_mul(r, r, d, bits);
     }
     arb_set_round(r, r, Prec());
