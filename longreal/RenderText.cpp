@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
 #include <cmath>
 #include <string_view>
 
@@ -59,12 +58,26 @@ void RoundExact(const fmpq* q, int base, slong s, fmpz* N) {
     fmpz_fdiv_q(N, num, den); // floor(|q| base^s + 1/2)
 }
 
+// The digits of N > 0 in base compared with n: -1 fewer, 0 as many, 1 more.
+// fmpz_sizeinbase may count one digit too many; only then is a power of the
+// base computed.
+int CompareDigits(const fmpz* N, int base, slong n) {
+    const slong size = static_cast<slong>(fmpz_sizeinbase(N, base));
+    if (size < n)
+        return -1;
+    if (size > n + 1)
+        return 1;
+    Integer power; // base^(size-1), the least number of size digits
+    fmpz_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(size - 1));
+    const slong exact = fmpz_cmp(N, power) >= 0 ? size : size - 1;
+    return exact < n ? -1 : exact > n ? 1 : 0;
+}
+
 // |x| (a ball without 0) rounded to n significant digits: N with
 // B^(n-1) <= N < B^n and leading exponent k. False when the ball does not
 // decide them. With `exact`, the rational x approximates is rounded.
 bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* N) {
     Ball y, power;
-    Integer low, high;
     for (int attempt = 0; attempt < 4; ++attempt) {
         const slong s = n - 1 - k;
         if (exact != nullptr) {
@@ -85,11 +98,10 @@ bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* 
             if (!arb_get_unique_fmpz(N, y))
                 return false;
         }
-        fmpz_ui_pow_ui(high, static_cast<ulong>(base), static_cast<ulong>(n));
-        fmpz_ui_pow_ui(low, static_cast<ulong>(base), static_cast<ulong>(n - 1));
-        if (fmpz_cmp(N, high) >= 0)
+        const int order = CompareDigits(N, base, n);
+        if (order > 0)
             ++k; // a carry, or the estimate was low
-        else if (fmpz_cmp(N, low) < 0)
+        else if (order < 0)
             --k;
         else
             return true;
@@ -125,8 +137,10 @@ Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most) {
             char* text = fmpz_get_str(nullptr, base, N);
             out.d = text;
             flint_free(text);
-            for (char& c : out.d)
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            if (base > 10) // FLINT writes the digits above 9 in lower case
+                for (char& c : out.d)
+                    if (c >= 'a' && c <= 'z')
+                        c = static_cast<char>(c - 'a' + 'A');
             out.count = n;
             out.k = kn;
             while (n == most && out.d.size() > 1 && out.d.back() == '0')
