@@ -64,14 +64,8 @@ bool ExactPower(const cLongReal& x, slong n, cLongReal& out) {
     return cLongRealAccess::SetRational(out, r);
 }
 
-// A small whole exponent, exact or not.
-bool SmallWhole(const cLongReal& y, slong& n) {
-    const arf_struct* exponent = arb_midref(y.arb());
-    if (!arb_is_exact(y.arb()) || !arf_is_int(exponent) || arf_cmpabs_2exp_si(exponent, 40) >= 0)
-        return false;
-    n = arf_get_si(exponent, ARF_RND_DOWN);
-    return true;
-}
+// A small whole exponent (below 2^40), exact or not.
+bool SmallWhole(const cLongReal& y, slong& n) { return longreal::SmallWhole(y.arb(), 40, n); }
 
 cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y);
 
@@ -96,8 +90,9 @@ cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
     // The common case, a small positive whole exponent of a base away from
     // 0, with no decision to make: what the general path below computes.
     slong n = 0;
-    if (SmallWhole(y, n) && n > 0 && !arb_contains_zero(x.arb())) {
-        Ball r;
+    if (SmallWhole(y, n) && n > 0 && !longreal::ContainsZero(x.arb())) {
+        cLongReal result;
+        arb_ptr r = cLongRealAccess::Raw(result);
         if (n == 2) {
             arb_sqr(r, x.arb(), Prec());
         } else {
@@ -106,13 +101,10 @@ cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
             arb_pow_fmpz(r, x.arb(), e, Prec());
             fmpz_clear(e);
         }
-        if (!arb_is_exact(r) && longreal::ExactMode()) [[unlikely]] {
-            cLongReal exact;
-            if (ExactPower(x, n, exact))
-                return exact;
-        }
+        if (!arb_is_exact(r) && longreal::ExactMode() && ExactPower(x, n, result)) [[unlikely]]
+            return result;
         Finish(r, "overflow");
-        return longreal::Take(r);
+        return result;
     }
     // A base above 0 has a power for every exponent: only an exact whole
     // one takes the whole path, and no ball needs deciding.
