@@ -86,26 +86,31 @@ cLongReal power(const cLongReal& x, const cLongReal& y) {
 
 namespace {
 
-cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
-    // The common case, a small positive whole exponent of a base away from
-    // 0, with no decision to make: what the general path below computes.
-    slong n = 0;
-    if (SmallWhole(y, n) && n > 0 && !longreal::ContainsZero(x.arb())) {
-        cLongReal result;
-        arb_ptr r = cLongRealAccess::Raw(result);
-        if (n == 2) {
-            arb_sqr(r, x.arb(), Prec());
-        } else {
-            fmpz_t e;
-            fmpz_init_set_si(e, n); // a small fmpz: no heap
-            arb_pow_fmpz(r, x.arb(), e, Prec());
-            fmpz_clear(e);
-        }
-        if (!arb_is_exact(r) && longreal::ExactMode() && ExactPower(x, n, result)) [[unlikely]]
-            return result;
-        Finish(r, "overflow");
-        return result;
+// x^n for 0 < n < 2^40 and x away from 0, with no decision to make: what
+// the general path computes. Its own function, so that the value is built
+// where the caller wants it.
+cLongReal SmallPower(const cLongReal& x, slong n) {
+    cLongReal result;
+    arb_ptr r = cLongRealAccess::Raw(result);
+    if (n == 2) {
+        arb_sqr(r, x.arb(), Prec());
+    } else {
+        fmpz_t e;
+        fmpz_init_set_si(e, n); // a small fmpz: no heap
+        arb_pow_fmpz(r, x.arb(), e, Prec());
+        fmpz_clear(e);
     }
+    if (!arb_is_exact(r) && longreal::ExactMode() && ExactPower(x, n, result)) [[unlikely]]
+        return result;
+    Finish(r, "overflow");
+    return result;
+}
+
+cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
+    // The common case, a small positive whole exponent of a base away from 0.
+    slong n = 0;
+    if (SmallWhole(y, n) && n > 0 && !longreal::ContainsZero(x.arb())) [[likely]]
+        return SmallPower(x, n);
     // A base above 0 has a power for every exponent: only an exact whole
     // one takes the whole path, and no ball needs deciding.
     Integer whole;
