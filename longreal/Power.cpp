@@ -106,11 +106,18 @@ cLongReal SmallPower(const cLongReal& x, slong n) {
     return result;
 }
 
+cLongReal GeneralPower(const cLongReal& x, const cLongReal& y);
+
 cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
     // The common case, a small positive whole exponent of a base away from 0.
     slong n = 0;
     if (SmallWhole(y, n) && n > 0 && !longreal::ContainsZero(x.arb())) [[likely]]
         return SmallPower(x, n);
+    return GeneralPower(x, y);
+}
+
+// Kept apart, so that its frame stays off the common case.
+[[gnu::noinline]] cLongReal GeneralPower(const cLongReal& x, const cLongReal& y) {
     // A base above 0 has a power for every exponent: only an exact whole
     // one takes the whole path, and no ball needs deciding.
     Integer whole;
