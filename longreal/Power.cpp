@@ -64,14 +64,8 @@ bool ExactPower(const cLongReal& x, slong n, cLongReal& out) {
     return cLongRealAccess::SetRational(out, r);
 }
 
-// A small whole exponent, exact or not.
-bool SmallWhole(const cLongReal& y, slong& n) {
-    const arf_struct* exponent = arb_midref(y.arb());
-    if (!arb_is_exact(y.arb()) || !arf_is_int(exponent) || arf_cmpabs_2exp_si(exponent, 40) >= 0)
-        return false;
-    n = arf_get_si(exponent, ARF_RND_DOWN);
-    return true;
-}
+// A small whole exponent (below 2^40), exact or not.
+bool SmallWhole(const cLongReal& y, slong& n) { return longreal::SmallWhole(y.arb(), 40, n); }
 
 cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y);
 
@@ -92,28 +86,38 @@ cLongReal power(const cLongReal& x, const cLongReal& y) {
 
 namespace {
 
-cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
-    // The common case, a small positive whole exponent of a base away from
-    // 0, with no decision to make: what the general path below computes.
-    slong n = 0;
-    if (SmallWhole(y, n) && n > 0 && !arb_contains_zero(x.arb())) {
-        Ball r;
-        if (n == 2) {
-            arb_sqr(r, x.arb(), Prec());
-        } else {
-            fmpz_t e;
-            fmpz_init_set_si(e, n); // a small fmpz: no heap
-            arb_pow_fmpz(r, x.arb(), e, Prec());
-            fmpz_clear(e);
-        }
-        if (!arb_is_exact(r) && longreal::ExactMode()) [[unlikely]] {
-            cLongReal exact;
-            if (ExactPower(x, n, exact))
-                return exact;
-        }
-        Finish(r, "overflow");
-        return longreal::Take(r);
+// x^n for 0 < n < 2^40 and x away from 0, with no decision to make: what
+// the general path computes. Its own function, so that the value is built
+// where the caller wants it.
+cLongReal SmallPower(const cLongReal& x, slong n) {
+    cLongReal result;
+    arb_ptr r = cLongRealAccess::Raw(result);
+    if (n == 2) {
+        arb_sqr(r, x.arb(), Prec());
+    } else {
+        fmpz_t e;
+        fmpz_init_set_si(e, n); // a small fmpz: no heap
+        arb_pow_fmpz(r, x.arb(), e, Prec());
+        fmpz_clear(e);
     }
+    if (!arb_is_exact(r) && longreal::ExactMode() && ExactPower(x, n, result)) [[unlikely]]
+        return result;
+    Finish(r, "overflow");
+    return result;
+}
+
+cLongReal GeneralPower(const cLongReal& x, const cLongReal& y);
+
+cLongReal PowerOfBalls(const cLongReal& x, const cLongReal& y) {
+    // The common case, a small positive whole exponent of a base away from 0.
+    slong n = 0;
+    if (SmallWhole(y, n) && n > 0 && !longreal::ContainsZero(x.arb())) [[likely]]
+        return SmallPower(x, n);
+    return GeneralPower(x, y);
+}
+
+// Kept apart, so that its frame stays off the common case.
+[[gnu::noinline]] cLongReal GeneralPower(const cLongReal& x, const cLongReal& y) {
     // A base above 0 has a power for every exponent: only an exact whole
     // one takes the whole path, and no ball needs deciding.
     Integer whole;

@@ -58,26 +58,27 @@ void RoundExact(const fmpq* q, int base, slong s, fmpz* N) {
     fmpz_fdiv_q(N, num, den); // floor(|q| base^s + 1/2)
 }
 
-// The digits of N > 0 in base compared with n: -1 fewer, 0 as many, 1 more.
-// fmpz_sizeinbase may count one digit too many; only then is a power of the
-// base computed.
-int CompareDigits(const fmpz* N, int base, slong n) {
-    const slong size = static_cast<slong>(fmpz_sizeinbase(N, base));
-    if (size < n)
-        return -1;
-    if (size > n + 1)
-        return 1;
-    Integer power; // base^(size-1), the least number of size digits
-    fmpz_ui_pow_ui(power, static_cast<ulong>(base), static_cast<ulong>(size - 1));
-    const slong exact = fmpz_cmp(N, power) >= 0 ? size : size - 1;
-    return exact < n ? -1 : exact > n ? 1 : 0;
+// The digits of N >= 0 in `base`, upper case; empty for 0.
+std::string DigitsOf(const fmpz* N, int base) {
+    if (fmpz_is_zero(N))
+        return {};
+    char* text = fmpz_get_str(nullptr, base, N);
+    std::string d = text;
+    flint_free(text);
+    if (base > 10)
+        for (char& c : d)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+    return d;
 }
 
-// |x| (a ball without 0) rounded to n significant digits: N with
-// B^(n-1) <= N < B^n and leading exponent k. False when the ball does not
-// decide them. With `exact`, the rational x approximates is rounded.
-bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* N) {
+// |x| (a ball without 0) rounded to n significant digits: their text d
+// (B^(n-1) <= N < B^n: d has n digits) and leading exponent k. False when
+// the ball does not decide them. With `exact`, the rational x approximates
+// is rounded.
+bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, std::string& d) {
     Ball y, power;
+    Integer N;
     for (int attempt = 0; attempt < 4; ++attempt) {
         const slong s = n - 1 - k;
         if (exact != nullptr) {
@@ -98,10 +99,12 @@ bool RoundTo(arb_srcptr x, const fmpq* exact, int base, slong n, long& k, fmpz* 
             if (!arb_get_unique_fmpz(N, y))
                 return false;
         }
-        const int order = CompareDigits(N, base, n);
-        if (order > 0)
+        // The text's length places N against B^(n-1) and B^n.
+        d = DigitsOf(N, base);
+        const slong length = static_cast<slong>(d.size());
+        if (length > n)
             ++k; // a carry, or the estimate was low
-        else if (order < 0)
+        else if (length < n)
             --k;
         else
             return true;
@@ -130,17 +133,9 @@ Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most) {
                             static_cast<slong>(static_cast<double>(std::max<slong>(accuracy, 0)) / Log2Base(base)) + 2);
     n = std::max<slong>(n, 1);
     long k = LeadingExponent(x, base);
-    Integer N;
     for (; n >= 1; --n) {
         long kn = k;
-        if (RoundTo(x, exact, base, n, kn, N)) {
-            char* text = fmpz_get_str(nullptr, base, N);
-            out.d = text;
-            flint_free(text);
-            if (base > 10) // FLINT writes the digits above 9 in lower case
-                for (char& c : out.d)
-                    if (c >= 'a' && c <= 'z')
-                        c = static_cast<char>(c - 'a' + 'A');
+        if (RoundTo(x, exact, base, n, kn, out.d)) {
             out.count = n;
             out.k = kn;
             while (n == most && out.d.size() > 1 && out.d.back() == '0')
@@ -148,6 +143,7 @@ Digits Decide(arb_srcptr x, const fmpq* exact, int base, slong most) {
             return out;
         }
     }
+    out.d.clear();
     return out;
 }
 

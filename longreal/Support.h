@@ -139,10 +139,57 @@ private:
     T aValue;
 };
 
-using Ball = cScoped<arb_t, arb_ptr, arb_init, arb_clear>;
+// arb_clear, inline where there is nothing to free (a mantissa of at most
+// two limbs, small exponents): the common case of short-lived balls.
+inline void ClearBall(arb_ptr x) {
+    const arf_struct* mid = arb_midref(x);
+    if (ARF_HAS_PTR(mid) || COEFF_IS_MPZ(ARF_EXP(mid)) || COEFF_IS_MPZ(MAG_EXP(arb_radref(x)))) [[unlikely]]
+        arb_clear(x);
+}
+
+using Ball = cScoped<arb_t, arb_ptr, arb_init, ClearBall>;
 using Float = cScoped<arf_t, arf_ptr, arf_init, arf_clear>;
 using Integer = cScoped<fmpz_t, fmpz*, fmpz_init, fmpz_clear>;
 using Rational = cScoped<fmpq_t, fmpq*, fmpq_init, fmpq_clear>;
+
+// x as a whole number n with |n| < 2^bits (bits at most 62), when it is an
+// exact ball whose midpoint is one. Read from the midpoint's parts, without
+// a call: a whole number below 2^62 is 0 or one limb, as the midpoint keeps
+// no trailing zero limb.
+inline bool SmallWhole(arb_srcptr x, slong bits, slong& n) {
+    const arf_struct* mid = arb_midref(x);
+    if (!mag_is_zero(arb_radref(x)))
+        return false;
+    if (arf_is_special(mid)) {
+        n = 0;
+        return arf_is_zero(mid);
+    }
+    const slong e = ARF_EXP(mid); // |mid| in [2^(e-1), 2^e); a pointer tag reads as beyond 2^62
+    if (ARF_SIZE(mid) != 1 || e < 1 || e > bits || e >= FLINT_BITS)
+        return false;
+    const mp_limb_t d = ARF_NOPTR_D(mid)[0];
+    if ((d << e) != 0) // bits below the point
+        return false;
+    const slong whole = static_cast<slong>(d >> (FLINT_BITS - e));
+    n = ARF_SGNBIT(mid) ? -whole : whole;
+    return true;
+}
+
+// True when the ball x certainly excludes 0: |mid| >= 2^(e-1) is beyond a
+// radius below 2^(radius exponent). False says nothing; arb_contains_zero decides.
+inline bool SurelyNonzero(arb_srcptr x) {
+    const arf_struct* mid = arb_midref(x);
+    if (arf_is_special(mid))
+        return false;
+    const mag_struct* rad = arb_radref(x);
+    if (mag_is_zero(rad))
+        return true;
+    const slong e = ARF_EXP(mid);
+    const slong r = MAG_EXP(rad);
+    return !COEFF_IS_MPZ(e) && !COEFF_IS_MPZ(r) && e > r;
+}
+
+inline bool ContainsZero(arb_srcptr x) { return !SurelyNonzero(x) && arb_contains_zero(x) != 0; }
 
 // A decision the balls of this pass cannot make: recompute (below the last
 // pass) or fail with `reason`.
@@ -203,6 +250,8 @@ struct cLongReal::cExact {
 // The library's access to a value's parts.
 struct cLongRealAccess {
     static const cLongReal::cExact* Exact(const cLongReal& x) { return x.aExact.get(); }
+    // The ball of a fresh value (no rational, no text), to compute into.
+    static arb_ptr Raw(cLongReal& x) { return x.aBall; }
     // x as an exact rational (its rational, or its ball of radius 0, within
     // the size rule); false when it is none.
     static bool ExactOf(const cLongReal& x, fmpq* out);

@@ -55,6 +55,10 @@ bool ExactAngle(arb_srcptr x, long turn, fmpq* out, int& sign) {
         fmpq_zero(out);
         return true;
     }
+    if (slong n = 0; longreal::SmallWhole(x, FLINT_BITS - 2, n)) { // a loop counter: word arithmetic
+        fmpq_set_si(out, (n < 0 ? -n : n) % turn, 1);
+        return true;
+    }
     if (arf_cmpabs_2exp_si(mid, -(slong(1) << 16)) < 0)
         return false;
     Integer man, exp, modulus, residue;
@@ -92,6 +96,11 @@ cLongReal Signed(arb_ptr r, int sign) {
 
 // angle / (2 q): an angle in units as a rational multiple of pi.
 void InHalfTurns(fmpq* angle, long q) {
+    const fmpz num = *fmpq_numref(angle);
+    if (fmpz_is_one(fmpq_denref(angle)) && !COEFF_IS_MPZ(num)) { // a whole angle below the turn
+        fmpq_set_si(angle, num, static_cast<ulong>(2 * q));
+        return;
+    }
     Integer d;
     fmpz_set_si(d, 2 * q);
     fmpq_div_fmpz(angle, angle, d);

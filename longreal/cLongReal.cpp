@@ -183,7 +183,7 @@ cLongReal& cLongReal::operator=(cLongReal&& other) noexcept {
     return *this;
 }
 
-cLongReal::~cLongReal() { arb_clear(aBall); }
+cLongReal::~cLongReal() { longreal::ClearBall(aBall); }
 
 arb_ptr cLongReal::arb() {
     aText.reset();
@@ -251,7 +251,7 @@ void BallOp(Op op, arb_ptr r, arb_srcptr a, arb_srcptr b) {
     case Op::subtract: arb_sub(r, a, b, Prec()); return;
     case Op::multiply: arb_mul(r, a, b, Prec()); return;
     case Op::divide:
-        if (arb_contains_zero(b) &&
+        if (longreal::ContainsZero(b) &&
             (arb_is_zero(b) || longreal::SideOf(b, 0, "cannot decide whether the divisor is 0") == 0))
             longreal::Fail("division by zero");
         arb_div(r, a, b, Prec());
@@ -278,11 +278,16 @@ bool ExactOp(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b) {
     return cLongRealAccess::SetRational(out, r);
 }
 
-// The internal zero of a sum or difference, the checks of a result, then out = r.
-void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b) {
-    if (op == Op::add || op == Op::subtract)
+// The internal zero of a sum or difference r of a and b, then the checks of a result.
+void Check(Op op, arb_ptr r, arb_srcptr a, arb_srcptr b) {
+    if ((op == Op::add || op == Op::subtract) && longreal::ZeroRule())
         longreal::SnapCancellation(r, a, b);
     Finish(r, "undefined result");
+}
+
+// Check, then out = r.
+void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b) {
+    Check(op, r, a, b);
     arb_swap(out.arb(), r);
 }
 
@@ -299,24 +304,37 @@ void Conclude(Op op, cLongReal& out, arb_ptr r, arb_srcptr a, arb_srcptr b) {
     Conclude(op, out, r, x.arb(), y.arb());
 }
 
-// out = a op b; out may be a or b, and is unchanged when the operation fails.
+// out = a op b; out may be a or b, and is unchanged when the operation
+// fails. A fresh out (a new value, neither a nor b) takes the result into its
+// own ball; any other is changed only at the end.
+template <bool kFresh>
 void Operate(Op op, cLongReal& out, const cLongReal& a, const cLongReal& b) {
     if (cLongRealAccess::Exact(a) != nullptr || cLongRealAccess::Exact(b) != nullptr) [[unlikely]] {
         OperateRational(op, out, a, b);
         return;
     }
-    Ball r;
-    BallOp(op, r, a.arb(), b.arb());
     // Balls of radius 0 whose result is not one: exact as a rational.
-    if (longreal::ExactMode() && !arb_is_exact(r) && a.IsExact() && b.IsExact()) [[unlikely]]
-        if (ExactOp(op, out, a, b))
+    const auto exact = [&](arb_srcptr r) {
+        return longreal::ExactMode() && !arb_is_exact(r) && a.IsExact() && b.IsExact() && ExactOp(op, out, a, b);
+    };
+    if constexpr (kFresh) {
+        arb_ptr r = cLongRealAccess::Raw(out);
+        BallOp(op, r, a.arb(), b.arb());
+        if (exact(r)) [[unlikely]]
             return;
-    Conclude(op, out, r, a.arb(), b.arb());
+        Check(op, r, a.arb(), b.arb());
+    } else {
+        Ball r;
+        BallOp(op, r, a.arb(), b.arb());
+        if (exact(r)) [[unlikely]]
+            return;
+        Conclude(op, out, r, a.arb(), b.arb());
+    }
 }
 
 cLongReal Binary(Op op, const cLongReal& a, const cLongReal& b) {
     cLongReal r;
-    Operate(op, r, a, b);
+    Operate<true>(op, r, a, b);
     return r;
 }
 
@@ -349,31 +367,30 @@ cLongReal cLongReal::operator-() const {
 }
 
 cLongReal& cLongReal::operator+=(const cLongReal& rhs) {
-    Operate(Op::add, *this, *this, rhs);
+    Operate<false>(Op::add, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator-=(const cLongReal& rhs) {
-    Operate(Op::subtract, *this, *this, rhs);
+    Operate<false>(Op::subtract, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator*=(const cLongReal& rhs) {
-    Operate(Op::multiply, *this, *this, rhs);
+    Operate<false>(Op::multiply, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator/=(const cLongReal& rhs) {
-    Operate(Op::divide, *this, *this, rhs);
+    Operate<false>(Op::divide, *this, *this, rhs);
     return *this;
 }
 
 cLongReal& cLongReal::operator++() {
     // A loop counter: a small exact whole number steps in place.
-    const arf_struct* counter = arb_midref(aBall);
-    if (!aExact && arb_is_exact(aBall) && arf_is_int(counter) &&
-        (arf_is_zero(counter) || arf_cmpabs_2exp_si(counter, 60) < 0)) {
-        arb_add_ui(aBall, aBall, 1, ARF_PREC_EXACT);
+    slong n = 0;
+    if (!aExact && longreal::SmallWhole(aBall, FLINT_BITS - 2, n)) [[likely]] {
+        arf_set_si(arb_midref(aBall), n + 1);
         aText.reset();
         return *this;
     }
@@ -411,6 +428,10 @@ bool cLongReal::operator==(const cLongReal& rhs) const {
 }
 
 bool cLongReal::operator<=(const cLongReal& rhs) const {
+    slong m = 0, n = 0; // a loop counter against its bound
+    if (!aExact && !rhs.aExact && longreal::SmallWhole(aBall, FLINT_BITS - 2, m) &&
+        longreal::SmallWhole(rhs.aBall, FLINT_BITS - 2, n)) [[likely]]
+        return m <= n;
     if (const int order = CompareExact(*this, rhs); order != 2)
         return order <= 0;
     if (arb_is_exact(aBall) && arb_is_exact(rhs.aBall))
