@@ -5,6 +5,7 @@
 
 #include "cEvalMemory.h"
 #include "cFormulaEngine.h"
+#include "cProgress.h"
 #include "cTreeWalk.h"
 
 #include <cstdint>
@@ -13,11 +14,6 @@ namespace evalwalk {
 
 // The plain walk of the differential test (cEvalWalk.h).
 inline bool gPlain = false;
-
-inline void Report(uint16_t level, uint8_t activity, uint32_t total, uint32_t done) {
-    if (cFormulaEngine::ProgressIndicator)
-        cFormulaEngine::ProgressIndicator(level, activity, total, done);
-}
 
 // The value of a leaf that needs no evaluation: a number, a constant or a
 // variable; null for any other node.
@@ -47,10 +43,10 @@ constexpr uint32_t kSilentBeatMask = 0xFFF;
 [[gnu::always_inline]] inline void cFormulaEngine::_CountStep() {
     ++aStepsDone;
     if (!aSilent) {
-        evalwalk::Report(aLevel, faCalculating, aStepsTotal, aStepsDone);
+        ReportProgress(aLevel, faCalculating, aStepsTotal, aStepsDone);
     } else if ((aStepsDone & kSilentBeatMask) == 0) [[unlikely]] {
         aBeatSent = true;
-        evalwalk::Report(aLevel, faCalculating, 0, 0);
+        ReportProgress(aLevel, faCalculating, 0, 0);
     }
 }
 

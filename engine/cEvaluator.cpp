@@ -55,20 +55,20 @@ cLongReal cFormulaEngine::_EvaluatePass() {
         aStepsTotal = _NodeCalcSteps(*aRoot);
     } catch (...) {
         if (aBeatSent) // the host saw the level open: close it
-            evalwalk::Report(aLevel, faIdle, 0, 0);
+            ReportProgress(aLevel, faIdle, 0, 0);
         throw;
     }
     aStepsDone = 0;
     cLongReal result;
     try {
-        evalwalk::Report(aLevel, faCalculating, aStepsTotal, 0);
+        ReportProgress(aLevel, faCalculating, aStepsTotal, 0);
         _EvalInto(*aRoot, result);
     } catch (...) {
         aSilent = 0;
-        evalwalk::Report(aLevel, faIdle, 0, 0);
+        ReportProgress(aLevel, faIdle, 0, 0);
         throw;
     }
-    evalwalk::Report(aLevel, faIdle, 0, 0);
+    ReportProgress(aLevel, faIdle, 0, 0);
     return result;
 }
 

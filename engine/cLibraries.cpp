@@ -6,6 +6,7 @@
 #include "cEvalMemory.h"
 #include "cFormulaEngine.h"
 #include "cParser.h"
+#include "cProgress.h"
 
 #include <algorithm>
 #include <cstring>
@@ -27,10 +28,8 @@ constexpr size_t kMaxParameters = 26;
 
 struct CompileFailure {};
 
-void Report(uint8_t activity, uint32_t total, uint32_t done) {
-    if (Engine::ProgressIndicator)
-        Engine::ProgressIndicator(0, activity, total, done);
-}
+// Library work reports at level 0.
+void Report(uint8_t activity, uint32_t total, uint32_t done) { ReportProgress(0, activity, total, done); }
 
 tOwnedText CopyText(const std::string& text) {
     tOwnedText copy(new char[text.size() + 1]);

@@ -6,6 +6,7 @@
 // count i32, then per entry: u16 length + definition, u16 length + description.
 #include "cCompileMemory.h"
 #include "cFormulaEngine.h"
+#include "cProgress.h"
 
 #include <cstring>
 #include <new>
@@ -41,10 +42,8 @@ const LibraryKind kFunctions{"KRF",
                              &Engine::StopFunctionEdit,
                              &Engine::CancelFunctionEdit};
 
-void Report(uint8_t activity, uint32_t total, uint32_t done) {
-    if (Engine::ProgressIndicator)
-        Engine::ProgressIndicator(0, activity, total, done);
-}
+// Library work reports at level 0.
+void Report(uint8_t activity, uint32_t total, uint32_t done) { ReportProgress(0, activity, total, done); }
 
 // ---- writing
 
