@@ -36,16 +36,14 @@ cLongReal abs(const cLongReal& x) {
 cLongReal ln(const cLongReal& x) {
     if (SideOf(x.arb(), 0, "ln: argument must be positive") <= 0)
         Fail("ln: argument must be positive");
-    arb_srcptr a = x.arb();
-    if (arb_is_exact(a) && arf_is_int(arb_midref(a)) && arf_cmpabs_2exp_si(arb_midref(a), FLINT_BITS - 1) < 0) {
-        // A whole argument takes Arb's logarithm of an integer, which keeps
-        // the logarithms of small primes cached.
-        Ball r;
-        longreal::CheckHeadroom(Prec());
-        arb_log_ui(r, static_cast<ulong>(arf_get_si(arb_midref(a), ARF_RND_DOWN)), Prec());
-        Finish(r, "ln: argument must be positive");
-        return longreal::Take(r);
-    }
+    // A whole argument takes Arb's logarithm of an integer, which keeps the
+    // logarithms of small primes cached.
+    if (slong n = 0; longreal::SmallWhole(x.arb(), FLINT_BITS - 2, n))
+        return Apply(
+            [](arb_ptr r, arb_srcptr a, slong bits) {
+                arb_log_ui(r, static_cast<ulong>(arf_get_si(arb_midref(a), ARF_RND_DOWN)), bits);
+            },
+            x, "ln: argument must be positive");
     return Apply(arb_log, x, "ln: argument must be positive");
 }
 
