@@ -4,7 +4,8 @@
 // In degrees and gradians an exact argument is reduced exactly modulo the
 // full turn and handed to Arb as a rational multiple of pi, so the special
 // angles give exact results; other arguments go through sin(pi u) and its
-// relatives, which need no approximation of pi for the reduction.
+// relatives, which need no approximation of pi for the reduction. A whole
+// angle in a machine word takes a short path (WholeCircular).
 #include "Support.h"
 
 #include <string>
@@ -34,13 +35,13 @@ long Quarter() {
 // beyond this the cost grows to seconds and beyond.
 constexpr slong kMaxRadianExponent = slong(1) << 20;
 
-cLongReal Radians(tArbFn fn, const cLongReal& x, const std::string& name) {
+cLongReal Radians(tArbFn fn, const cLongReal& x, const char* tooLarge, const char* pole) {
     if (arf_cmpabs_2exp_si(arb_midref(x.arb()), kMaxRadianExponent) > 0)
-        Fail(name + ": argument too large");
+        Fail(tooLarge);
     Ball r;
     longreal::CheckHeadroom(Prec());
     fn(r, x.arb(), Prec());
-    Finish(r, (name + ": pole at this angle").c_str());
+    Finish(r, pole);
     return longreal::Take(r);
 }
 
@@ -106,9 +107,61 @@ void InHalfTurns(fmpq* angle, long q) {
     fmpq_div_fmpz(angle, angle, d);
 }
 
+// Below this precision Arb evaluates sin(pi v/w) through pi itself for every
+// denominator w beyond 6; above it, some angles take closed forms.
+constexpr slong kClosedFormBits = 1500;
+
+// pi / half at `bits`, kept per thread: a loop over whole angles needs it
+// once, not once a term.
+arb_srcptr PiOver(slong half, slong bits) {
+    thread_local struct {
+        Ball value;
+        slong half = 0, bits = 0;
+    } cache;
+    if (cache.half != half || cache.bits != bits) {
+        cache.bits = 0; // invalid until computed, should Arb throw out of memory
+        arb_const_pi(cache.value, bits);
+        arb_div_ui(cache.value, cache.value, static_cast<ulong>(half), bits);
+        cache.half = half;
+        cache.bits = bits;
+    }
+    return cache.value;
+}
+
+// sin or cos of a whole angle n (|n| < 2^62) in units of quarter q, reduced in
+// machine words to sin(pi a / 2q) with a in [0, q], as Arb would compute it
+// from the rational but without its canonical form. False for the angles that
+// have closed forms (a/2q with a denominator up to 6), which stay on the
+// rational path.
+bool WholeCircular(arb_ptr r, slong n, long q, bool sine) {
+    const slong half = 2 * q, turn = 4 * q;
+    slong a = n % turn;
+    if (a < 0)
+        a += turn;
+    if (!sine)
+        a = (a + q) % turn; // cos x = sin(x + quarter)
+    const bool negative = a >= half;
+    if (negative)
+        a -= half;
+    if (a > q)
+        a = half - a;
+    if (a == 0 || 2 * a == half || 3 * a == half || 4 * a == half || 5 * a == half || 6 * a == half ||
+        5 * a == 2 * half)
+        return false;
+    const slong bits = Prec();
+    arb_mul_ui(r, PiOver(half, bits), static_cast<ulong>(a), bits);
+    arb_sin(r, r, bits);
+    if (negative)
+        arb_neg(r, r);
+    return true;
+}
+
 // sin or cos in degrees or gradians.
 cLongReal Circular(const cLongReal& x, long q, bool sine) {
     Ball r;
+    if (slong n = 0;
+        Prec() < kClosedFormBits && longreal::SmallWhole(x.arb(), FLINT_BITS - 2, n) && WholeCircular(r, n, q, sine))
+        return longreal::Take(r);
     Rational angle;
     int sign = 1;
     if (ExactAngle(x.arb(), 4 * q, angle, sign)) {
@@ -203,17 +256,17 @@ bool ExactlyEquals(const cLongReal& x, double value) {
 
 cLongReal sin(const cLongReal& x) {
     const long q = Quarter();
-    return q == 0 ? Radians(arb_sin, x, "sin") : Circular(x, q, true);
+    return q == 0 ? Radians(arb_sin, x, "sin: argument too large", "sin: pole at this angle") : Circular(x, q, true);
 }
 
 cLongReal cos(const cLongReal& x) {
     const long q = Quarter();
-    return q == 0 ? Radians(arb_cos, x, "cos") : Circular(x, q, false);
+    return q == 0 ? Radians(arb_cos, x, "cos: argument too large", "cos: pole at this angle") : Circular(x, q, false);
 }
 
 cLongReal tan(const cLongReal& x) {
     const long q = Quarter();
-    return q == 0 ? Radians(arb_tan, x, "tan") : Tangent(x, q, false);
+    return q == 0 ? Radians(arb_tan, x, "tan: argument too large", "tan: pole at this angle") : Tangent(x, q, false);
 }
 
 cLongReal cot(const cLongReal& x) {
@@ -222,7 +275,7 @@ cLongReal cot(const cLongReal& x) {
         return Tangent(x, q, true);
     if (SideOf(x.arb(), 0, "cot: pole at this angle") == 0)
         Fail("cot: pole at this angle");
-    return Radians(arb_cot, x, "cot");
+    return Radians(arb_cot, x, "cot: argument too large", "cot: pole at this angle");
 }
 
 cLongReal arcsin(const cLongReal& x) {
