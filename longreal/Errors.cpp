@@ -66,9 +66,7 @@ int Side(arb_srcptr x, arb_srcptr p, const char* reason) {
     return 0;
 }
 
-int SideOf(arb_srcptr x, slong p, const char* reason) {
-    if (p == 0 && arb_is_exact(x))
-        return arf_sgn(arb_midref(x));
+int SideOfSlow(arb_srcptr x, slong p, const char* reason) {
     Ball point;
     arb_set_si(point, p);
     return Side(x, point, reason);
@@ -119,13 +117,6 @@ bool ExactWhole(fmpz* out, arb_srcptr x) {
         return false;
     arf_get_fmpz(out, mid, ARF_RND_DOWN);
     return true;
-}
-
-cLongReal Take(arb_ptr ball) {
-    CheckMemory();
-    cLongReal r;
-    arb_swap(r.arb(), ball);
-    return r;
 }
 
 } // namespace longreal

@@ -51,6 +51,16 @@ struct PassState {
 
 [[gnu::tls_model("initial-exec")]] extern constinit thread_local PassState tPass;
 
+// Constants the functions keep per thread, beside Arb's own; they are freed
+// with those when the thread ends (ArrangeCleanup, called by Prec()).
+struct ThreadConstants {
+    arb_struct piOverHalfTurn{}; // zero bytes: an initialised arb_t
+    slong halfTurn = 0;          // its unit, 0 while not computed
+    slong bits = 0;
+};
+
+[[gnu::tls_model("initial-exec")]] extern constinit thread_local ThreadConstants tConstants;
+
 void ArrangeCleanup();
 
 // Precision of operations now.
@@ -218,7 +228,12 @@ inline void Finish(arb_ptr r, const char* reason) {
 // pass; in the last pass it counts as p when its radius is at most the
 // internal zero times max(1, |p|), and fails with `reason` otherwise.
 int Side(arb_srcptr x, arb_srcptr p, const char* reason);
-int SideOf(arb_srcptr x, slong p, const char* reason);
+int SideOfSlow(arb_srcptr x, slong p, const char* reason);
+inline int SideOf(arb_srcptr x, slong p, const char* reason) {
+    if (p == 0 && arb_is_exact(x)) // an exact ball against 0: its sign
+        return arf_sgn(arb_midref(x));
+    return SideOfSlow(x, p, reason);
+}
 
 // The internal zero of a sum or difference r of a and b (see README.md).
 void SnapCancellation(arb_ptr r, arb_srcptr a, arb_srcptr b);
@@ -228,9 +243,6 @@ bool ExactRational(fmpq* out, arb_srcptr x);
 
 // The exact whole number x, when it is one.
 bool ExactWhole(fmpz* out, arb_srcptr x);
-
-// A value made from a ball, which is left as zero.
-cLongReal Take(arb_ptr ball);
 
 } // namespace longreal
 
@@ -274,4 +286,12 @@ struct cLongReal::cRendering {
 
 namespace longreal {
 cLongReal::cRendering Render(arb_srcptr value, const fmpq* exact);
+
+// A value made from a ball, which is left as zero.
+inline cLongReal Take(arb_ptr ball) {
+    CheckMemory();
+    cLongReal r;
+    arb_swap(cLongRealAccess::Raw(r), ball);
+    return r;
+}
 } // namespace longreal

@@ -112,20 +112,17 @@ void InHalfTurns(fmpq* angle, long q) {
 constexpr slong kClosedFormBits = 1500;
 
 // pi / half at `bits`, kept per thread: a loop over whole angles needs it
-// once, not once a term.
+// once, not once a term. Prec() has arranged the thread's cleanup.
 arb_srcptr PiOver(slong half, slong bits) {
-    thread_local struct {
-        Ball value;
-        slong half = 0, bits = 0;
-    } cache;
-    if (cache.half != half || cache.bits != bits) {
-        cache.bits = 0; // invalid until computed, should Arb throw out of memory
-        arb_const_pi(cache.value, bits);
-        arb_div_ui(cache.value, cache.value, static_cast<ulong>(half), bits);
-        cache.half = half;
-        cache.bits = bits;
+    longreal::ThreadConstants& c = longreal::tConstants;
+    if (c.halfTurn != half || c.bits != bits) {
+        c.halfTurn = 0; // invalid until computed, should Arb run out of memory
+        arb_const_pi(&c.piOverHalfTurn, bits);
+        arb_div_ui(&c.piOverHalfTurn, &c.piOverHalfTurn, static_cast<ulong>(half), bits);
+        c.halfTurn = half;
+        c.bits = bits;
     }
-    return cache.value;
+    return &c.piOverHalfTurn;
 }
 
 // sin or cos of a whole angle n (|n| < 2^62) in units of quarter q, reduced in

@@ -22,12 +22,17 @@ namespace longreal {
 
 EffectiveSettings gSettings;
 constinit thread_local PassState tPass;
+constinit thread_local ThreadConstants tConstants;
 
 namespace {
 
-// Arb keeps constants (pi, logarithms, ...) per thread; they go with the thread.
+// Arb keeps constants (pi, logarithms, ...) per thread, and so do we; they go
+// with the thread.
 struct ThreadCleanup {
-    ~ThreadCleanup() { flint_cleanup(); }
+    ~ThreadCleanup() {
+        arb_clear(&tConstants.piOverHalfTurn);
+        flint_cleanup();
+    }
 };
 
 } // namespace
