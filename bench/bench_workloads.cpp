@@ -366,31 +366,36 @@ int main(int argc, char** argv) {
     cFormulaEngine::ProgressIndicator = NoProgress;
     cFormulaEngine::Init();
     for (const cWorkload& w : kWorkloads) {
-        benchmark::RegisterBenchmark((std::string(w.name) + "/engine").c_str(), [w](benchmark::State& s) {
-            RunEngine(s, w.formula, w.digits);
-        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((std::string(w.name) + "/engine").c_str(),
+                                     [w](benchmark::State& s) { RunEngine(s, w.formula, w.digits); })
+            ->Unit(benchmark::kMillisecond)
+            ->MinTime(0.2);
         if (w.baseline != nullptr)
             benchmark::RegisterBenchmark((std::string(w.name) + "/mpfr").c_str(), w.baseline)
-                ->Unit(benchmark::kMillisecond);
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.2);
         if (w.arbBaseline != nullptr)
             benchmark::RegisterBenchmark((std::string(w.name) + "/arb").c_str(), w.arbBaseline)
-                ->Unit(benchmark::kMillisecond);
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(0.2);
     }
     for (const cGrowth& g : kGrowth)
         for (uint16_t digits : kGrowthDigits) {
-            benchmark::RegisterBenchmark(GrowthName(g, digits, "engine").c_str(), [g, digits](benchmark::State& s) {
-                RunEngine(s, g.formula, digits, g.angleMode, false);
-            })->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(GrowthName(g, digits, "arb").c_str(), [g, digits](benchmark::State& s) {
-                RunArbGrowth(s, g.arb, digits);
-            })->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(
+                GrowthName(g, digits, "engine").c_str(),
+                [g, digits](benchmark::State& s) { RunEngine(s, g.formula, digits, g.angleMode, false); })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(digits >= 9999 ? 0.5 : 0.1);
+            benchmark::RegisterBenchmark(GrowthName(g, digits, "arb").c_str(),
+                                         [g, digits](benchmark::State& s) { RunArbGrowth(s, g.arb, digits); })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(digits >= 9999 ? 0.5 : 0.1);
         }
-    benchmark::Initialize(&argc, argv);
     cRatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
+    RunInterleaved(argc, argv, reporter, 5);
 
-    std::printf("\n%-10s %10s %10s %10s %11s %8s %11s  %s\n", "workload", "engine ms", "mpfr ms", "arb ms",
-                "engine/arb", "target", "engine/mpfr", "formula");
+    std::printf("\nfastest of 5 repetitions, in random order\n%-10s %10s %10s %10s %11s %8s %11s  %s\n", "workload",
+                "engine ms", "mpfr ms", "arb ms", "engine/arb", "target", "engine/mpfr", "formula");
     const auto ms = [&](const cWorkload& w, const char* kind) {
         return reporter.Milliseconds(std::string(w.name) + "/" + kind);
     };
