@@ -13,27 +13,34 @@
 
 class cRatioReporter : public benchmark::ConsoleReporter {
 public:
-    std::map<std::string, double> seconds; // by benchmark name
+    std::map<std::string, double> fastest, median; // seconds, by benchmark name
     void ReportRuns(const std::vector<Run>& runs) override {
         std::vector<Run> shown;
         for (const Run& run : runs) {
+            const double t = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            const std::string& name = run.run_name.function_name;
             if (run.run_type == Run::RT_Iteration) {
-                const double t = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-                const auto [at, fresh] = seconds.emplace(run.run_name.function_name, t);
+                const auto [at, fresh] = fastest.emplace(name, t);
                 if (!fresh)
                     at->second = std::min(at->second, t);
             }
+            const bool isMedian = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (isMedian)
+                median[name] = t;
             // Repetitions show as their median.
-            if ((run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") || run.repetitions <= 1)
+            if (isMedian || run.repetitions <= 1)
                 shown.push_back(run);
         }
         if (!shown.empty())
             ConsoleReporter::ReportRuns(shown);
     }
-    // Milliseconds of CPU time of a benchmark; -1 when it did not run.
+    // Milliseconds of CPU time of a benchmark: its fastest run, or the median
+    // when only aggregates were reported; -1 when it did not run.
     double Milliseconds(const std::string& name) const {
-        const auto found = seconds.find(name);
-        return found == seconds.end() ? -1.0 : found->second * 1e3;
+        for (const auto* seconds : {&fastest, &median})
+            if (const auto found = seconds->find(name); found != seconds->end())
+                return found->second * 1e3;
+        return -1.0;
     }
 };
 

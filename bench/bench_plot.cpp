@@ -67,12 +67,12 @@ int main(int argc, char** argv) {
     std::printf("\n%-22s %11s %12s %16s  %s\n", "formula (1,000 x)", "sampled ms", "separate ms", "sampled/separate",
                 "target");
     for (const char* f : kFormulas) {
-        const auto sampled = reporter.seconds.find(std::string(f) + "/sampled");
-        const auto separate = reporter.seconds.find(std::string(f) + "/separate");
-        if (sampled == reporter.seconds.end() || separate == reporter.seconds.end())
+        const double sampled = reporter.Milliseconds(std::string(f) + "/sampled");
+        const double separate = reporter.Milliseconds(std::string(f) + "/separate");
+        if (sampled < 0 || separate <= 0)
             continue;
-        std::printf("%-22s %11.3f %12.3f %15.2fx  %s\n", f, sampled->second * 1e3, separate->second * 1e3,
-                    sampled->second / separate->second, std::string(f) == "sin(x)*x" ? "<= 2x" : "-");
+        std::printf("%-22s %11.3f %12.3f %15.2fx  %s\n", f, sampled, separate, sampled / separate,
+                    std::string(f) == "sin(x)*x" ? "<= 2x" : "-");
     }
     cFormulaEngine::FreeStatics();
     benchmark::Shutdown();

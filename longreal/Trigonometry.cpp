@@ -8,6 +8,7 @@
 // angle in a machine word takes a short path (WholeCircular).
 #include "Support.h"
 
+#include <algorithm>
 #include <string>
 
 using longreal::Ball;
@@ -128,7 +129,8 @@ arb_srcptr PiOver(slong half, slong bits) {
 // sin or cos of a whole angle n (|n| < 2^62) in units of quarter q, reduced in
 // machine words to sin(pi a / 2q) with a in [0, q], as Arb would compute it
 // from the rational but without its canonical form. False for the angles that
-// have closed forms (a/2q with a denominator up to 6), which stay on the
+// Arb gives in closed form (folded into the first octant, a denominator up to
+// 6 in half turns), among them all with a rational sine: they stay on the
 // rational path.
 bool WholeCircular(arb_ptr r, slong n, long q, bool sine) {
     const slong half = 2 * q, turn = 4 * q;
@@ -142,8 +144,8 @@ bool WholeCircular(arb_ptr r, slong n, long q, bool sine) {
         a -= half;
     if (a > q)
         a = half - a;
-    if (a == 0 || 2 * a == half || 3 * a == half || 4 * a == half || 5 * a == half || 6 * a == half ||
-        5 * a == 2 * half)
+    const slong b = std::min(a, q - a); // folded into the first octant, as Arb folds the rational
+    if (b == 0 || 4 * b == half || 5 * b == half || 6 * b == half)
         return false;
     const slong bits = Prec();
     arb_mul_ui(r, PiOver(half, bits), static_cast<ulong>(a), bits);

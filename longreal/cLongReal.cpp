@@ -31,6 +31,8 @@ namespace {
 struct ThreadCleanup {
     ~ThreadCleanup() {
         arb_clear(&tConstants.piOverHalfTurn);
+        arb_init(&tConstants.piOverHalfTurn); // valid and empty, should a later destructor compute
+        tConstants.halfTurn = 0;
         flint_cleanup();
     }
 };
