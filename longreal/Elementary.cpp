@@ -13,18 +13,8 @@ namespace {
 
 using tArbFn = void (*)(arb_ptr, arb_srcptr, slong);
 
-// The value fn(r, bits) computes at the working precision.
-template <typename Fn>
-cLongReal Compute(Fn fn, const char* reason) {
-    Ball r;
-    longreal::CheckHeadroom(Prec());
-    fn(r, Prec());
-    Finish(r, reason);
-    return longreal::Take(r);
-}
-
 cLongReal Apply(tArbFn fn, const cLongReal& x, const char* reason) {
-    return Compute([&](arb_ptr r, slong bits) { fn(r, x.arb(), bits); }, reason);
+    return longreal::Compute([&](arb_ptr r, slong bits) { fn(r, x.arb(), bits); }, reason);
 }
 
 } // namespace
@@ -45,8 +35,8 @@ cLongReal ln(const cLongReal& x) {
     // A whole argument takes Arb's logarithm of an integer, which keeps the
     // logarithms of small primes cached.
     if (slong n = 0; longreal::SmallWhole(x.arb(), FLINT_BITS - 2, n))
-        return Compute([n](arb_ptr r, slong bits) { arb_log_ui(r, static_cast<ulong>(n), bits); },
-                       "ln: argument must be positive");
+        return longreal::Compute([n](arb_ptr r, slong bits) { arb_log_ui(r, static_cast<ulong>(n), bits); },
+                                 "ln: argument must be positive");
     return Apply(arb_log, x, "ln: argument must be positive");
 }
 

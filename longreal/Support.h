@@ -294,4 +294,15 @@ inline cLongReal Take(arb_ptr ball) {
     arb_swap(cLongRealAccess::Raw(r), ball);
     return r;
 }
+
+// The value fn(r, bits) computes at the working precision, checked by
+// Finish(r, reason).
+template <typename Fn>
+cLongReal Compute(Fn fn, const char* reason) {
+    Ball r;
+    CheckHeadroom(Prec());
+    fn(r, Prec());
+    Finish(r, reason);
+    return Take(r);
+}
 } // namespace longreal

@@ -39,11 +39,7 @@ constexpr slong kMaxRadianExponent = slong(1) << 20;
 cLongReal Radians(tArbFn fn, const cLongReal& x, const char* tooLarge, const char* pole) {
     if (arf_cmpabs_2exp_si(arb_midref(x.arb()), kMaxRadianExponent) > 0)
         Fail(tooLarge);
-    Ball r;
-    longreal::CheckHeadroom(Prec());
-    fn(r, x.arb(), Prec());
-    Finish(r, pole);
-    return longreal::Take(r);
+    return longreal::Compute([&](arb_ptr r, slong bits) { fn(r, x.arb(), bits); }, pole);
 }
 
 // |x| modulo `turn` units as an exact rational in [0, turn), with the sign
@@ -127,12 +123,12 @@ arb_srcptr PiOver(slong half, slong bits) {
 }
 
 // sin or cos of a whole angle n (|n| < 2^62) in units of quarter q, reduced in
-// machine words to sin(pi a / 2q) with a in [0, q], as Arb would compute it
-// from the rational but without its canonical form. False for the angles that
-// Arb gives in closed form (folded into the first octant, a denominator up to
-// 6 in half turns), among them all with a rational sine: they stay on the
-// rational path.
-bool WholeCircular(arb_ptr r, slong n, long q, bool sine) {
+// machine words to sin(pi a / 2q) with a in [0, q] and computed at `bits`, as
+// Arb would compute it from the rational but without its canonical form.
+// False for the angles that Arb gives in closed form (folded into the first
+// octant, a denominator up to 6 in half turns), among them all with a rational
+// sine: they stay on the rational path.
+bool WholeCircular(arb_ptr r, slong n, long q, bool sine, slong bits) {
     const slong half = 2 * q, turn = 4 * q;
     slong a = n % turn;
     if (a < 0)
@@ -147,7 +143,6 @@ bool WholeCircular(arb_ptr r, slong n, long q, bool sine) {
     const slong b = std::min(a, q - a); // folded into the first octant, as Arb folds the rational
     if (b == 0 || 4 * b == half || 5 * b == half || 6 * b == half)
         return false;
-    const slong bits = Prec();
     arb_mul_ui(r, PiOver(half, bits), static_cast<ulong>(a), bits);
     arb_sin(r, r, bits);
     if (negative)
@@ -158,8 +153,8 @@ bool WholeCircular(arb_ptr r, slong n, long q, bool sine) {
 // sin or cos in degrees or gradians.
 cLongReal Circular(const cLongReal& x, long q, bool sine) {
     Ball r;
-    if (slong n = 0;
-        Prec() < kClosedFormBits && longreal::SmallWhole(x.arb(), FLINT_BITS - 2, n) && WholeCircular(r, n, q, sine))
+    if (slong n = 0, bits = Prec(); bits < kClosedFormBits && longreal::SmallWhole(x.arb(), FLINT_BITS - 2, n) &&
+                                    WholeCircular(r, n, q, sine, bits))
         return longreal::Take(r);
     Rational angle;
     int sign = 1;
